@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into a build folder: scripts/build.sh [DIR] [cmake options...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:-$top/build}; shift || true
+cmake -S "$top" -B "$dir" "$@" >/dev/null
+cmake --build "$dir" -j"$(nproc)"

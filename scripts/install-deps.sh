@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the project needs on a Debian machine, only what is missing.
+set -euo pipefail
+packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev)
+if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}" >&2
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi

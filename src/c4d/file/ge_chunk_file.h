@@ -1,0 +1,173 @@
+// The open scene file: header check, chunk framing, the sticky error code and
+// the typed reads of every value kind.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "c4d_string.h"
+#include "c4d_types.h"
+#include "ge_tool_list.h"
+
+class GeChunkFile;
+class GeLinkValue;
+
+// Error codes of a file object. The error is sticky: once set, every read
+// fails at once until the object is destroyed.
+enum : int32_t {
+  FILEERROR_NONE = 0,
+  FILEERROR_READ = 1,
+  FILEERROR_MEMORY = -7,
+  FILEERROR_FORMAT = -100,
+  FILEERROR_CHUNK_MARKER = -103,
+  FILEERROR_CHUNK_SKIP = -104,
+  // A chunk, list or container nested deeper than kMaxNestingDepth.
+  FILEERROR_NESTING = -105,
+  // Reading the file would allocate more than kMaxAllocationFactor times its size.
+  FILEERROR_LIMIT = -106,
+};
+
+// One-byte tags in front of every value.
+enum : uint8_t {
+  TAG_CHUNK_START = 1,
+  TAG_CHUNK_END = 2,
+  TAG_INT8 = 11,
+  TAG_UINT8 = 12,
+  TAG_INT16 = 13,
+  TAG_UINT16 = 14,
+  TAG_INT32 = 15,
+  TAG_UINT32 = 16,
+  TAG_INT64 = 17,
+  TAG_UINT64 = 18,
+  TAG_FLOAT32 = 19,
+  TAG_FLOAT64 = 20,
+  TAG_BOOL = 21,
+  TAG_TIME = 22,
+  TAG_VECTOR = 23,
+  TAG_VECTOR64 = 24,
+  TAG_MATRIX = 25,
+  TAG_MATRIX64 = 26,
+  TAG_MEMORY = 128,
+  TAG_PRIVATE = 129,
+  TAG_STRING = 130,
+  TAG_FILENAME = 131,
+  TAG_CONTAINER = 132,
+  TAG_VECTOR_ARRAY = 133,
+  TAG_POLYGON_ARRAY = 134,
+  TAG_UINT16_ARRAY = 135,
+};
+
+// Limits no real scene reaches but a hostile file would.
+constexpr int32_t kMaxNestingDepth = 512;
+
+// Every element of a scene is a chunk node. Read is offered each chunk whose
+// header has just been read; it returns true when it consumed the whole chunk
+// including its end marker, false to let the caller skip the rest.
+class PrivateChunk : public GeTempPublicNode2D<PrivateChunk> {
+ public:
+  ~PrivateChunk() override = default;
+  virtual bool Read(GeChunkFile& file, int32_t chunkId, int32_t level);
+  virtual bool Write(GeChunkFile& file);
+};
+
+// The alias registry and link records belong to the scene model. The file
+// owns a registry and reads link values through this interface; without an
+// installed support, link records are read and dropped.
+class GeLinkRegistry {
+ public:
+  virtual ~GeLinkRegistry() = default;
+  virtual void Empty() = 0;
+};
+
+class GeLinkSupport {
+ public:
+  virtual ~GeLinkSupport() = default;
+  virtual GeLinkRegistry* NewRegistry() = 0;
+  // Reads one link record (a memory value) and returns a new link value, which
+  // may be unbound; null when the read failed.
+  virtual GeLinkValue* ReadLinkValue(GeChunkFile& file) = 0;
+};
+
+class GeChunkFile {
+ public:
+  GeChunkFile();
+  GeChunkFile(const GeChunkFile&) = delete;
+  GeChunkFile& operator=(const GeChunkFile&) = delete;
+  ~GeChunkFile();
+
+  // The scene library installs its link support once; files made afterwards use it.
+  static void InstallLinkSupport(GeLinkSupport* support);
+  static GeLinkSupport* GetLinkSupport();
+
+  bool Open(const char* path);
+  // Reads from a block of memory that the caller keeps alive until Close.
+  bool OpenMemory(const void* data, size_t size);
+  bool Close();
+
+  int32_t GetError() const { return error_; }
+  void SetError(int32_t code) { error_ = code; }
+  int32_t GetFileVersion() const { return version_; }
+  void SetFileVersion(int32_t version) { version_ = version; }
+  int64_t GetLength() const { return length_; }
+  // Current read position; 0 when there is no file or a read failed.
+  int64_t GetPosition() const;
+  // Bytes left between the position and the end of the file.
+  int64_t Remaining() const;
+  bool IsOpen() const;
+  GeLinkRegistry* GetRegistry() const { return registry_.get(); }
+
+  // Chunk framing.
+  bool ReadChunkHeader(int32_t& id, int32_t& level);
+  bool ExpectTag(uint8_t tag);
+  bool SkipValue(uint8_t tag);
+  bool SkipChunkRest();
+  int ReadChunkList(PrivateChunk* node, bool continueAfterUnknown, bool startAlreadyRead);
+  bool ReadNodeChunks(PrivateChunk* node, bool expectHeader);
+
+  // One raw byte; a failed read copies the read-failed flag into the error.
+  bool ReadByte(uint8_t& byte);
+  // One big-endian word without tag; a failure sets only the read-failed flag.
+  bool ReadWord32(uint32_t& word);
+
+  // Typed reads: each checks its tag first.
+  bool ReadUInt8(uint8_t& v);
+  bool ReadInt32(int32_t& v);
+  bool ReadUInt32(uint32_t& v);
+  bool ReadFloat32(float& v);
+  bool ReadBool(int32_t& v);
+  bool ReadTime(GeTime& v);
+  bool ReadVector(Vector& v);
+  bool ReadMatrix(Matrix& v);
+  // Blocks and arrays are zero-filled GeAlloc blocks owned by the caller (GeFree).
+  bool ReadMemory(uint8_t*& block, int32_t& count);
+  bool SkipPrivateBlock();
+  bool ReadString(String& s);
+  bool ReadFilename(String& s);
+  bool ReadVectorArray(Vector*& array, int32_t& count);
+  bool ReadPolygonArray(CPolygon*& array, int32_t& count);
+  bool ReadUInt16Array(uint16_t*& array, int32_t& count);
+
+  // Nesting guard for readers that recurse with the file's structure: Enter
+  // fails with FILEERROR_NESTING beyond kMaxNestingDepth; every successful
+  // Enter is paired with a Leave.
+  bool EnterNesting();
+  void LeaveNesting();
+
+ private:
+  struct Stream;
+  bool ReadBytes(void* out, size_t n);  // sets only the read-failed flag
+  bool SkipBytes(uint64_t n);
+  void CopyReadFailure();
+  bool CheckLength(int64_t n);  // a count from the file against what is left
+
+  std::unique_ptr<Stream> stream_;
+  int32_t readFailed_ = 0;
+  int32_t error_ = FILEERROR_NONE;
+  int64_t length_ = 0;
+  int32_t version_ = 0;
+  int32_t depth_ = 0;
+  std::unique_ptr<GeLinkRegistry> registry_;
+};
+
+// Human text for an error code, for tools and messages.
+const char* FileErrorName(int32_t code);
