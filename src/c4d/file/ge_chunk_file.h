@@ -59,6 +59,10 @@ enum : uint8_t {
 
 // Limits no real scene reaches but a hostile file would.
 constexpr int32_t kMaxNestingDepth = 512;
+// Memory charged to one file (ChargeAllocation) may reach this many times the
+// file's length plus a fixed allowance before the read stops with FILEERROR_LIMIT.
+constexpr uint64_t kMaxAllocationFactor = 64;
+constexpr uint64_t kAllocationAllowance = uint64_t{64} << 20;
 
 // Every element of a scene is a chunk node. Read is offered each chunk whose
 // header has just been read; it returns true when it consumed the whole chunk
@@ -126,6 +130,8 @@ class GeChunkFile {
 
   // One raw byte; a failed read copies the read-failed flag into the error.
   bool ReadByte(uint8_t& byte);
+  // The next byte without consuming it; fails like ReadByte.
+  bool PeekByte(uint8_t& byte);
   // One big-endian word without tag; a failure sets only the read-failed flag.
   bool ReadWord32(uint32_t& word);
 
@@ -152,13 +158,26 @@ class GeChunkFile {
   // Enter is paired with a Leave.
   bool EnterNesting();
   void LeaveNesting();
+  int32_t GetNestingDepth() const { return depth_; }
+
+  // After a raw read failed: the error becomes the read-failed flag (0 when no
+  // file is open). An error already set is kept.
+  void CopyReadFailure();
+  bool ReadFailed() const { return readFailed_ != 0; }
+  // Counts memory that reading this file keeps (blocks, arrays, strings, and
+  // whatever node readers charge); beyond the limit sets FILEERROR_LIMIT.
+  bool ChargeAllocation(uint64_t bytes);
 
  private:
   struct Stream;
   bool ReadBytes(void* out, size_t n);  // sets only the read-failed flag
-  bool SkipBytes(uint64_t n);
-  void CopyReadFailure();
+  bool SkipBytes(uint64_t n);           // likewise
   bool CheckLength(int64_t n);  // a count from the file against what is left
+  bool ReadLength(int64_t& n);  // length word of a counted value, checked
+  bool ReadTagged(uint8_t tag, uint8_t* payload, size_t n);
+  bool ReadText(uint8_t tag, String& s);
+  void StartOpen();
+  bool AcceptHeader();
 
   std::unique_ptr<Stream> stream_;
   int32_t readFailed_ = 0;
@@ -166,8 +185,11 @@ class GeChunkFile {
   int64_t length_ = 0;
   int32_t version_ = 0;
   int32_t depth_ = 0;
+  uint64_t charged_ = 0;
   std::unique_ptr<GeLinkRegistry> registry_;
 };
 
-// Human text for an error code, for tools and messages.
+// Human text for an error code, for tools and messages: one sentence.
 const char* FileErrorName(int32_t code);
+// The code's symbolic name, e.g. "FILEERROR_READ".
+const char* FileErrorSymbol(int32_t code);

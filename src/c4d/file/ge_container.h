@@ -84,8 +84,11 @@ class GeContainer {
   GeContainer& operator=(const GeContainer&) = delete;
   ~GeContainer() { Clear(); }
 
+  // Null when the entry could not be allocated.
   GeValue* AppendValue(int32_t id, const GeValue& value);
   void StoreValue(int32_t id, const GeValue& value);
+  // StoreValue that tells whether an allocation failed on the way.
+  bool TryStoreValue(int32_t id, const GeValue& value);
   void StoreInt32(int32_t id, int32_t v);
   void StoreBool(int32_t id, bool v);
   void StoreFloat32(int32_t id, float v);
@@ -110,12 +113,24 @@ class GeContainer {
     Entry* next;
   };
   const Entry* First() const { return first_; }
+  int32_t GetCount() const { return count_; }
 
  private:
   Entry* FindEntry(int32_t id) const;
+  void Link(Entry* entry);
+  // Lookups go through a hash index of the first entry per id once a
+  // container grows past a few entries, so that reading a container of n
+  // entries with StoreValue stays linear. Without the index (small, or its
+  // allocation failed) lookups scan the list.
+  bool BuildIndex(int32_t capacity);
+  void IndexInsert(Entry* entry);
   Entry* first_ = nullptr;
   Entry* last_ = nullptr;
   int32_t id_ = -1;
+  int32_t count_ = 0;
+  Entry** index_ = nullptr;
+  int32_t indexCapacity_ = 0;  // a power of two, at least twice count_
+  int32_t nextIndexAt_ = 8;
 };
 
 // Reads a container in either on-disk form (tag 132 or a chunk of id 132).
