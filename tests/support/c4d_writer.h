@@ -55,6 +55,7 @@ class C4DWriter {
   const std::vector<uint8_t>& Data() const { return data_; }
   std::vector<uint8_t> Take() { return std::move(data_); }
   size_t Size() const { return data_.size(); }
+  int OpenChunks() const { return open_chunks_; }
   bool SaveTo(const std::string& path) const;
 
  private:
@@ -74,22 +75,49 @@ class ContainerSpec {
   ContainerSpec& Filename(int32_t key, const std::string& text);
   ContainerSpec& Link(int32_t key, uint64_t aliasId);
   ContainerSpec& Sub(int32_t key, const ContainerSpec& sub);
+  // A sub-container that the chunk form writes in the older form.
+  ContainerSpec& SubOlder(int32_t key, const ContainerSpec& sub);
   // Time entry (type 22).
   ContainerSpec& Time(int32_t key, float numerator, float denominator);
-  // An entry of a type the reader does not know, holding a whole chunk.
+  // An entry of a type the reader does not know, holding a whole chunk (with
+  // a nested chunk and a value inside). In the older form the chunk's bytes
+  // travel as a counted payload whose tag is the type, so use a type >= 128.
   ContainerSpec& UnknownChunk(int32_t key, int32_t type, int32_t chunkId);
 
   // Older form: tag 132, byte count, id, entries, end entry (-1, type 3).
+  // Sub-containers are written in the older form too.
   void WriteOlder(C4DWriter& w) const;
   // Chunk form: chunk 132 of the given level, id, entries, end marker.
+  // Sub-containers are written in the chunk form of the same level.
   void WriteChunk(C4DWriter& w, int32_t level = 1) const;
 
-  struct Entry;  // defined in the source
+
+  // One entry: its key, its type number, and the payload fields its type uses.
+  struct Entry {
+    int32_t key = 0;
+    int32_t type = 0;
+    int32_t i = 0;  // int value, or the chunk id of an unknown entry
+    float f = 0.0f;
+    float denominator = 1.0f;
+    Vector v;
+    Matrix m;
+    std::string text;
+    uint64_t aliasId = 0;
+    std::vector<ContainerSpec> sub;  // the sub-container, when type is 132
+    bool subOlder = false;
+  };
+  int32_t Id() const { return id_; }
+  const std::vector<Entry>& Entries() const { return entries_; }
+
   ~ContainerSpec();
   ContainerSpec(const ContainerSpec&);
   ContainerSpec& operator=(const ContainerSpec&);
 
  private:
+  ContainerSpec& Add(Entry entry);
+  void WriteOlderEntry(C4DWriter& w, const Entry& e) const;
+  void WriteChunkEntry(C4DWriter& w, const Entry& e, int32_t level) const;
+
   int32_t id_;
-  std::vector<Entry*> entries_;
+  std::vector<Entry> entries_;
 };

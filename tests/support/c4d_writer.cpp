@@ -1,0 +1,342 @@
+#include "c4d_writer.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace {
+constexpr uint8_t kChunkStart = 1;
+constexpr uint8_t kChunkEnd = 2;
+constexpr int32_t kContainerChunk = 132;
+constexpr uint8_t kEndEntryType = 3;
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// C4DWriter
+
+C4DWriter& C4DWriter::Byte(uint8_t b) {
+  data_.push_back(b);
+  return *this;
+}
+
+C4DWriter& C4DWriter::Word32(uint32_t w) {
+  for (int shift = 24; shift >= 0; shift -= 8) data_.push_back(static_cast<uint8_t>(w >> shift));
+  return *this;
+}
+
+C4DWriter& C4DWriter::Bytes(const std::vector<uint8_t>& bytes) {
+  data_.insert(data_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+namespace {
+void PutWord16(C4DWriter& w, uint16_t v) { w.Byte(static_cast<uint8_t>(v >> 8)).Byte(static_cast<uint8_t>(v)); }
+void PutFloat(C4DWriter& w, float f) { w.Word32(std::bit_cast<uint32_t>(f)); }
+// Eight-byte kinds: the low-order word first, each word big-endian.
+void PutWord64(C4DWriter& w, uint64_t v) { w.Word32(static_cast<uint32_t>(v)).Word32(static_cast<uint32_t>(v >> 32)); }
+void PutDouble(C4DWriter& w, double d) { PutWord64(w, std::bit_cast<uint64_t>(d)); }
+void PutVector(C4DWriter& w, const Vector& v) {
+  PutFloat(w, v.x);
+  PutFloat(w, v.y);
+  PutFloat(w, v.z);
+}
+void PutMatrix(C4DWriter& w, const Matrix& m) {
+  PutVector(w, m.off);
+  PutVector(w, m.xAxis);
+  PutVector(w, m.yAxis);
+  PutVector(w, m.zAxis);
+}
+std::vector<uint16_t> Units(const std::string& text) {
+  std::vector<uint16_t> units;
+  for (unsigned char c : text) units.push_back(c);
+  return units;
+}
+// A byte count, then the 16-bit units big-endian, without a tag.
+void PutCountedUnits(C4DWriter& w, const std::vector<uint16_t>& units) {
+  w.Word32(static_cast<uint32_t>(units.size() * 2));
+  for (uint16_t u : units) PutWord16(w, u);
+}
+std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
+  std::vector<uint8_t> bytes(prefix, prefix + 6);
+  for (int shift = 56; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(id >> shift));
+  return bytes;
+}
+}  // namespace
+
+C4DWriter& C4DWriter::Header() { return Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6'}); }
+
+C4DWriter& C4DWriter::StartChunk(int32_t id, int32_t level) {
+  ++open_chunks_;
+  return Byte(kChunkStart).Word32(static_cast<uint32_t>(id)).Word32(static_cast<uint32_t>(level));
+}
+
+C4DWriter& C4DWriter::EndChunk() {
+  --open_chunks_;
+  return Byte(kChunkEnd);
+}
+
+C4DWriter& C4DWriter::Int8(int8_t v) { return Byte(11).Byte(static_cast<uint8_t>(v)); }
+C4DWriter& C4DWriter::UInt8(uint8_t v) { return Byte(12).Byte(v); }
+C4DWriter& C4DWriter::Int16(int16_t v) {
+  Byte(13);
+  PutWord16(*this, static_cast<uint16_t>(v));
+  return *this;
+}
+C4DWriter& C4DWriter::UInt16(uint16_t v) {
+  Byte(14);
+  PutWord16(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::Int32(int32_t v) { return Byte(15).Word32(static_cast<uint32_t>(v)); }
+C4DWriter& C4DWriter::UInt32(uint32_t v) { return Byte(16).Word32(v); }
+C4DWriter& C4DWriter::Int64(int64_t v) {
+  Byte(17);
+  PutWord64(*this, static_cast<uint64_t>(v));
+  return *this;
+}
+C4DWriter& C4DWriter::UInt64(uint64_t v) {
+  Byte(18);
+  PutWord64(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::Float32(float v) {
+  Byte(19);
+  PutFloat(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::Float64(double v) {
+  Byte(20);
+  PutDouble(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::Bool(bool v) { return Byte(21).Byte(v ? 1 : 0); }
+C4DWriter& C4DWriter::BoolByte(uint8_t raw) { return Byte(21).Byte(raw); }
+C4DWriter& C4DWriter::Time(float numerator, float denominator) {
+  Byte(22);
+  PutFloat(*this, numerator);
+  PutFloat(*this, denominator);
+  return *this;
+}
+C4DWriter& C4DWriter::Vec(const Vector& v) {
+  Byte(23);
+  PutVector(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::Vec64(double x, double y, double z) {
+  Byte(24);
+  PutDouble(*this, x);
+  PutDouble(*this, y);
+  PutDouble(*this, z);
+  return *this;
+}
+C4DWriter& C4DWriter::Mat(const Matrix& m) {
+  Byte(25);
+  PutMatrix(*this, m);
+  return *this;
+}
+C4DWriter& C4DWriter::Mat64(const double (&values)[12]) {
+  Byte(26);
+  for (double d : values) PutDouble(*this, d);
+  return *this;
+}
+C4DWriter& C4DWriter::Memory(const std::vector<uint8_t>& bytes) {
+  return Byte(128).Word32(static_cast<uint32_t>(bytes.size())).Bytes(bytes);
+}
+C4DWriter& C4DWriter::Private(const std::vector<uint8_t>& bytes) {
+  return Byte(129).Word32(static_cast<uint32_t>(bytes.size())).Bytes(bytes);
+}
+C4DWriter& C4DWriter::Str(const std::string& text) { return Str16(Units(text)); }
+C4DWriter& C4DWriter::Str16(const std::vector<uint16_t>& units) {
+  Byte(130);
+  PutCountedUnits(*this, units);
+  return *this;
+}
+C4DWriter& C4DWriter::Filename(const std::string& text) {
+  Byte(131);
+  PutCountedUnits(*this, Units(text));
+  return *this;
+}
+C4DWriter& C4DWriter::VectorArray(const std::vector<Vector>& points) {
+  Byte(133).Word32(static_cast<uint32_t>(points.size() * 12));
+  for (const Vector& p : points) PutVector(*this, p);
+  return *this;
+}
+C4DWriter& C4DWriter::PolygonArray(const std::vector<CPolygon>& polygons, bool sixteenBit) {
+  // The byte count covers the form word as well.
+  const size_t each = sixteenBit ? 8 : 16;
+  Byte(134).Word32(static_cast<uint32_t>(polygons.size() * each + 4)).Word32(sixteenBit ? 1 : 0);
+  for (const CPolygon& p : polygons) {
+    for (int32_t index : {p.a, p.b, p.c, p.d}) {
+      if (sixteenBit) {
+        PutWord16(*this, static_cast<uint16_t>(index));
+      } else {
+        Word32(static_cast<uint32_t>(index));
+      }
+    }
+  }
+  return *this;
+}
+C4DWriter& C4DWriter::UInt16Array(const std::vector<uint16_t>& values) {
+  Byte(135).Word32(static_cast<uint32_t>(values.size() * 2));
+  for (uint16_t v : values) PutWord16(*this, v);
+  return *this;
+}
+C4DWriter& C4DWriter::GoalRecord(uint64_t id) { return Memory(AliasRecord("agoal1", id)); }
+C4DWriter& C4DWriter::LinkRecord(uint64_t id) { return Memory(AliasRecord("alias2", id)); }
+
+bool C4DWriter::SaveTo(const std::string& path) const {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(data_.data(), 1, data_.size(), f) == data_.size();
+  return std::fclose(f) == 0 && written;
+}
+
+// ---------------------------------------------------------------------------
+// ContainerSpec
+
+ContainerSpec::~ContainerSpec() = default;
+ContainerSpec::ContainerSpec(const ContainerSpec&) = default;
+ContainerSpec& ContainerSpec::operator=(const ContainerSpec&) = default;
+
+ContainerSpec& ContainerSpec::Add(Entry entry) {
+  entries_.push_back(std::move(entry));
+  return *this;
+}
+
+namespace {
+ContainerSpec::Entry NewEntry(int32_t key, int32_t type) {
+  ContainerSpec::Entry e;
+  e.key = key;
+  e.type = type;
+  return e;
+}
+}  // namespace
+
+ContainerSpec& ContainerSpec::Int(int32_t key, int32_t v) {
+  Entry e = NewEntry(key, 15);
+  e.i = v;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Real(int32_t key, float v) {
+  Entry e = NewEntry(key, 19);
+  e.f = v;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Vec(int32_t key, const Vector& v) {
+  Entry e = NewEntry(key, 23);
+  e.v = v;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Mat(int32_t key, const Matrix& m) {
+  Entry e = NewEntry(key, 25);
+  e.m = m;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Str(int32_t key, const std::string& text) {
+  Entry e = NewEntry(key, 130);
+  e.text = text;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Filename(int32_t key, const std::string& text) {
+  Entry e = NewEntry(key, 131);
+  e.text = text;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Link(int32_t key, uint64_t aliasId) {
+  Entry e = NewEntry(key, 133);
+  e.aliasId = aliasId;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Sub(int32_t key, const ContainerSpec& sub) {
+  Entry e = NewEntry(key, 132);
+  e.sub.push_back(sub);
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::SubOlder(int32_t key, const ContainerSpec& sub) {
+  Entry e = NewEntry(key, 132);
+  e.sub.push_back(sub);
+  e.subOlder = true;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::Time(int32_t key, float numerator, float denominator) {
+  Entry e = NewEntry(key, 22);
+  e.f = numerator;
+  e.denominator = denominator;
+  return Add(std::move(e));
+}
+ContainerSpec& ContainerSpec::UnknownChunk(int32_t key, int32_t type, int32_t chunkId) {
+  Entry e = NewEntry(key, type);
+  e.i = chunkId;
+  return Add(std::move(e));
+}
+
+namespace {
+// The chunk an unknown entry holds: a nested chunk and a value inside.
+void WriteUnknownChunk(C4DWriter& w, int32_t chunkId) {
+  w.StartChunk(chunkId, 0).StartChunk(chunkId + 1, 3).Int32(7).EndChunk().Str("inside").EndChunk();
+}
+}  // namespace
+
+void ContainerSpec::WriteOlderEntry(C4DWriter& w, const Entry& e) const {
+  w.Word32(static_cast<uint32_t>(e.key)).Byte(static_cast<uint8_t>(e.type));
+  switch (e.type) {
+    case 15: w.Int32(e.i); break;
+    case 19: w.Float32(e.f); break;
+    case 23: w.Vec(e.v); break;
+    case 25: w.Mat(e.m); break;
+    case 130: w.Str(e.text); break;
+    case 132: e.sub.front().WriteOlder(w); break;
+    // Every other type byte is the tag of a payload that follows directly.
+    case 131: PutCountedUnits(w, Units(e.text)); break;
+    case 133: {
+      const std::vector<uint8_t> record = AliasRecord("alias2", e.aliasId);
+      w.Word32(static_cast<uint32_t>(record.size())).Bytes(record);
+      break;
+    }
+    case 22:
+      PutFloat(w, e.f);
+      PutFloat(w, e.denominator);
+      break;
+    default: {
+      C4DWriter chunk;
+      WriteUnknownChunk(chunk, e.i);
+      w.Word32(static_cast<uint32_t>(chunk.Size())).Bytes(chunk.Data());
+      break;
+    }
+  }
+}
+
+void ContainerSpec::WriteOlder(C4DWriter& w) const {
+  C4DWriter body;
+  body.Int32(id_);
+  for (const Entry& e : entries_) WriteOlderEntry(body, e);
+  body.Word32(0xFFFFFFFFu).Byte(kEndEntryType);
+  w.Byte(132).Word32(static_cast<uint32_t>(body.Size())).Bytes(body.Data());
+}
+
+void ContainerSpec::WriteChunkEntry(C4DWriter& w, const Entry& e, int32_t level) const {
+  w.Int32(e.key).Int32(e.type);
+  switch (e.type) {
+    case 15: w.Int32(e.i); break;
+    case 19: w.Float32(e.f); break;
+    case 22: w.Time(e.f, e.denominator); break;
+    case 23: w.Vec(e.v); break;
+    case 25: w.Mat(e.m); break;
+    case 130: w.Str(e.text); break;
+    case 131: w.Filename(e.text); break;
+    case 132:
+      if (e.subOlder) {
+        e.sub.front().WriteOlder(w);
+      } else {
+        e.sub.front().WriteChunk(w, level);
+      }
+      break;
+    case 133: w.LinkRecord(e.aliasId); break;
+    default: WriteUnknownChunk(w, e.i); break;
+  }
+}
+
+void ContainerSpec::WriteChunk(C4DWriter& w, int32_t level) const {
+  w.StartChunk(kContainerChunk, level).Int32(id_);
+  for (const Entry& e : entries_) WriteChunkEntry(w, e, level);
+  w.EndChunk();
+}
