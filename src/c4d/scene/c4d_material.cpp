@@ -1,0 +1,100 @@
+#include "c4d_material.h"
+
+#include "c4d_object.h"
+#include "c4d_scene_factory.h"
+#include "scene_read.h"
+
+using scene_read::ReadValueSequence;
+
+// ---- C4DBaseMaterial -------------------------------------------------------------
+
+bool C4DBaseMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseList4D::Read(file, chunkId, level)) return true;
+  if (chunkId != CHUNK_MATERIAL_BASE) return false;
+  const bool oldLayout = file.GetFileVersion() < kNewLayoutVersion;
+  String text;
+  if (file.ReadString(text) && oldLayout) name = text;
+  for (int i = 0; i < 3; ++i) file.SkipPrivateBlock();
+  if (oldLayout) {
+    if (level >= 1) {
+      GeContainer dropped;
+      ReadContainer(file, dropped, false);
+    }
+    if (level >= 2) ReadValueSequence(file, "B", nullptr);
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+// ---- C4DMaterial ----------------------------------------------------------------------
+
+bool C4DMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseMaterial::Read(file, chunkId, level)) return true;
+  if (chunkId != MATERIAL_TYPE) return false;
+  if (file.GetFileVersion() >= kNewLayoutVersion) return ReadChannelChunk(file);
+  return ReadOldChannelChunk(file, level);
+}
+
+bool C4DMaterial::ReadChannelChunk(GeChunkFile& file) {
+  // Each channel: its state, then one block of chunks that come back to this
+  // material's Read. Files before the fourteen-channel version stop after
+  // the thirteenth.
+  const int32_t channelCount = file.GetFileVersion() >= kFourteenChannelVersion ? 14 : 13;
+  for (int32_t k = 0; k < channelCount; ++k) {
+    file.ReadBool(channelStates[k]);
+    file.ReadNodeChunks(this, true);
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+bool C4DMaterial::ReadOldChannelChunk(GeChunkFile& file, int32_t level) {
+  const int32_t stateCount = level >= 1 ? 13 : 12;
+  for (int32_t k = 0; k < stateCount; ++k) file.ReadBool(channelStates[k]);
+  // The old channel parameters, all dropped.
+  ReadValueSequence(file, "2B 5F B V 3B 2F I 5F B 2F", nullptr);
+  if (level >= 1) ReadValueSequence(file, "2B", nullptr);
+  if (level >= 2) ReadValueSequence(file, "B", nullptr);
+  if (level >= 3) {
+    GeContainer dropped;
+    ReadContainer(file, dropped, false);
+  }
+  if (level >= 4) ReadValueSequence(file, "B", nullptr);
+  file.SkipChunkRest();
+  return true;
+}
+
+int32_t C4DMaterial::GetChannelState(int32_t channel) const {
+  if (channel == -1) return channelStates[13];
+  if (channel >= 0 && channel <= 12) return channelStates[channel];
+  return 0;
+}
+
+Vector C4DMaterial::GetColor() const { return data.FindVector(MATERIAL_COLOR, Vector{0.0f, 0.0f, 0.0f}); }
+
+float C4DMaterial::GetTransparency() const { return data.FindFloat32(MATERIAL_TRANSPARENCY, 0.0f); }
+
+// ---- material lists ----------------------------------------------------------------------
+
+bool C4DRootMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (chunkId == CHUNK_LIST) return C4DRootList2D::Read(file, chunkId, level);
+  if (chunkId != MATERIAL_TYPE) return false;
+  C4DBaseMaterial* material = AllocChild(chunkId);
+  if (!material) return false;
+  if (!scene_read::ChargeNode(file, sizeof(C4DMaterial))) {
+    delete material;
+    return true;  // the list ends on the file's error
+  }
+  material->factory = factory;
+  if (!file.ReadChunkList(material, true, false)) {
+    delete material;
+    return false;
+  }
+  Append(material);
+  return true;
+}
+
+C4DBaseMaterial* C4DDefaultRootMaterial::AllocChild(int32_t typeId) {
+  (void)typeId;
+  return Factory().NewMaterial();
+}

@@ -1,0 +1,70 @@
+// Materials with their channel states and parameters, and the material list.
+// The conversion uses the states of the colour and transparency channels and
+// the parameters 2100 (colour) and 2401 (transparency).
+#pragma once
+#include <cstdint>
+
+#include "c4d_node.h"
+
+enum : int32_t {
+  MATERIAL_TYPE = 5703,        // type id and the id of the channel chunk
+  CHUNK_MATERIAL_BASE = 110012,
+  MATERIAL_COLOR = 2100,       // vector parameter
+  MATERIAL_TRANSPARENCY = 2401,  // real parameter
+  CHANNEL_COLOR = 0,
+  CHANNEL_TRANSPARENCY = 2,
+};
+
+constexpr int32_t kMaterialChannelCount = 14;
+
+// A material channel; never filled while a file is read.
+class C4DBaseChannel : public PrivateChunk {
+ public:
+  GeContainer data;
+};
+
+class C4DBaseMaterial : public C4DBaseList4D {
+ public:
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+  virtual int32_t Execute() { return 1; }
+};
+
+class C4DMaterial : public C4DBaseMaterial {
+ public:
+  C4DMaterial() { typeId = MATERIAL_TYPE; }
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  // Channel 0..12 gives its state, -1 the fourteenth state, others 0.
+  int32_t GetChannelState(int32_t channel) const;
+  // Parameter 2100, (0, 0, 0) when absent.
+  Vector GetColor() const;
+  // Parameter 2401, 0 when absent.
+  float GetTransparency() const;
+
+  C4DBaseChannel channels[kMaterialChannelCount];
+  int32_t channelStates[kMaterialChannelCount] = {};
+
+ protected:
+  const char* DefaultName() const override { return "Mat"; }
+
+ private:
+  bool ReadChannelChunk(GeChunkFile& file);
+  bool ReadOldChannelChunk(GeChunkFile& file, int32_t level);
+};
+
+// The material list. The library's class accepts no material; the default
+// factory's list (C4DDefaultRootMaterial) and the module's accept chunk 5703.
+class C4DRootMaterial : public C4DRootList2D {
+ public:
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+  C4DBaseMaterial* AllocChild(int32_t typeId) override { (void)typeId; return nullptr; }
+
+  C4DBaseMaterial* GetFirstMaterial() const { return static_cast<C4DBaseMaterial*>(GetFirst()); }
+  C4DNodeRange<C4DBaseMaterial> Materials() const { return C4DNodeRange<C4DBaseMaterial>(&children); }
+};
+
+// The library's own material list: asks its factory's NewMaterial.
+class C4DDefaultRootMaterial : public C4DRootMaterial {
+ public:
+  C4DBaseMaterial* AllocChild(int32_t typeId) override;
+};

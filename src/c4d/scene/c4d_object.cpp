@@ -1,0 +1,265 @@
+#include "c4d_object.h"
+
+#include "c4d_object_data.h"
+#include "c4d_scene_factory.h"
+#include "ge_alloc.h"
+#include "scene_read.h"
+
+
+// ---- type names and matrices ------------------------------------------------
+
+const char* C4DTypeName(int32_t typeId) {
+  switch (typeId) {
+    case 5100: return "Polygon Object";
+    case 5101: return "Spline Object";
+    case 5102: return "Light Object";
+    case 5103: return "Camera Object";
+    case 5104: return "Floor Object";
+    case 5105: return "Sky Object";
+    case 5106: return "Env Object";
+    case 5137: return "Spline (Line) Object";
+    case 5140: return "Null Object";
+    case 5141: return "Primitive Object";
+    case 5154: return "Plugin Object";
+    case 5155: return "BaseObject";
+    case 5600: return "Point Tag";
+    case 5604: return "Polygon Tag";
+    case 5612: return "Phong Tag";
+    case 5616: return "Texture Tag";
+    case 5671: return "UVW Tag";
+    case 1001091: return "PluginPolygon Object";
+    default: return "Unbekannter Typ";
+  }
+}
+
+namespace {
+
+// x*a + y*b + z*c (+ base), summed in double and stored as float.
+Vector Combine(const Vector* base, const Vector& a, double x, const Vector& b, double y, const Vector& c,
+               double z) {
+  double rx = double(a.x) * x + double(b.x) * y + double(c.x) * z;
+  double ry = double(a.y) * x + double(b.y) * y + double(c.y) * z;
+  double rz = double(a.z) * x + double(b.z) * y + double(c.z) * z;
+  if (base) {
+    rx += base->x;
+    ry += base->y;
+    rz += base->z;
+  }
+  return Vector{float(rx), float(ry), float(rz)};
+}
+
+Vector ApplyAxes(const Matrix& m, const Vector& v) {
+  return Combine(nullptr, m.xAxis, v.x, m.yAxis, v.y, m.zAxis, v.z);
+}
+
+}  // namespace
+
+Matrix MatrixMultiply(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  r.off = Combine(&a.off, a.xAxis, b.off.x, a.yAxis, b.off.y, a.zAxis, b.off.z);
+  r.xAxis = ApplyAxes(a, b.xAxis);
+  r.yAxis = ApplyAxes(a, b.yAxis);
+  r.zAxis = ApplyAxes(a, b.zAxis);
+  return r;
+}
+
+// ---- C4DBaseObject ------------------------------------------------------------
+
+C4DBaseObject::C4DBaseObject() : tags(this) {}
+
+C4DBaseObject::~C4DBaseObject() {
+  delete childList;
+  delete overrideCache;
+  delete fallbackCache;
+}
+
+Matrix C4DBaseObject::GetMl() const {
+  Matrix m = axisMatrix;
+  m.xAxis = Vector{m.xAxis.x * scale.x, m.xAxis.y * scale.x, m.xAxis.z * scale.x};
+  m.yAxis = Vector{m.yAxis.x * scale.y, m.yAxis.y * scale.y, m.yAxis.z * scale.y};
+  m.zAxis = Vector{m.zAxis.x * scale.z, m.zAxis.y * scale.z, m.zAxis.z * scale.z};
+  m.off = position;
+  return m;
+}
+
+Matrix C4DBaseObject::GetMg() const {
+  Matrix m = GetMl();
+  for (const C4DBaseObject* p = parent; p; p = p->parent) m = MatrixMultiply(p->GetMl(), m);
+  return m;
+}
+
+C4DBaseTag* C4DBaseObject::GetTag(int32_t tagTypeId) const {
+  for (C4DBaseTag* tag : tags.Tags()) {
+    if (tag->typeId == tagTypeId) return tag;
+  }
+  return nullptr;
+}
+
+static C4DBaseObject* FirstOf(const C4DRootObject* list) { return list ? list->GetFirstObject() : nullptr; }
+
+C4DBaseObject* C4DBaseObject::GetFirstChild() const { return FirstOf(childList); }
+C4DBaseObject* C4DBaseObject::GetFirstOverride() const { return FirstOf(overrideCache); }
+C4DBaseObject* C4DBaseObject::GetFirstFallback() const { return FirstOf(fallbackCache); }
+
+bool C4DBaseObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseList4D::Read(file, chunkId, level)) return true;
+  switch (chunkId) {
+    case CHUNK_LIST:
+      return ReadChildren(file);
+    case CHUNK_OBJECT_TAGS:
+      file.ReadNodeChunks(&tags, false);
+      return true;
+    case CHUNK_OBJECT:
+      if (file.GetFileVersion() < kNewLayoutVersion) return ReadOldObjectChunk(file, level);
+      return ReadObjectChunk(file, level);
+    default:
+      return false;
+  }
+}
+
+C4DRootObject* C4DBaseObject::NewOwnedList(GeChunkFile& file) {
+  if (!scene_read::ChargeNode(file, sizeof(C4DRootObject))) return nullptr;
+  C4DRootObject* list = Factory().MakeObjectList();
+  if (list) list->owner = this;
+  return list;
+}
+
+bool C4DBaseObject::ReadChildren(GeChunkFile& file) {
+  if (!childList) childList = NewOwnedList(file);
+  if (!childList) {
+    if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
+    return true;
+  }
+  childList->owner = this;
+  file.ReadNodeChunks(childList, false);
+  return true;
+}
+
+bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache) {
+  if (!cache) cache = NewOwnedList(file);
+  if (!cache) {
+    if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
+    return false;
+  }
+  cache->owner = this;
+  // One whole nested chunk whatever its id; its content is the cache list.
+  return file.ReadNodeChunks(cache, true);
+}
+
+bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {
+  ReadContainer(file, data, false);
+  file.ReadVector(position);
+  file.ReadVector(scale);
+  file.ReadVector(rotation);
+  file.ReadMatrix(axisMatrix);
+  file.ReadMatrix(secondMatrix);
+  file.ReadString(name);
+  if (level >= 1) scene_read::ReadValueSequence(file, "3I", nullptr);
+  file.SkipChunkRest();
+  return true;
+}
+
+bool C4DBaseObject::ReadObjectChunk(GeChunkFile& file, int32_t level) {
+  file.ReadVector(position);
+  file.ReadVector(scale);
+  file.ReadVector(rotation);
+  file.ReadMatrix(axisMatrix);
+  file.ReadMatrix(secondMatrix);
+  file.ReadInt32(stateWord0);
+  file.ReadInt32(stateWord1);
+  file.ReadInt32(stateWord2);
+  if (level >= 1) {
+    int32_t dropped = 0;
+    file.ReadBool(stateFlag);
+    file.ReadBool(dropped);
+    file.ReadVector(color);
+  }
+  if (level >= 2) file.ReadInt32(useColor);
+  if (level >= 3) scene_read::ReadValueSequence(file, "V I", nullptr);
+  if (level >= 4) file.ReadMatrix(thirdMatrix);
+  if (level >= 5) {
+    int32_t hasOverride = 0;
+    if (file.ReadBool(hasOverride) && hasOverride) ReadCache(file, overrideCache);
+    int32_t hasFallback = 0;
+    if (file.ReadBool(hasFallback) && hasFallback) ReadCache(file, fallbackCache);
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+// ---- object lists ---------------------------------------------------------------
+
+C4DBaseObject* C4DRootObject::GetOwnerObject() const { return static_cast<C4DBaseObject*>(owner); }
+
+bool C4DRootObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  switch (chunkId) {
+    case CHUNK_LIST:
+      file.ReadChunkList(this, true, false);
+      return true;
+    case CHUNK_OBJECT_LIST:
+      file.ReadNodeChunks(this, false);
+      return true;
+    case CHUNK_NODE:
+      file.SkipChunkRest();
+      return true;
+    default:
+      break;
+  }
+  (void)level;
+  C4DBaseObject* object = AllocChild(chunkId);
+  if (!object) return false;  // not accepted: skipped with its whole subtree
+  if (!scene_read::ChargeNode(file, sizeof(C4DPluginObject))) {
+    delete object;
+    return true;  // the list ends on the file's error
+  }
+  object->factory = factory;
+  if (!file.ReadChunkList(object, true, false)) {
+    delete object;
+    return false;
+  }
+  Append(object);
+  object->parent = GetOwnerObject();
+  return true;
+}
+
+C4DBaseObject* C4DDefaultRootObject::AllocChild(int32_t typeId) { return Factory().NewObject(typeId); }
+
+// ---- plugin and spline objects -------------------------------------------------
+
+C4DPluginObject::~C4DPluginObject() { delete objectData; }
+
+void C4DPluginObject::SetObjectData(C4DPluginObjectData* record) {
+  if (objectData != record) delete objectData;
+  objectData = record;
+  if (record) record->owner = this;
+}
+
+int32_t C4DPluginObject::Execute() {
+  if (!objectData) return 0;
+  return objectData->Execute() != 0 ? 1 : 0;
+}
+
+bool C4DPluginObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseObject::Read(file, chunkId, level)) return true;
+  if (chunkId != CHUNK_OBJECT_DATA) return false;
+  return ReadDataChunk(file, level);
+}
+
+bool C4DPluginObject::ReadDataChunk(GeChunkFile& file, int32_t level) {
+  int32_t dropped = 0;
+  String dataName;
+  file.ReadInt32(dataTypeId);
+  file.ReadInt32(dropped);
+  file.ReadString(dataName);
+  if (name.IsEmpty()) name = dataName;
+
+  bool known = false;
+  SetObjectData(Factory().NewObjectData(dataTypeId, known));
+  if (known && !objectData) {
+    file.SetError(FILEERROR_MEMORY);
+    return false;
+  }
+  if (objectData && !objectData->ReadData(file, level)) return false;
+  file.SkipChunkRest();
+  return true;
+}

@@ -1,0 +1,123 @@
+// Object data records: the type-specific part of a plugin object, chosen by
+// the data type id of its 110064 chunk. Most kinds carry no payload of their
+// own; their parameters live in the owning object's data container.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "base_select.h"
+#include "c4d_object.h"
+
+// Data type ids of chunk 110064 that the library knows.
+enum : int32_t {
+  DATA_POLYGON = 5100,
+  DATA_LIGHT = 5102,
+  DATA_CAMERA = 5103,
+  DATA_FLOOR = 5104,
+  DATA_SKY = 5105,
+  DATA_ENVIRONMENT = 5106,
+  DATA_FOREGROUND = 5121,
+  DATA_BACKGROUND = 5122,
+  DATA_INSTANCE = 5126,
+  DATA_NULL = 5140,
+  DATA_PRIMITIVE_FIRST = 5159,  // primitives: 5159, 5160, 5162, 5163, 5167, 5168, 5170
+};
+
+// Whether the data type id is one of the known ones (a record exists for it).
+bool IsKnownDataType(int32_t dataTypeId);
+bool IsPrimitiveDataType(int32_t dataTypeId);
+
+class C4DPluginObjectData : public PrivateChunk {
+ public:
+  // Object data receive no chunks of their own while loading.
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override {
+    (void)file, (void)chunkId, (void)level;
+    return false;
+  }
+  // 1 when the owning object was dealt with.
+  virtual int32_t Execute() { return 0; }
+  // The record's payload inside chunk 110064, after the object's values.
+  virtual bool ReadData(GeChunkFile& file, int32_t level) {
+    (void)file, (void)level;
+    return true;
+  }
+
+  C4DBaseObject* GetOwner() const { return owner; }
+
+  C4DBaseObject* owner = nullptr;  // the object holding this record; not owned
+};
+
+// Points come from the owner's point tag; the selections are kept for the
+// chunks that carry them, which loading never routes here.
+class C4DPointObjectData : public C4DPluginObjectData {
+ public:
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  // The owner's point tag values; null and 0 when there is none.
+  const Vector* GetPoints() const;
+  int32_t GetPointCount() const;
+
+  BaseSelect pointSelection;   // chunk 110117
+  BaseSelect hiddenPoints;     // chunk 110118
+};
+
+class C4DPolygonObjectData : public C4DPointObjectData {
+ public:
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  // The owner's polygon tag values; null and 0 when there is none.
+  const CPolygon* GetPolygons() const;
+  int32_t GetPolygonCount() const;
+
+  BaseSelect polygonSelection;  // 110119
+  BaseSelect hiddenPolygons;    // 110120
+  BaseSelect edgeSelection;     // 110128
+  BaseSelect hiddenEdges;       // 110129
+  BaseSelect phongBreaks;       // 110132
+  // n-gon table (110133): per entry its values, flattened with offsets.
+  std::vector<int32_t> ngonOffsets;
+  std::vector<uint32_t> ngonValues;
+
+ private:
+  bool ReadNgons(GeChunkFile& file, int32_t level);
+};
+
+// The light's payload, stored in file order by value kind; nothing of it is
+// used by the import.
+class C4DLightObjectData : public C4DPluginObjectData {
+ public:
+  bool ReadData(GeChunkFile& file, int32_t level) override;
+
+  int32_t groupCount = 0;  // the count `c` of repeated groups
+  std::vector<float> floats;
+  std::vector<int32_t> ints;
+  std::vector<int32_t> bools;
+  std::vector<Vector> vectors;
+
+ private:
+  bool ReadSequence(GeChunkFile& file, const char* sequence, int64_t times);
+};
+
+class C4DCameraObjectData : public C4DPluginObjectData {};
+class C4DNullObjectData : public C4DPluginObjectData {};
+class C4DFloorObjectData : public C4DPluginObjectData {};
+class C4DSkyObjectData : public C4DPluginObjectData {};
+class C4DEnvironmentObjectData : public C4DPluginObjectData {};
+class C4DBackgroundObjectData : public C4DPluginObjectData {};
+class C4DForegroundObjectData : public C4DPluginObjectData {};
+
+// An instance: its reference is the link entry 1001 of the owner's data.
+class C4DInstanceObjectData : public C4DPluginObjectData {
+ public:
+  static constexpr int32_t kReferenceId = 1001;
+  // The node the reference resolves to, or null.
+  PrivateChunk* GetReference() const;
+};
+
+// The library's record for the primitive data types; the geometry lies in
+// the owning object's fallback cache.
+class C4DPrimitiveObjectData : public C4DPluginObjectData {
+ public:
+  explicit C4DPrimitiveObjectData(int32_t primitiveTypeId) : dataTypeId(primitiveTypeId) {}
+  int32_t dataTypeId;
+};

@@ -1,0 +1,168 @@
+#include "c4d_tag.h"
+
+#include "c4d_material.h"
+#include "c4d_object.h"
+#include "ge_alloc.h"
+#include "scene_read.h"
+
+// ---- tag list -------------------------------------------------------------------
+
+C4DBaseObject* C4DRootTag::GetOwnerObject() const { return static_cast<C4DBaseObject*>(owner); }
+
+C4DBaseTag* C4DRootTag::AllocChild(int32_t typeId) {
+  switch (typeId) {
+    case TAG_TYPE_POINT: return GeNew<PrivateC4DPointTag>();
+    case TAG_TYPE_POLYGON: return GeNew<PrivateC4DPolygonTag>();
+    case TAG_TYPE_PHONG: return GeNew<C4DPhongTag>();
+    case TAG_TYPE_TEXTURE: return GeNew<C4DTextureTag>();
+    case TAG_TYPE_UVW: return GeNew<C4DUVWTag>();
+    default: return nullptr;  // the segment tag among them
+  }
+}
+
+bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (chunkId == CHUNK_LIST) return C4DRootList2D::Read(file, chunkId, level);
+  if (chunkId == CHUNK_NODE) {
+    file.SkipChunkRest();
+    return true;
+  }
+  if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_UVW) return false;
+  C4DBaseTag* tag = AllocChild(chunkId);
+  if (!tag) return false;
+  if (!scene_read::ChargeNode(file, sizeof(C4DTextureTag))) {
+    delete tag;
+    return true;  // the list ends on the file's error
+  }
+  tag->factory = factory;
+  if (!file.ReadNodeChunks(tag, false)) {
+    delete tag;
+    return false;
+  }
+  tag->owner = GetOwnerObject();
+  Append(tag);
+  return true;
+}
+
+// ---- point and polygon tags ---------------------------------------------------------
+
+PrivateC4DPointTag::~PrivateC4DPointTag() { GeFree(points); }
+
+bool PrivateC4DPointTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != TAG_TYPE_POINT) return false;
+  // A second payload replaces the first.
+  GeFree(points);
+  points = nullptr;
+  pointCount = 0;
+  file.ReadVectorArray(points, pointCount);
+  file.SkipChunkRest();
+  return true;
+}
+
+PrivateC4DPolygonTag::~PrivateC4DPolygonTag() { GeFree(polygons); }
+
+bool PrivateC4DPolygonTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != TAG_TYPE_POLYGON) return false;
+  GeFree(polygons);
+  polygons = nullptr;
+  polygonCount = 0;
+  file.ReadPolygonArray(polygons, polygonCount);
+  file.SkipChunkRest();
+  return true;
+}
+
+// ---- texture tag ----------------------------------------------------------------------
+
+C4DTextureTag::C4DTextureTag() { typeId = TAG_TYPE_TEXTURE; }
+
+bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != kPayloadChunk || level < 0) return false;
+  int32_t dropped = 0;
+  for (Vector& v : texVectors) file.ReadVector(v);
+  for (Matrix& m : texMatrices) file.ReadMatrix(m);
+  for (float& f : texFloats) file.ReadFloat32(f);
+  for (int32_t& b : texSwitches) file.ReadBool(b);
+  for (int32_t& mode : texModes) file.ReadInt32(mode);
+  file.ReadInt32(dropped);
+  file.ReadInt32(dropped);
+  if (level >= 1) file.ReadString(texName);
+  if (level >= 2) file.ReadBool(dropped);
+  if (level >= 3) ReadLinkRecord(file, materialLink);
+  if (level >= 4) ReadLinkRecord(file, secondLink);
+  if (level >= 5) {
+    for (int32_t& c : texCounts) file.ReadInt32(c);
+    for (float& s : texScales) file.ReadFloat32(s);
+  }
+  if (level >= 6) file.ReadBool(texFlag);
+  file.SkipChunkRest();
+  return true;
+}
+
+C4DBaseMaterial* C4DTextureTag::GetMaterial() const {
+  return dynamic_cast<C4DBaseMaterial*>(ResolveLink(materialLink));
+}
+
+// ---- UVW tag --------------------------------------------------------------------------
+
+C4DUVWTag::~C4DUVWTag() {
+  GeFree(legacyUV);
+  GeFree(uvw);
+}
+
+bool C4DUVWTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != TAG_TYPE_UVW) return false;
+  GeFree(legacyUV);
+  legacyUV = nullptr;
+  legacyUVCount = 0;
+  file.ReadUInt16Array(legacyUV, legacyUVCount);
+  if (level >= 1) {
+    GeFree(uvw);
+    uvw = nullptr;
+    uvwCount = 0;
+    file.ReadVectorArray(uvw, uvwCount);
+  }
+  if (level >= 2) file.ReadBool(uvwFlag);
+  file.SkipChunkRest();
+  return true;
+}
+
+C4DUVWTag::UVWStruct C4DUVWTag::GetUVW(int32_t index) const {
+  UVWStruct corners{};
+  if (index < 0 || !uvw || 4 * int64_t(index) + 3 >= int64_t(uvwCount)) return corners;
+  const Vector* v = uvw + 4 * int64_t(index);
+  corners.a = v[0];
+  corners.b = v[1];
+  corners.c = v[2];
+  corners.d = v[3];
+  return corners;
+}
+
+// ---- segment tag ------------------------------------------------------------------------
+
+PrivateC4DSegmentTag::~PrivateC4DSegmentTag() { GeFree(segments); }
+
+bool PrivateC4DSegmentTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != TAG_TYPE_SEGMENT || level < 0) return false;
+  GeFree(segments);
+  segments = nullptr;
+  segmentCount = 0;
+  int32_t count = 0;
+  // Each segment is a tagged int32 and a tagged bool.
+  if (file.ReadInt32(count) && count > 0 && scene_read::CountFits(file, count, 7)) {
+    segments = static_cast<Segment*>(GeAlloc(size_t(count) * sizeof(Segment)));
+    if (!segments) {
+      file.SetError(FILEERROR_MEMORY);
+    } else {
+      segmentCount = count;
+      for (int32_t i = 0; i < count; ++i) {
+        if (!file.ReadInt32(segments[i].pointCount) || !file.ReadBool(segments[i].closed)) break;
+      }
+    }
+  }
+  file.SkipChunkRest();
+  return true;
+}

@@ -1,0 +1,130 @@
+// Tags: per-object data hanging off an object's tag list (points, polygons,
+// UVW coordinates, the material assignment, the phong setting).
+#pragma once
+#include <cstdint>
+
+#include "c4d_node.h"
+
+class C4DBaseObject;
+class C4DBaseMaterial;
+
+// Tag type ids; each is also the id of the tag's payload chunk.
+enum : int32_t {
+  TAG_TYPE_POINT = 5600,
+  TAG_TYPE_POLYGON = 5604,
+  TAG_TYPE_PHONG = 5612,
+  TAG_TYPE_TEXTURE = 5616,
+  TAG_TYPE_UVW = 5671,
+  TAG_TYPE_SEGMENT = 5672,
+};
+
+class C4DBaseTag : public C4DBaseList2D {
+ public:
+  C4DBaseTag() { typeId = -1; }
+  C4DBaseTag* GetNext() const { return static_cast<C4DBaseTag*>(GetNextInList()); }
+
+  C4DBaseObject* owner = nullptr;  // the object carrying the tag; not owned
+};
+
+// An object's tags. Creates the tags itself from their chunk ids; the
+// segment tag and unknown tags are skipped.
+class C4DRootTag : public C4DRootList2D {
+ public:
+  explicit C4DRootTag(C4DBaseList2D* ownerObject) { owner = ownerObject; }
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+  C4DBaseTag* AllocChild(int32_t typeId) override;
+
+  C4DBaseObject* GetOwnerObject() const;
+  C4DBaseTag* GetFirstTag() const { return static_cast<C4DBaseTag*>(GetFirst()); }
+  C4DNodeRange<C4DBaseTag> Tags() const { return C4DNodeRange<C4DBaseTag>(&children); }
+};
+
+class PrivateC4DPointTag : public C4DBaseTag {
+ public:
+  PrivateC4DPointTag() { typeId = TAG_TYPE_POINT; }
+  ~PrivateC4DPointTag() override;
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  Vector* points = nullptr;  // GeAlloc block, owned
+  int32_t pointCount = 0;
+};
+
+class PrivateC4DPolygonTag : public C4DBaseTag {
+ public:
+  PrivateC4DPolygonTag() { typeId = TAG_TYPE_POLYGON; }
+  ~PrivateC4DPolygonTag() override;
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  CPolygon* polygons = nullptr;  // GeAlloc block, owned
+  int32_t polygonCount = 0;
+};
+
+// Its settings are entries of its data container.
+class C4DPhongTag : public C4DBaseTag {
+ public:
+  C4DPhongTag() { typeId = TAG_TYPE_PHONG; }
+};
+
+class C4DTextureTag : public C4DBaseTag {
+ public:
+  static constexpr int32_t kPayloadChunk = 110010;
+
+  C4DTextureTag();
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+  // The material that `materialLink` resolves to, or null.
+  C4DBaseMaterial* GetMaterial() const;
+
+  Vector texVectors[3];
+  Matrix texMatrices[2];
+  float texFloats[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+  int32_t texSwitches[3] = {1, 0, 0};
+  int32_t texModes[2] = {6, 0};
+  String texName;
+  int32_t texCounts[2] = {1, 1};
+  float texScales[2] = {1.0f, 1.0f};
+  int32_t texFlag = 0;
+  GeAliasLink materialLink;
+  GeAliasLink secondLink;
+
+ protected:
+  const char* DefaultName() const override { return "Texture"; }
+};
+
+class C4DUVWTag : public C4DBaseTag {
+ public:
+  // The four corners a, b, c, d of one polygon.
+  struct UVWStruct {
+    Vector a, b, c, d;
+  };
+
+  C4DUVWTag() { typeId = TAG_TYPE_UVW; }
+  ~C4DUVWTag() override;
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+  // The corners of polygon `index`; four zero vectors when they are not all there.
+  UVWStruct GetUVW(int32_t index) const;
+
+  uint16_t* legacyUV = nullptr;  // GeAlloc block, owned
+  int32_t legacyUVCount = 0;
+  Vector* uvw = nullptr;  // GeAlloc block, owned; four vectors per polygon
+  int32_t uvwCount = 0;   // number of vectors
+  int32_t uvwFlag = 0;
+
+ protected:
+  const char* DefaultName() const override { return "UVW"; }
+};
+
+// Read when handed its chunk, but the tag list never creates one.
+class PrivateC4DSegmentTag : public C4DBaseTag {
+ public:
+  struct Segment {
+    int32_t pointCount;
+    int32_t closed;
+  };
+
+  PrivateC4DSegmentTag() { typeId = TAG_TYPE_SEGMENT; }
+  ~PrivateC4DSegmentTag() override;
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  Segment* segments = nullptr;  // GeAlloc block, owned
+  int32_t segmentCount = 0;
+};

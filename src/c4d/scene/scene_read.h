@@ -1,0 +1,47 @@
+// Helpers shared by the node readers of the scene model (not part of the
+// library's public interface).
+#pragma once
+#include <cstdint>
+
+#include "c4d_string.h"
+#include "ge_chunk_file.h"
+
+namespace scene_read {
+
+// Every recursion of the readers (child lists, caches, child layers, shader
+// lists, material channel blocks, lists nested in lists) passes through the
+// file's ReadChunkList, which carries the nesting guard: a hostile file that
+// nests without end fails with FILEERROR_NESTING instead of exhausting the
+// stack.
+
+// Charges a node that a list is about to read against the file's allocation
+// limit, so that a file of tiny chunks cannot make huge nodes without end.
+// False (and the file's error set) when the limit is reached.
+bool ChargeNode(GeChunkFile& file, size_t nodeSize);
+
+// Receives the values of a sequence read with ReadValueSequence.
+class ValueSink {
+ public:
+  virtual ~ValueSink() = default;
+  virtual void Float(float) {}
+  virtual void Int(int32_t) {}
+  virtual void Bool(int32_t) {}
+  virtual void Vec(const Vector&) {}
+};
+
+// Reads a run of values given as a compact sequence: space-separated tokens
+// of an optional repeat count and a kind, F float, I int32, B bool,
+// V vector; "3F 2B V" reads three floats, two bools and a vector. Values go
+// to `sink` (dropped when null). Stops at the first failed read; true when
+// the file's error is still clear.
+bool ReadValueSequence(GeChunkFile& file, const char* sequence, ValueSink* sink);
+
+// Whether `count` items of at least `bytesEach` bytes can still be in the
+// file. Sets FILEERROR_FORMAT for a negative count and FILEERROR_READ for one
+// the rest of the file cannot hold, so nothing is allocated for it.
+bool CountFits(GeChunkFile& file, int64_t count, int64_t bytesEach);
+
+// Sets the string from 8-bit text.
+inline void SetText(String& s, const char* text) { s.SetFrom8Bit(text, -1); }
+
+}  // namespace scene_read
