@@ -1,0 +1,27 @@
+// A file object reading bytes that a C4DWriter produced; it keeps the bytes
+// alive for as long as the file reads them.
+#pragma once
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "c4d_writer.h"
+#include "ge_chunk_file.h"
+
+struct MemoryFile {
+  explicit MemoryFile(std::vector<uint8_t> data) : bytes(std::move(data)) {
+    opened = file.OpenMemory(bytes.data(), bytes.size());
+  }
+  explicit MemoryFile(C4DWriter writer) : MemoryFile(writer.Take()) {}
+
+  std::vector<uint8_t> bytes;
+  GeChunkFile file;
+  bool opened = false;
+};
+
+// A writer that has already written the file header.
+inline C4DWriter WithHeader() {
+  C4DWriter w;
+  w.Header();
+  return w;
+}

@@ -1,0 +1,118 @@
+// The library string: growth, insertion, and the conversions to and from
+// 8-bit text.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "c4d_string.h"
+#include "ge_alloc.h"
+
+namespace {
+
+String FromUnits(std::initializer_list<uint16_t> units) {
+  String s;
+  s.SetFromUnits(units.begin(), static_cast<int32_t>(units.size()));
+  return s;
+}
+
+std::string Take8Bit(const String& s) {
+  char* text = s.ToNew8Bit();
+  std::string result = text ? std::string(text) : std::string("<none>");
+  GeFree(text);
+  return result;
+}
+
+TEST(StringConversion, UnitsAbove127BecomeOneUnderscoreEach) {
+  EXPECT_EQ(Take8Bit(FromUnits({0x004D, 0x00FC, 0x006C})), "M_l");
+  const String euro = FromUnits({'a', 0x20AC, 'b'});
+  char* text = euro.ToNew8Bit();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::strlen(text), 3u);
+  EXPECT_STREQ(text, "a_b");
+  GeFree(text);
+  EXPECT_EQ(euro.To8Bit(), "a_b");
+}
+
+TEST(StringConversion, EmptyStringGivesNoBuffer) { EXPECT_EQ(String().ToNew8Bit(), nullptr); }
+
+TEST(StringConversion, UnitZeroEndsTheTextEarly) {
+  const String s = FromUnits({'a', 0, 'b'});
+  EXPECT_EQ(s.GetLength(), 3);
+  EXPECT_EQ(Take8Bit(s), "a");
+  EXPECT_EQ(s.To8Bit(), "a");
+}
+
+TEST(StringConversion, BytesFrom127OnBecomeUnderscoreUnits) {
+  String s;
+  s.SetFrom8Bit("K\xE4se\x7F", -1);
+  ASSERT_EQ(s.GetLength(), 5);
+  EXPECT_EQ(s[0], 'K');
+  EXPECT_EQ(s[1], 95);
+  EXPECT_EQ(s[4], 95);
+  s.SetFrom8Bit("abcdef", 2);
+  EXPECT_EQ(s.To8Bit(), "ab");
+}
+
+TEST(StringGrowth, CapacityIsAMultipleOf16AndTheRestIsZero) {
+  String s;
+  EXPECT_EQ(s.GetCapacity(), 0);
+  ASSERT_TRUE(s.SetLength(17, 32));
+  EXPECT_EQ(s.GetCapacity(), 32);
+  EXPECT_EQ(s.GetLength(), 17);
+  for (int32_t i = 0; i < 17; ++i) EXPECT_EQ(s[i], 32);
+  for (int32_t i = 17; i < 32; ++i) EXPECT_EQ(s.Units()[i], 0);
+  s.Clear();
+  EXPECT_EQ(s.GetCapacity(), 0);
+  EXPECT_EQ(s.Units(), nullptr);
+}
+
+TEST(StringGrowth, FailedGrowthEmptiesOnSetLengthAndKeepsOnReserve) {
+  String s("keep");
+  GeAllocFailAt(1);
+  EXPECT_FALSE(s.Reserve(100));
+  GeAllocFailAt(0);
+  EXPECT_EQ(s.To8Bit(), "keep");
+  GeAllocFailAt(1);
+  EXPECT_FALSE(s.SetLength(40, 'x'));
+  GeAllocFailAt(0);
+  EXPECT_EQ(s.GetLength(), 0);
+  EXPECT_EQ(s.GetCapacity(), 0);
+}
+
+TEST(StringInsert, WholeSourceRangesAndClamping) {
+  const String source("world");
+  String s("hello ");
+  s.InsertRange(s.GetLength(), source, -1, -1);
+  EXPECT_EQ(s.To8Bit(), "hello world");
+  s.InsertRange(0, source, 1, 3);
+  EXPECT_EQ(s.To8Bit(), "orhello world");
+  s.InsertRange(2, source, 3, 100);  // end is cut to the source's length
+  EXPECT_EQ(s.To8Bit(), "orldhello world");
+  s.InsertRange(-1, source, -1, -1);
+  s.InsertRange(s.GetLength() + 1, source, -1, -1);
+  s.InsertRange(0, source, 4, 2);
+  s.InsertRange(0, String(), -1, -1);
+  EXPECT_EQ(s.To8Bit(), "orldhello world");
+}
+
+TEST(StringInsert, InsertingAStringIntoItself) {
+  String s("abcdefghijklmno");  // 15 units: the insert must grow the buffer
+  s.InsertRange(1, s, -1, -1);
+  EXPECT_EQ(s.To8Bit(), "aabcdefghijklmnobcdefghijklmno");
+}
+
+TEST(StringCopy, CopiesAreIndependentAndSelfAssignmentKeepsTheText) {
+  String a("first");
+  String b(a);
+  a.SetFrom8Bit("changed", -1);
+  EXPECT_EQ(b.To8Bit(), "first");
+  b = a;
+  EXPECT_EQ(b.To8Bit(), "changed");
+  String& alias = b;
+  b = alias;
+  EXPECT_EQ(b.To8Bit(), "changed");
+  b = String();
+  EXPECT_TRUE(b.IsEmpty());
+}
+
+}  // namespace
