@@ -1,0 +1,476 @@
+#include "scene_writer.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int32_t kTagTypePoint = 5600;
+constexpr int32_t kTagTypePolygon = 5604;
+constexpr int32_t kTagTypePhong = 5612;
+constexpr int32_t kTagTypeTexture = 5616;
+constexpr int32_t kTagTypeUVW = 5671;
+constexpr int32_t kTagTypeSegment = 5672;
+
+int32_t TagTypeId(TagSpec::Kind kind) {
+  switch (kind) {
+    case TagSpec::Kind::Point: return kTagTypePoint;
+    case TagSpec::Kind::Polygon: return kTagTypePolygon;
+    case TagSpec::Kind::Phong: return kTagTypePhong;
+    case TagSpec::Kind::Texture: return kTagTypeTexture;
+    case TagSpec::Kind::UVW: return kTagTypeUVW;
+    case TagSpec::Kind::Segment: return kTagTypeSegment;
+  }
+  return kTagTypePhong;
+}
+
+bool NewLayout(int32_t version) { return version >= 7500; }
+
+// An empty link or goal slot: a memory value of no bytes.
+void NoRecord(C4DWriter& w) { w.Memory({}); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Spec builders
+
+TagSpec TagSpec::Points(std::vector<Vector> points) {
+  TagSpec t;
+  t.kind = Kind::Point;
+  t.points = std::move(points);
+  return t;
+}
+
+TagSpec TagSpec::Polygons(std::vector<CPolygon> polygons, bool sixteenBit) {
+  TagSpec t;
+  t.kind = Kind::Polygon;
+  t.polygons = std::move(polygons);
+  t.sixteenBit = sixteenBit;
+  return t;
+}
+
+TagSpec TagSpec::Texture(uint64_t materialId) {
+  TagSpec t;
+  t.kind = Kind::Texture;
+  t.materialId = materialId;
+  return t;
+}
+
+TagSpec TagSpec::UVW(std::vector<Vector> uvw) {
+  TagSpec t;
+  t.kind = Kind::UVW;
+  t.uvw = std::move(uvw);
+  return t;
+}
+
+TagSpec TagSpec::Phong() {
+  TagSpec t;
+  t.kind = Kind::Phong;
+  return t;
+}
+
+TagSpec TagSpec::Segments(std::vector<std::pair<int32_t, bool>> segments) {
+  TagSpec t;
+  t.kind = Kind::Segment;
+  t.segments = std::move(segments);
+  return t;
+}
+
+ObjectSpec ObjectSpec::Plugin(const std::string& name, int32_t dataTypeId) {
+  ObjectSpec o;
+  o.node.name = name;
+  o.dataTypeId = dataTypeId;
+  return o;
+}
+
+ObjectSpec ObjectSpec::Polygon(const std::string& name, std::vector<Vector> points,
+                               std::vector<CPolygon> polygons) {
+  ObjectSpec o = Plugin(name, 5100);
+  o.tags.push_back(TagSpec::Points(std::move(points)));
+  o.tags.push_back(TagSpec::Polygons(std::move(polygons)));
+  return o;
+}
+
+ObjectSpec ObjectSpec::Spline(const std::string& name, std::vector<Vector> points, bool closed) {
+  ObjectSpec o;
+  o.typeId = 5101;
+  o.dataTypeId = 0;  // a data chunk would replace the spline's point data
+  o.node.name = name;
+  o.node.data.Int(1000, 0).Int(1001, 0).Int(1002, closed ? 1 : 0);
+  o.tags.push_back(TagSpec::Points(std::move(points)));
+  return o;
+}
+
+ObjectSpec ObjectSpec::Null(const std::string& name) { return Plugin(name, 5140); }
+ObjectSpec ObjectSpec::Light(const std::string& name) { return Plugin(name, 5102); }
+ObjectSpec ObjectSpec::Camera(const std::string& name) { return Plugin(name, 5103); }
+
+ObjectSpec ObjectSpec::Primitive(const std::string& name, ObjectSpec cache, int32_t dataTypeId) {
+  ObjectSpec o = Plugin(name, dataTypeId);
+  o.fallbackCache.push_back(std::move(cache));
+  return o;
+}
+
+ObjectSpec ObjectSpec::Instance(const std::string& name, uint64_t referenceId, std::optional<ObjectSpec> cache) {
+  ObjectSpec o = Plugin(name, 5126);
+  o.node.data.Link(1001, referenceId);
+  if (cache) o.fallbackCache.push_back(std::move(*cache));
+  return o;
+}
+
+ObjectSpec& ObjectSpec::At(const Vector& p) {
+  position = p;
+  return *this;
+}
+ObjectSpec& ObjectSpec::Scaled(const Vector& s) {
+  scale = s;
+  return *this;
+}
+ObjectSpec& ObjectSpec::RotatedZ(float degrees) {
+  const double r = double(degrees) * 3.14159265358979323846 / 180.0;
+  const float c = float(std::cos(r));
+  const float s = float(std::sin(r));
+  axis.xAxis = Vector{c, s, 0.0f};
+  axis.yAxis = Vector{-s, c, 0.0f};
+  axis.zAxis = Vector{0.0f, 0.0f, 1.0f};
+  return *this;
+}
+ObjectSpec& ObjectSpec::Colored(const Vector& rgb) {
+  color = rgb;
+  useColor = true;
+  return *this;
+}
+ObjectSpec& ObjectSpec::OnLayer(uint64_t layerId) {
+  node.layerId = layerId;
+  return *this;
+}
+ObjectSpec& ObjectSpec::Goal(uint64_t goalId) {
+  node.goalId = goalId;
+  return *this;
+}
+ObjectSpec& ObjectSpec::WithTag(TagSpec tag) {
+  tags.push_back(std::move(tag));
+  return *this;
+}
+ObjectSpec& ObjectSpec::WithTexture(uint64_t materialId) { return WithTag(TagSpec::Texture(materialId)); }
+ObjectSpec& ObjectSpec::Child(ObjectSpec child) {
+  children.push_back(std::move(child));
+  return *this;
+}
+ObjectSpec& ObjectSpec::Fallback(ObjectSpec cacheObject) {
+  fallbackCache.push_back(std::move(cacheObject));
+  return *this;
+}
+ObjectSpec& ObjectSpec::Override(ObjectSpec cacheObject) {
+  overrideCache.push_back(std::move(cacheObject));
+  return *this;
+}
+ObjectSpec& ObjectSpec::Bits(int32_t nodeBits) {
+  node.nodeBits = nodeBits;
+  return *this;
+}
+
+MaterialSpec MaterialSpec::Colored(const std::string& name, uint64_t goalId, const Vector& rgb) {
+  MaterialSpec m;
+  m.node.name = name;
+  m.node.goalId = goalId;
+  m.channelStates[0] = 1;
+  m.color = rgb;
+  return m;
+}
+
+MaterialSpec MaterialSpec::Transparent(const std::string& name, uint64_t goalId, const Vector& rgb, float amount) {
+  MaterialSpec m = Colored(name, goalId, rgb);
+  m.channelStates[2] = 1;
+  m.transparency = amount;
+  return m;
+}
+
+LayerSpec LayerSpec::Named(const std::string& name, uint64_t goalId) {
+  LayerSpec l;
+  l.node.name = name;
+  l.node.goalId = goalId;
+  return l;
+}
+
+LayerSpec& LayerSpec::Child(LayerSpec child) {
+  children.push_back(std::move(child));
+  return *this;
+}
+
+// ---------------------------------------------------------------------------
+// SceneWriter
+
+void SceneWriter::Values(const char* sequence) {
+  for (const char* p = sequence; *p;) {
+    if (*p == ' ') {
+      ++p;
+      continue;
+    }
+    int n = 0;
+    while (*p >= '0' && *p <= '9') n = n * 10 + (*p++ - '0');
+    if (n == 0) n = 1;
+    const char kind = *p++;
+    for (int i = 0; i < n; ++i) {
+      switch (kind) {
+        case 'F': w_.Float32(0.25f); ++counts_.floats; break;
+        case 'I': w_.Int32(3); ++counts_.ints; break;
+        case 'B': w_.Bool(true); ++counts_.bools; break;
+        case 'V': w_.Vec(Vector{0.5f, 0.5f, 0.5f}); ++counts_.vectors; break;
+        default: break;
+      }
+    }
+  }
+}
+
+void SceneWriter::DocumentHeader(int32_t version, bool useMarkedCaches, int32_t level) {
+  w_.StartChunk(scene_chunk::kHeader, level).Int32(version);
+  if (level >= 1) w_.Bool(useMarkedCaches);
+  w_.EndChunk();
+}
+
+void SceneWriter::BaseList(const NodeSpec& node) {
+  const int32_t level = node.level;
+  w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
+  node.data.WriteChunk(w_);
+  w_.UInt8(node.goalId != 0 ? 1 : 0);
+  if (node.goalId != 0) w_.GoalRecord(node.goalId);
+  w_.Str(node.name);
+  if (level >= 1) w_.Int32(0);           // no second container
+  if (level >= 2) w_.Int32(1).Int32(0);  // a block of no sub-chunks
+  if (level >= 3) w_.Int32(0);
+  if (level >= 4) w_.Int32(0);  // no further words
+  if (level >= 5) {
+    if (node.layerId != 0) {
+      w_.LinkRecord(node.layerId);
+    } else {
+      NoRecord(w_);
+    }
+  }
+  w_.EndChunk();
+}
+
+void SceneWriter::NodeChunk(const std::vector<int32_t>& words, uint64_t goalId, int32_t level) {
+  w_.StartChunk(scene_chunk::kNode, level).Int32(int32_t(words.size()));
+  for (int32_t word : words) w_.Int32(word);
+  if (level >= 2) {
+    w_.UInt8(goalId != 0 ? 1 : 0);
+    if (goalId != 0) w_.GoalRecord(goalId);
+  }
+  w_.EndChunk();
+}
+
+void SceneWriter::ObjectList(int32_t chunkId, const std::vector<ObjectSpec>& objects) {
+  w_.StartChunk(chunkId, 0);
+  for (const ObjectSpec& o : objects) Object(o);
+  w_.EndChunk();
+}
+
+void SceneWriter::Object(const ObjectSpec& o) {
+  w_.StartChunk(o.typeId, 0);
+  if (o.node.write) BaseList(o.node);
+  if (o.writeObjectChunk) ObjectChunk(o);
+  if (o.dataTypeId != 0) DataChunk(o);
+  if (!o.tags.empty()) {
+    w_.StartChunk(scene_chunk::kTags, 0);
+    for (const TagSpec& t : o.tags) Tag(t);
+    w_.EndChunk();
+  }
+  if (!o.children.empty()) ObjectList(scene_chunk::kList, o.children);
+  w_.EndChunk();
+}
+
+void SceneWriter::ObjectChunk(const ObjectSpec& o) {
+  const Matrix identity;
+  if (!NewLayout(version_)) {
+    w_.StartChunk(scene_chunk::kObject, 1);
+    ContainerSpec().WriteOlder(w_);
+    w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
+    w_.Str(o.node.name);
+    w_.Int32(0).Int32(0).Int32(0);
+    w_.EndChunk();
+    return;
+  }
+  const int32_t level = o.objectLevel;
+  w_.StartChunk(scene_chunk::kObject, level);
+  w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
+  w_.Int32(2).Int32(2).Int32(0);
+  if (level >= 1) w_.Bool(false).Bool(false).Vec(o.color);
+  if (level >= 2) w_.Int32(o.useColor ? 1 : 0);
+  if (level >= 3) w_.Vec(Vector{}).Int32(0);
+  if (level >= 4) w_.Mat(identity);
+  if (level >= 5) {
+    w_.Bool(!o.overrideCache.empty());
+    if (!o.overrideCache.empty()) ObjectList(scene_chunk::kList, o.overrideCache);
+    w_.Bool(!o.fallbackCache.empty());
+    if (!o.fallbackCache.empty()) ObjectList(scene_chunk::kList, o.fallbackCache);
+  }
+  w_.EndChunk();
+}
+
+void SceneWriter::DataChunk(const ObjectSpec& o) {
+  w_.StartChunk(scene_chunk::kObjectData, o.dataLevel).Int32(o.dataTypeId).Int32(0).Str(o.dataName);
+  if (o.dataTypeId == 5102) LightPayload(o.lightGroups);
+  w_.EndChunk();
+}
+
+LightValueCounts SceneWriter::LightPayload(int32_t groups) {
+  counts_ = LightValueCounts{};
+  const bool oldLayout = !NewLayout(version_);
+  // The light group: two reals, a vector and an integer.
+  const char* group = "F F V I";
+  const char* block = "B B B I I F F F F F V I";
+  Values("F F F F");
+  w_.Int32(groups);
+  ++counts_.ints;
+  Values("I I B B B B");
+  if (oldLayout) Values(group);
+  for (int32_t i = 0; i < groups; ++i) Values(group);
+  if (oldLayout) {
+    for (int i = 0; i < 5; ++i) Values(block);
+    for (int i = 0; i < 5; ++i) Values(group);
+  }
+  // The main body, as one long run.
+  Values("F F F  B B  F F F F F  I I I  B B B B B  V  I I  F F F F F  V  B B B B B  F F F  V V  F  V");
+  Values("B B B B  F F F F F F F  V  F  I I I I  B B B B  F F F F  I  B B B B B B  F F F F F  V");
+  Values("B B  F F F F  B  F  V  F  B B B B  F F F F  I I I  B");
+  if (!oldLayout) {
+    Values(group);
+    for (int i = 0; i < 5; ++i) Values(block);
+    for (int i = 0; i < 5; ++i) Values(group);
+    Values("F F I");
+  }
+  return counts_;
+}
+
+void SceneWriter::Tag(const TagSpec& t) {
+  w_.StartChunk(TagTypeId(t.kind), 0);
+  if (t.node.write) BaseList(t.node);
+  switch (t.kind) {
+    case TagSpec::Kind::Point:
+      w_.StartChunk(kTagTypePoint, 0).VectorArray(t.points).EndChunk();
+      break;
+    case TagSpec::Kind::Polygon:
+      w_.StartChunk(kTagTypePolygon, 0).PolygonArray(t.polygons, t.sixteenBit).EndChunk();
+      break;
+    case TagSpec::Kind::Phong:
+      break;
+    case TagSpec::Kind::Texture: {
+      const int32_t level = t.textureLevel;
+      const Matrix identity;
+      w_.StartChunk(scene_chunk::kTexturePayload, level);
+      w_.Vec(Vector{}).Vec(Vector{}).Vec(Vector{}).Mat(identity).Mat(identity);
+      w_.Float32(0).Float32(0).Float32(1).Float32(1);
+      w_.Bool(true).Bool(false).Bool(false);
+      w_.Int32(6).Int32(0).Int32(0).Int32(0);
+      if (level >= 1) w_.Str("");
+      if (level >= 2) w_.Bool(false);
+      if (level >= 3) {
+        if (t.materialId != 0) {
+          w_.LinkRecord(t.materialId);
+        } else {
+          NoRecord(w_);
+        }
+      }
+      if (level >= 4) NoRecord(w_);
+      if (level >= 5) w_.Int32(1).Int32(1).Float32(1).Float32(1);
+      if (level >= 6) w_.Bool(false);
+      w_.EndChunk();
+      break;
+    }
+    case TagSpec::Kind::UVW:
+      w_.StartChunk(kTagTypeUVW, t.uvwLevel).UInt16Array(t.legacyUV);
+      if (t.uvwLevel >= 1) w_.VectorArray(t.uvw);
+      if (t.uvwLevel >= 2) w_.Bool(false);
+      w_.EndChunk();
+      break;
+    case TagSpec::Kind::Segment:
+      w_.StartChunk(kTagTypeSegment, 0).Int32(int32_t(t.segments.size()));
+      for (const auto& [count, closed] : t.segments) w_.Int32(count).Bool(closed);
+      w_.EndChunk();
+      break;
+  }
+  w_.EndChunk();
+}
+
+void SceneWriter::Material(const MaterialSpec& m) {
+  w_.StartChunk(scene_chunk::kMaterial, 0);
+  NodeSpec node = m.node;
+  if (m.color) node.data.Vec(2100, *m.color);
+  if (m.transparency) node.data.Real(2401, *m.transparency);
+  if (node.write) BaseList(node);
+  w_.StartChunk(scene_chunk::kMaterialBase, 0).Str(node.name);
+  w_.Private({}).Private({}).Private({});
+  w_.EndChunk();
+  if (NewLayout(version_)) {
+    const int32_t channels = m.channelsWritten >= 0 ? m.channelsWritten : (version_ >= 9400 ? 14 : 13);
+    w_.StartChunk(scene_chunk::kMaterial, 0);
+    for (int32_t k = 0; k < channels; ++k) {
+      w_.Bool(k < 14 && m.channelStates[k] != 0);
+      w_.StartChunk(scene_chunk::kChannelBlock, 0).EndChunk();
+    }
+    w_.EndChunk();
+  } else {
+    const int32_t level = m.oldLevel;
+    w_.StartChunk(scene_chunk::kMaterial, level);
+    const int states = level >= 1 ? 13 : 12;
+    for (int k = 0; k < states; ++k) w_.Bool(m.channelStates[k] != 0);
+    Values("B B F F F F F B V B B B F F I F F F F F B F F");
+    if (level >= 1) Values("B B");
+    if (level >= 2) Values("B");
+    if (level >= 3) ContainerSpec().WriteOlder(w_);
+    if (level >= 4) Values("B");
+    w_.EndChunk();
+  }
+  w_.EndChunk();
+}
+
+void SceneWriter::Layer(const LayerSpec& l) {
+  w_.StartChunk(scene_chunk::kLayer, 0);
+  if (l.node.write) BaseList(l.node);
+  if (l.writeData) {
+    w_.StartChunk(scene_chunk::kLayerData, l.dataLevel);
+    for (int32_t flag : l.flags) w_.Bool(flag != 0);
+    w_.Vec(l.color);
+    if (l.dataLevel >= 1) w_.Bool(l.flag8 != 0);
+    w_.EndChunk();
+  }
+  if (!l.children.empty()) {
+    w_.StartChunk(scene_chunk::kList, 0);
+    for (const LayerSpec& c : l.children) Layer(c);
+    w_.EndChunk();
+  }
+  w_.EndChunk();
+}
+
+// ---------------------------------------------------------------------------
+
+std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
+  C4DWriter w;
+  SceneWriter s(w, scene.version);
+  w.Header();
+  w.StartChunk(scene_chunk::kDocument, 0);
+  if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);
+
+  auto list = [&](int32_t chunkId, auto&& writeNodes) {
+    w.StartChunk(chunkId, 0);
+    if (scene.wrapLists) w.StartChunk(scene_chunk::kList, 0);
+    writeNodes();
+    if (scene.wrapLists) w.EndChunk();
+    w.EndChunk();
+  };
+  auto objects = [&] {
+    list(scene_chunk::kObjects, [&] {
+      for (const ObjectSpec& o : scene.objects) s.Object(o);
+    });
+  };
+  if (scene.objectsFirst) objects();
+  list(scene_chunk::kMaterials, [&] {
+    for (const MaterialSpec& m : scene.materials) s.Material(m);
+  });
+  list(scene_chunk::kLayers, [&] {
+    for (const LayerSpec& l : scene.layers) s.Layer(l);
+  });
+  if (!scene.objectsFirst) objects();
+  w.EndChunk();
+  return w.Take();
+}
