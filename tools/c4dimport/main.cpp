@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int exitCode = kExitSuccess;
   AddChunksVerb(app, exitCode);
+  AddSceneVerb(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

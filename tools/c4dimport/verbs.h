@@ -11,3 +11,4 @@ enum : int {
 };
 
 void AddChunksVerb(CLI::App& app, int& exitCode);
+void AddSceneVerb(CLI::App& app, int& exitCode);

@@ -1,0 +1,276 @@
+#include "scene_verb.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "c4d_document.h"
+#include "ge_chunk_file.h"
+#include "verbs.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string Number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+std::string VectorText(const Vector& v) { return "(" + Number(v.x) + ", " + Number(v.y) + ", " + Number(v.z) + ")"; }
+
+std::string Quoted(const C4DBaseList2D* node) { return node ? "\"" + node->GetNameString() + "\"" : "none"; }
+
+json VectorJson(const Vector& v) { return json::array({v.x, v.y, v.z}); }
+
+json NameJson(const C4DBaseList2D* node) { return node ? json(node->GetNameString()) : json(nullptr); }
+
+int32_t DataTypeOf(const C4DBaseObject& object) {
+  auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  return plugin ? plugin->dataTypeId : 0;
+}
+
+std::string ChannelStates(const C4DMaterial& m) {
+  std::string states;
+  for (int32_t s : m.channelStates) states += s ? '1' : '0';
+  return states;
+}
+
+std::string OnOff(int32_t v) { return v ? "on" : "off"; }
+
+// What a tag holds, in a few words.
+std::string TagSummary(const C4DBaseTag& tag) {
+  switch (tag.typeId) {
+    case TAG_TYPE_POINT: return std::to_string(static_cast<const PrivateC4DPointTag&>(tag).pointCount) + " points";
+    case TAG_TYPE_POLYGON:
+      return std::to_string(static_cast<const PrivateC4DPolygonTag&>(tag).polygonCount) + " polygons";
+    case TAG_TYPE_TEXTURE: return "material " + Quoted(static_cast<const C4DTextureTag&>(tag).GetMaterial());
+    case TAG_TYPE_UVW:
+      return std::to_string(static_cast<const C4DUVWTag&>(tag).uvwCount / 4) + " polygons of UVW coordinates";
+    default: return "";
+  }
+}
+
+json TagJson(const C4DBaseTag& tag) {
+  json j = {{"typeId", tag.typeId}, {"typeName", C4DTypeName(tag.typeId)}, {"name", tag.GetNameString()}};
+  switch (tag.typeId) {
+    case TAG_TYPE_POINT: j["pointCount"] = static_cast<const PrivateC4DPointTag&>(tag).pointCount; break;
+    case TAG_TYPE_POLYGON: j["polygonCount"] = static_cast<const PrivateC4DPolygonTag&>(tag).polygonCount; break;
+    case TAG_TYPE_TEXTURE: j["material"] = NameJson(static_cast<const C4DTextureTag&>(tag).GetMaterial()); break;
+    case TAG_TYPE_UVW: j["uvwCount"] = static_cast<const C4DUVWTag&>(tag).uvwCount; break;
+    default: break;
+  }
+  return j;
+}
+
+// ---- text ----------------------------------------------------------------------
+
+class TextPrinter {
+ public:
+  explicit TextPrinter(std::ostream& out) : out_(out) {}
+
+  void Document(const C4DBaseDocument& d) {
+    Line(0, "document: version " + std::to_string(d.GetFileVersion()) + ", marked caches " +
+                OnOff(d.useMarkedCaches));
+    const C4DRootMaterial* materials = d.GetMaterials();
+    Line(0, "materials: " + std::to_string(materials ? materials->GetCount() : 0));
+    if (materials) {
+      for (const C4DBaseMaterial* m : materials->Materials()) Material(*m);
+    }
+    const C4DRootLayer* layers = d.GetLayers();
+    Line(0, "layers: " + std::to_string(layers ? layers->GetCount() : 0));
+    if (layers) Layers(*layers, 1);
+    const C4DRootObject* objects = d.GetObjects();
+    Line(0, "objects: " + std::to_string(objects ? objects->GetCount() : 0));
+    if (objects) Objects(*objects, 1);
+  }
+
+ private:
+  void Material(const C4DBaseMaterial& base) {
+    auto* m = dynamic_cast<const C4DMaterial*>(&base);
+    std::string line = "material " + Quoted(&base);
+    if (m) {
+      line += ": colour channel " + OnOff(m->GetChannelState(CHANNEL_COLOR)) + ", transparency channel " +
+              OnOff(m->GetChannelState(CHANNEL_TRANSPARENCY)) + " (states " + ChannelStates(*m) +
+              "), colour " + VectorText(m->GetColor()) + ", transparency " + Number(m->GetTransparency());
+    }
+    Line(1, line);
+  }
+
+  void Layers(const C4DRootLayer& list, int depth) {
+    for (const C4DBaseLayer* l : list.Layers()) {
+      const int32_t flags[] = {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4,
+                               l->layerFlag5, l->layerFlag6, l->layerFlag7, l->layerFlag8};
+      std::string text;
+      for (int32_t f : flags) text += f ? '1' : '0';
+      Line(depth, "layer " + Quoted(l) + ": flags " + text + ", colour " + VectorText(l->layerColor));
+      if (l->childLayers) Layers(*l->childLayers, depth + 1);
+    }
+  }
+
+  void Objects(const C4DRootObject& list, int depth) {
+    for (const C4DBaseObject* o : list.Objects()) Object(*o, depth);
+  }
+
+  void Object(const C4DBaseObject& o, int depth) {
+    std::string head = "object " + Quoted(&o) + ": type " + std::to_string(o.typeId) + " " + C4DTypeName(o.typeId);
+    if (const int32_t dataType = DataTypeOf(o)) {
+      head += ", data " + std::to_string(dataType);
+      if (auto* plugin = dynamic_cast<const C4DPluginObject*>(&o); plugin && !plugin->objectData) {
+        head += " (no record)";
+      }
+    }
+    Line(depth, head);
+    std::string place = "position " + VectorText(o.position) + ", scale " + VectorText(o.scale) + ", colour " +
+                        VectorText(o.color) + ", useColor " + std::to_string(o.useColor);
+    if (const C4DBaseLayer* layer = o.GetLayer()) place += ", layer " + Quoted(layer);
+    if (auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) {
+      place += spline->IsClosed() ? ", closed" : ", open";
+    }
+    Line(depth + 1, place);
+    for (const C4DBaseTag* tag : o.tags.Tags()) {
+      std::string line = std::string("tag ") + C4DTypeName(tag->typeId);
+      if (!tag->name.IsEmpty()) line += " " + Quoted(tag);
+      const std::string summary = TagSummary(*tag);
+      if (!summary.empty()) line += ": " + summary;
+      Line(depth + 1, line);
+    }
+    Cache(o.childList, "children", depth + 1);
+    Cache(o.overrideCache, "override cache", depth + 1);
+    Cache(o.fallbackCache, "fallback cache", depth + 1);
+  }
+
+  void Cache(const C4DRootObject* list, const char* title, int depth) {
+    if (!list || list->IsEmpty()) return;
+    Line(depth, std::string(title) + ":");
+    Objects(*list, depth + 1);
+  }
+
+  void Line(int depth, const std::string& text) { out_ << std::string(size_t(2 * depth), ' ') << text << '\n'; }
+
+  std::ostream& out_;
+};
+
+// ---- JSON ------------------------------------------------------------------------
+
+json MaterialJson(const C4DBaseMaterial& base) {
+  json j = {{"name", base.GetNameString()}, {"typeId", base.typeId}};
+  if (auto* m = dynamic_cast<const C4DMaterial*>(&base)) {
+    json states = json::array();
+    for (int32_t s : m->channelStates) states.push_back(s);
+    j["channelStates"] = states;
+    j["colorChannel"] = m->GetChannelState(CHANNEL_COLOR) != 0;
+    j["transparencyChannel"] = m->GetChannelState(CHANNEL_TRANSPARENCY) != 0;
+    j["color"] = VectorJson(m->GetColor());
+    j["transparency"] = m->GetTransparency();
+  }
+  return j;
+}
+
+json LayersJson(const C4DRootLayer& list) {
+  json layers = json::array();
+  for (const C4DBaseLayer* l : list.Layers()) {
+    json j = {{"name", l->GetNameString()},
+              {"flags", {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4, l->layerFlag5,
+                         l->layerFlag6, l->layerFlag7, l->layerFlag8}},
+              {"color", VectorJson(l->layerColor)}};
+    j["children"] = l->childLayers ? LayersJson(*l->childLayers) : json::array();
+    layers.push_back(std::move(j));
+  }
+  return layers;
+}
+
+json ObjectsJson(const C4DRootObject* list);
+
+json ObjectJson(const C4DBaseObject& o) {
+  json j = {{"name", o.GetNameString()},
+            {"typeId", o.typeId},
+            {"typeName", C4DTypeName(o.typeId)},
+            {"dataTypeId", DataTypeOf(o)},
+            {"position", VectorJson(o.position)},
+            {"rotation", VectorJson(o.rotation)},
+            {"scale", VectorJson(o.scale)},
+            {"color", VectorJson(o.color)},
+            {"useColor", o.useColor},
+            {"layer", NameJson(o.GetLayer())}};
+  if (auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) j["closed"] = spline->IsClosed();
+  json tags = json::array();
+  for (const C4DBaseTag* tag : o.tags.Tags()) tags.push_back(TagJson(*tag));
+  j["tags"] = tags;
+  j["children"] = ObjectsJson(o.childList);
+  j["overrideCache"] = ObjectsJson(o.overrideCache);
+  j["fallbackCache"] = ObjectsJson(o.fallbackCache);
+  return j;
+}
+
+json ObjectsJson(const C4DRootObject* list) {
+  json objects = json::array();
+  if (list) {
+    for (const C4DBaseObject* o : list->Objects()) objects.push_back(ObjectJson(*o));
+  }
+  return objects;
+}
+
+json DocumentJson(const C4DBaseDocument& d) {
+  json materials = json::array();
+  if (d.GetMaterials()) {
+    for (const C4DBaseMaterial* m : d.GetMaterials()->Materials()) materials.push_back(MaterialJson(*m));
+  }
+  return {{"version", d.GetFileVersion()},
+          {"useMarkedCaches", d.useMarkedCaches != 0},
+          {"materials", materials},
+          {"layers", d.GetLayers() ? LayersJson(*d.GetLayers()) : json::array()},
+          {"objects", ObjectsJson(d.GetObjects())}};
+}
+
+std::string ErrorText(int32_t code) {
+  return "error " + std::to_string(code) + " " + FileErrorSymbol(code) + ": " + FileErrorName(code);
+}
+
+}  // namespace
+
+void PrintScene(const C4DBaseDocument& document, std::ostream& out) { TextPrinter(out).Document(document); }
+
+std::string SceneJson(const C4DBaseDocument& document, int indent) {
+  // Names are 7-bit text, so the dump never meets invalid UTF-8.
+  return DocumentJson(document).dump(indent);
+}
+
+int RunSceneVerb(const std::string& path, bool asJson, std::ostream& out) {
+  C4DBaseDocument document;  // before the file: it installs the link support
+  GeChunkFile file;
+  const bool opened = file.Open(path.c_str());
+  const bool loaded = opened && document.Load(file);
+  const int32_t error = file.GetError();
+  std::string problem;
+  if (!opened) {
+    problem = error == FILEERROR_NONE ? "cannot be opened" : "is no C4D scene file";
+  } else if (!loaded) {
+    problem = error == FILEERROR_NONE ? "ends before the document's end marker" : "could not be read to its end";
+  }
+
+  if (asJson) {
+    json j = {{"file", path}, {"loaded", loaded}, {"error", error}, {"errorName", FileErrorSymbol(error)}};
+    if (opened) j.update(DocumentJson(document));
+    out << j.dump(2) << '\n';
+  } else {
+    out << path << ": " << (problem.empty() ? "loaded" : problem) << '\n';
+    if (opened) PrintScene(document, out);
+    if (!loaded) out << ErrorText(error) << '\n';
+  }
+  return loaded ? kExitSuccess : kExitFileFailed;
+}
+
+void AddSceneVerb(CLI::App& app, int& exitCode) {
+  auto path = std::make_shared<std::string>();
+  auto asJson = std::make_shared<bool>(false);
+  CLI::App* verb = app.add_subcommand(
+      "scene",
+      "Load a scene file and print the scene: materials, the layer tree and the object tree with tags and caches.");
+  verb->add_option("FILE", *path, "The .c4d file")->required();
+  verb->add_flag("--json", *asJson, "Print one JSON document instead of text");
+  verb->callback([path, asJson, &exitCode] { exitCode = RunSceneVerb(*path, *asJson, std::cout); });
+}

@@ -1,0 +1,19 @@
+// `c4dimport scene FILE [--json]`: loads a scene file into the scene model
+// and prints what was read: the document version, the materials with their
+// channel states, colour and transparency, the layer tree, and the object
+// tree with placement, colour, layer, tags, children and both caches.
+#pragma once
+#include <iosfwd>
+#include <string>
+
+class C4DBaseDocument;
+
+// Prints a loaded document for a person.
+void PrintScene(const C4DBaseDocument& document, std::ostream& out);
+// Prints a loaded document as one JSON document (without file and status).
+std::string SceneJson(const C4DBaseDocument& document, int indent = 2);
+
+// Loads the file at `path` and prints it. Returns the exit code: 0 when the
+// load succeeded, 1 when not (what was read is printed all the same, with the
+// file's error code).
+int RunSceneVerb(const std::string& path, bool json, std::ostream& out);
