@@ -1,6 +1,7 @@
 // The host's user-interface functions: resource libraries, message boxes and
 // the report dialog, routed to the installed UI backend.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -204,7 +205,10 @@ int TerminalUi::Ask(const BoxRecord& box) {
   while (std::getline(in, line)) {
     const char letter = line.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
     for (const Choice& choice : choices) {
-      if (choice.letter == letter) return choice.answer;
+      if (choice.letter != letter) continue;
+      // A person at a terminal ended the line with Enter; piped input did not.
+      if (&in != &std::cin || !isatty(STDIN_FILENO)) Out() << AnswerName(choice.answer) << std::endl;
+      return choice.answer;
     }
     Out() << "please answer " << letters << ": ";
   }

@@ -137,7 +137,7 @@ TEST_F(HostUiTest, TerminalWritesOneLinePerBoxAndAnswersAtThePrompt) {
 
   const std::string text = out.str();
   EXPECT_NE(text.find("message (error): cannot read\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Cancel converts nothing. [y/n/c] please answer y/n/c: "), std::string::npos) << text;
+  EXPECT_NE(text.find("Cancel converts nothing. [y/n/c] please answer y/n/c: cancel\n"), std::string::npos) << text;
   EXPECT_NE(text.find("[y/n/c] no (no input)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("report: Tessaro - Title: first | second\n"), std::string::npos) << text;
 }
