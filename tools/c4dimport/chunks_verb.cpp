@@ -53,7 +53,8 @@ std::string Number(double v) {
   return text;
 }
 
-std::string Bytes(int64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+std::string Count(int64_t n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); }
+std::string Bytes(int64_t n) { return Count(n, "byte"); }
 
 std::string VectorText(const Vector& v) { return "(" + Number(v.x) + ", " + Number(v.y) + ", " + Number(v.z) + ")"; }
 
@@ -299,7 +300,7 @@ void PrintError(const GeChunkFile& file, std::ostream& out) {
 int WalkChunks(GeChunkFile& file, std::ostream& out) {
   ChunkPrinter printer(file, out);
   const bool reachedEnd = printer.Walk();
-  out << printer.Chunks() << " chunks, " << printer.Values() << " values";
+  out << Count(printer.Chunks(), "chunk") << ", " << Count(printer.Values(), "value");
   if (reachedEnd && file.Remaining() > 0) {
     out << "; " << file.Remaining() << " bytes after the document are not read";
   }
