@@ -12,6 +12,11 @@ inline int32_t TruncToInt32(float v) {
   return static_cast<int32_t>(v);
 }
 
+inline int32_t TruncToInt32(double v) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
 // A colour component in 0..1 as a byte: component x 255 in single precision.
 inline uint8_t ColourByte(float component) {
   return static_cast<uint8_t>(TruncToInt32(component * 255.0f) & 0xFF);

@@ -1,0 +1,250 @@
+#include "alien_impl.h"
+
+#include <exception>
+#include <string>
+
+#include <afxwin.h>
+#include <comdef.h>
+
+#include "float_exception_mask.h"
+#include "ge_alloc.h"
+#include "import_session.h"
+#include "layer_construction.h"
+#include "object_colour.h"
+#include "polygon_conversion.h"
+#include "polygon_topology.h"
+#include "qel_host.h"
+#include "spline_conversion.h"
+
+namespace {
+
+// Where a foreign error caught during layer construction is said to arise.
+constexpr const char* kLayerGuardSource = "alien_impl";
+constexpr int kLayerGuardLine = 536;
+constexpr const char* kLayerErrorTitle = "An error occured during layer construction";
+constexpr const char* kReportResourceModule = "Orbek_KVT_Controls";
+
+CImportSession* Session() { return CImportSession::Current(); }
+
+bool CountObject(const CString& name, int32_t typeId) {
+  CImportSession* session = Session();
+  return session && session->CountObject(name, typeId);
+}
+
+void StepProgress() {
+  if (CImportSession* session = Session()) session->StepProgress();
+}
+
+// The host's active layer, or the host layer of the node's scene layer.
+uint32_t HostLayerIdOf(const C4DBaseList2D& node) {
+  uint32_t layerId = CQEL_Service_LayerResources::GetActiveLayer();
+  if (const auto* layer = dynamic_cast<const AlienLayer*>(node.GetLayer())) layerId = layer->hostLayerId;
+  return layerId;
+}
+
+int32_t DataTypeIdOf(const C4DBaseObject* object, int32_t fallback) {
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(object);
+  return plugin ? plugin->dataTypeId : fallback;
+}
+
+// Host points of an object's points under its global matrix, with every
+// floating-point exception masked while they are computed.
+PointList ConvertPointsMasked(const C4DBaseObject& object, const Vector* points, int32_t pointCount) {
+  PointList hostPoints;
+  FloatExceptionMask mask;
+  const Matrix mg = object.GetMg();
+  ConvertObjectPoints(points, pointCount, mg, hostPoints);
+  return hostPoints;
+}
+
+void ShowLayerErrorReport(const std::string& report) {
+  _ResourceHandleHelper resources(kReportResourceModule);
+  CXMLTreeInfoDlg dialog(AfxGetAppName(), kLayerErrorTitle, report.c_str());
+  dialog.DoModal();
+}
+
+// The report of an error that is not one of the host's own.
+template <class... Cause>
+std::string ForeignReport(const Cause&... cause) {
+  CQEL_AppForeignException foreign(cause...);
+  CString source;
+  source.Format("%s(%d)", kLayerGuardSource, kLayerGuardLine);
+  foreign.Source(source.Str());
+  return foreign.PrintReport();
+}
+
+}  // namespace
+
+CString GetNodeName(const C4DBaseList2D* node) {
+  if (!node) return CString();
+  char* text = node->GetName();
+  CString name(text ? text : "");
+  GeFree(text);
+  return name;
+}
+
+// ---- the factory and the lists ------------------------------------------------------
+
+C4DRootObject* AlienSceneFactory::NewObjectList() { return GeNew<AlienRootObject>(); }
+C4DRootMaterial* AlienSceneFactory::NewMaterialList() { return GeNew<AlienRootMaterial>(); }
+C4DRootLayer* AlienSceneFactory::NewLayerList() { return GeNew<AlienRootLayer>(); }
+C4DBaseLayer* AlienSceneFactory::NewLayer() { return GeNew<AlienLayer>(); }
+C4DBaseMaterial* AlienSceneFactory::NewMaterial() { return GeNew<AlienMaterial>(); }
+
+namespace {
+
+C4DBaseObject* NewAlienObject(int32_t typeId) {
+  switch (typeId) {
+    case OBJECT_SPLINE:
+    case OBJECT_SPLINE_LINE: {
+      // A spline reaches its point tag through the point data it is born with.
+      AlienSplineObject* spline = GeNew<AlienSplineObject>();
+      if (!spline) return nullptr;
+      C4DPointObjectData* points = GeNew<C4DPointObjectData>();
+      if (!points) {
+        delete spline;
+        return nullptr;
+      }
+      spline->SetObjectData(points);
+      return spline;
+    }
+    case OBJECT_PLUGIN:
+    case OBJECT_PLUGIN_POLYGON:
+      return GeNew<C4DPluginObject>(typeId);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+C4DBaseObject* AlienSceneFactory::NewObject(int32_t typeId) { return NewAlienObject(typeId); }
+
+C4DPluginObjectData* AlienSceneFactory::NewObjectData(int32_t dataTypeId, bool& known) {
+  known = IsKnownDataType(dataTypeId);
+  if (!known) return nullptr;
+  if (IsPrimitiveDataType(dataTypeId)) return GeNew<AlienPrimitiveObjectData>(dataTypeId);
+  switch (dataTypeId) {
+    case DATA_POLYGON: return GeNew<AlienPolygonObjectData>();
+    case DATA_LIGHT: return GeNew<AlienLightObjectData>();
+    case DATA_CAMERA: return GeNew<AlienCameraObjectData>();
+    case DATA_FLOOR: return GeNew<AlienFloorObjectData>();
+    case DATA_SKY: return GeNew<AlienSkyObjectData>();
+    case DATA_ENVIRONMENT: return GeNew<AlienEnvironmentObjectData>();
+    case DATA_FOREGROUND: return GeNew<AlienForegroundObjectData>();
+    case DATA_BACKGROUND: return GeNew<AlienBackgroundObjectData>();
+    case DATA_INSTANCE: return GeNew<AlienInstanceObjectData>();
+    case DATA_NULL: return GeNew<AlienNullObjectData>();
+    default: known = false; return nullptr;
+  }
+}
+
+C4DBaseObject* AlienRootObject::AllocChild(int32_t typeId) { return NewAlienObject(typeId); }
+
+C4DBaseMaterial* AlienRootMaterial::AllocChild(int32_t typeId) {
+  (void)typeId;  // the list asks only for material chunks
+  return GeNew<AlienMaterial>();
+}
+
+// ---- layers ---------------------------------------------------------------------------
+
+int32_t AlienLayer::Execute() {
+  HostLayerRequest request;
+  request.longName = GetNodeName(this);
+  if (CImportSession* session = Session()) request.filePath = session->m_path;
+  request.visible = layerFlag0 != 0;
+  request.locked = layerFlag3 != 0;
+
+  // A host error while one layer is built is shown to the user and the
+  // import goes on with the next layer.
+  std::string report;
+  bool failed = true;
+  try {
+    ConstructHostLayer(request, hostLayerId);
+    failed = false;
+  } catch (CQEL_AppException* exception) {
+    report = exception->PrintReport();
+    delete exception;
+  } catch (CException* exception) {
+    report = ForeignReport(exception);
+    exception->Delete();
+  } catch (const _com_error& error) {
+    report = ForeignReport(error);
+  } catch (const std::exception& error) {
+    report = ForeignReport(error);
+  } catch (...) {
+    report = ForeignReport();
+  }
+  if (failed) ShowLayerErrorReport(report);
+  return 1;
+}
+
+// ---- objects --------------------------------------------------------------------------
+
+int32_t AlienPrimitiveObjectData::Execute() { return CountObject(GetNodeName(owner), dataTypeId) ? 1 : 0; }
+
+int32_t AlienInstanceObjectData::Execute() {
+  return CountObject(GetNodeName(owner), DataTypeIdOf(owner, DATA_INSTANCE)) ? 1 : 0;
+}
+
+int32_t AlienPolygonObjectData::Execute() {
+  C4DBaseObject* object = owner;
+  if (!object) return 0;
+  const CString name = GetNodeName(object);
+  const auto* pointTag = static_cast<const PrivateC4DPointTag*>(object->GetTag(TAG_TYPE_POINT));
+  const auto* polygonTag = static_cast<const PrivateC4DPolygonTag*>(object->GetTag(TAG_TYPE_POLYGON));
+  const Vector* points = pointTag ? pointTag->points : nullptr;
+  const int32_t pointCount = pointTag ? pointTag->pointCount : 0;
+  const CPolygon* polygons = polygonTag ? polygonTag->polygons : nullptr;
+  const int32_t polygonCount = polygonTag ? polygonTag->polygonCount : 0;
+
+  if (pointCount == 0 && polygonCount == 0) return 1;
+  if (!points) return 0;
+  if (!polygons && polygonCount > 0) return 0;
+  CImportSession* session = Session();
+  if (!session) return 0;
+  const uint32_t polygonTotal = static_cast<uint32_t>(polygonCount);
+  if (session->m_countingPass && session->m_maxPolygonCount < polygonTotal) session->m_maxPolygonCount = polygonTotal;
+  if (session->CountObject(name, DataTypeIdOf(object, DATA_POLYGON))) return 1;
+  if (session->IsCancelled()) return 0;
+  if (polygonTotal > CImportSession::LargeObjectLimit && !session->m_convertLarge) return 1;
+
+  const PointList hostPoints = ConvertPointsMasked(*object, points, pointCount);
+  EdgeList edges;
+  FaceList faces;
+  BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
+  if (faces.empty()) return 1;  // nothing to show: not counted as converted
+
+  Vector colour{0.0f, 0.0f, 0.0f};
+  float transparency = 0.0f;
+  ResolveObjectColour(object, colour, transparency);
+  const uint32_t layerId = HostLayerIdOf(*object);
+  AppendMeshPolyhedron(colour, hostPoints, edges, faces, layerId, transparency);
+  session->StepProgress();
+  return 1;
+}
+
+int32_t AlienSplineObject::Execute() {
+  const CString name = GetNodeName(this);
+  if (!objectData) return 0;
+  // The points are those of the object that holds the data: the spline.
+  const C4DBaseObject* holder = objectData->owner ? objectData->owner : this;
+  const int32_t mode = GetSplineSetting(SPLINE_SETTING_MODE);
+  const auto* pointTag = static_cast<const PrivateC4DPointTag*>(holder->GetTag(TAG_TYPE_POINT));
+  const Vector* points = pointTag ? pointTag->points : nullptr;
+  const int32_t pointCount = pointTag ? pointTag->pointCount : 0;
+  // No points (or a count that no array can have) is nothing to convert.
+  if (pointCount <= 0 || !points) return 1;
+  if (CountObject(name, dataTypeId)) return 1;
+  if (mode != 0) return 0;
+
+  PointList hostPoints = ConvertPointsMasked(*holder, points, pointCount);
+  const bool closed = GetSplineSetting(SPLINE_SETTING_CLOSED) == 1;
+  const uint32_t layerId = HostLayerIdOf(*this);
+  Vector colour{0.0f, 0.0f, 0.0f};
+  float transparency = 0.0f;
+  ResolveObjectColour(this, colour, transparency);
+  AppendSplinePolyline(std::move(hostPoints), layerId, colour, transparency, closed);
+  StepProgress();
+  return 1;
+}
