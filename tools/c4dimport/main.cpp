@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   int exitCode = kExitSuccess;
   AddChunksVerb(app, exitCode);
   AddSceneVerb(app, exitCode);
+  AddImportVerb(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

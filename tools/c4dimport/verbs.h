@@ -12,3 +12,4 @@ enum : int {
 
 void AddChunksVerb(CLI::App& app, int& exitCode);
 void AddSceneVerb(CLI::App& app, int& exitCode);
+void AddImportVerb(CLI::App& app, int& exitCode);

@@ -1,0 +1,325 @@
+#include "import_run.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "QEL_Server_C4D.h"
+#include "alien_impl.h"
+#include "c4d_document.h"
+#include "ge_alloc.h"
+#include "ge_chunk_file.h"
+#include "import_session.h"
+
+namespace c4dimport {
+
+namespace {
+
+constexpr UINT kProgressDialogTemplate = 102;
+constexpr UINT kLargeObjectQuestion = 106;
+
+// ---- the counting pass, once more --------------------------------------------------
+//
+// The module shows its counters to no one: its library exports the six
+// operations and nothing else. So the tool runs the module's own counting
+// pass a second time on a document of its own, with the module's node
+// classes, except that layers stay the library's: they leave the host's
+// layer table alone.
+
+class CountingSession final : public CImportSession {
+ public:
+  void StepProgress() override {}
+  bool IsCancelled() const override { return false; }
+};
+
+class CountingFactory final : public AlienSceneFactory {
+ public:
+  C4DBaseLayer* NewLayer() override { return GeNew<C4DBaseLayer>(); }
+};
+
+struct Tally {
+  bool readable = false;
+  uint32_t total = 0;
+  uint32_t maxPolygons = 0;
+};
+
+Tally TallyScene(const std::string& path) {
+  CountingSession session;
+  session.m_path = path;
+  CImportSession* previous = CImportSession::Current();
+  CImportSession::SetCurrent(&session);
+  Tally tally;
+  {
+    CountingFactory factory;
+    C4DBaseDocument document(&factory);
+    GeChunkFile file;
+    tally.readable = file.Open(path.c_str()) && document.Load(file);
+    if (tally.readable) {
+      file.Close();
+      session.m_countingPass = true;
+      document.ExecuteAll();
+    }
+  }
+  CImportSession::SetCurrent(previous);
+  tally.total = session.m_totalCount;
+  tally.maxPolygons = session.m_maxPolygonCount;
+  return tally;
+}
+
+int PresetAnswer(LargeAnswer answer) {
+  switch (answer) {
+    case LargeAnswer::Yes: return IDYES;
+    case LargeAnswer::No: return IDNO;
+    case LargeAnswer::Cancel: return IDCANCEL;
+    case LargeAnswer::Ask: return 0;
+  }
+  return 0;
+}
+
+// ---- JSON ---------------------------------------------------------------------------
+
+// The shortest text that reads back as the same double; null for values
+// JSON cannot hold.
+std::string NumberText(double value) {
+  if (!std::isfinite(value)) return "null";
+  char text[64];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc() ? std::string(text, end) : "null";
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+const char* Bool(bool value) { return value ? "true" : "false"; }
+
+template <class List, class Write>
+std::string Array(const List& list, Write write, const char* separator = ", ") {
+  std::string out = "[";
+  bool first = true;
+  for (const auto& item : list) {
+    if (!first) out += separator;
+    first = false;
+    out += write(item);
+  }
+  return out + "]";
+}
+
+std::string ObjectJson(const CQEL_SmartPtr<CQEL_Object>& object) {
+  const ObjectView view = ViewObject(object);
+  const CQEL_GeoPolyhedron3D* geometry = view.geometry;
+  std::string out = "{\"kind\": " + Quoted(view.kind);
+  out += ", \"dimension\": " + std::to_string(geometry ? int(geometry->GetDimension()) : 0);
+  out += ", \"orientation\": " + std::to_string(geometry ? int(geometry->GetOrientation()) : 0);
+  out += ", \"layer\": " + std::to_string(view.layer);
+  out += ", \"argb\": [" + std::to_string(view.argb[0]) + ", " + std::to_string(view.argb[1]) + ", " +
+         std::to_string(view.argb[2]) + ", " + std::to_string(view.argb[3]) + "]";
+  out += ", \"surface\": " + (view.surface.empty() ? std::string("null") : Quoted(view.surface));
+  const CQEL_GeoPolyhedron3D::PointList noPoints;
+  const CQEL_GeoPolyhedron3D::EdgeList noEdges;
+  const CQEL_GeoPolyhedron3D::FaceList noFaces;
+  out += ", \"points\": " + Array(geometry ? geometry->GetPoints() : noPoints, [](const auto& point) {
+    if (!point) return std::string("null");
+    return "[" + NumberText(point->X()) + ", " + NumberText(point->Y()) + ", " + NumberText(point->Z()) + "]";
+  });
+  out += ", \"edges\": " + Array(geometry ? geometry->GetEdges() : noEdges, [](const auto& edge) {
+    return "[" + std::to_string(edge.first) + ", " + std::to_string(edge.second) + "]";
+  });
+  out += ", \"faces\": " + Array(geometry ? geometry->GetFaces() : noFaces, [](const auto& face) {
+    return Array(face, [](int entry) { return std::to_string(entry); });
+  });
+  return out + "}";
+}
+
+std::string LayerJson(const standin::LayerLeafEntry& entry) {
+  const CQEL_ResourceLayerLeaf& leaf = *entry.leaf;
+  std::string out = "{\"id\": " + std::to_string(leaf.Id());
+  out += ", \"long\": " + Quoted(leaf.LongName());
+  out += ", \"short\": " + Quoted(leaf.ShortName());
+  out += ", \"path\": " + Array(entry.path, [](const std::string& name) { return Quoted(name); });
+  out += ", \"config\": " + std::to_string(int(leaf.LayerConfigurationSetting()));
+  out += ", \"userDefined\": " + std::string(Bool(leaf.UserDefinedLayerDef()));
+  return out + "}";
+}
+
+std::string MessageJson(const standin::BoxRecord& box) {
+  std::string out = "{\"box\": " + Quoted(standin::BoxKindName(box.kind));
+  out += ", \"type\": " + std::to_string(box.type);
+  out += ", \"text\": " + Quoted(box.text);
+  return out + "}";
+}
+
+// ---- the summary --------------------------------------------------------------------
+
+std::string Plural(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+const char* ConfigurationName(QEL_LAYER_CONFIGURATION_SETTING setting) {
+  switch (setting) {
+    case QEL_LAYER_CONFIGURATION_EDITABLE: return "editable";
+    case QEL_LAYER_CONFIGURATION_LOCKED: return "locked";
+    case QEL_LAYER_CONFIGURATION_HIDDEN: return "hidden";
+  }
+  return "?";
+}
+
+std::string Joined(const std::vector<std::string>& names, const char* separator) {
+  std::string out;
+  for (const std::string& name : names) out += (out.empty() ? "" : separator) + name;
+  return out;
+}
+
+}  // namespace
+
+ObjectView ViewObject(const CQEL_SmartPtr<CQEL_Object>& object) {
+  ObjectView view;
+  auto* basis = dynamic_cast<CQEL_BasisPolyhedron3D*>(object.Get());
+  if (!basis) return view;
+  view.basis = basis;
+  const CQEL_SmartPtr<CQEL_Geometry> geometry = basis->GetGeometry();
+  view.geometry = dynamic_cast<const CQEL_GeoPolyhedron3D*>(geometry.Get());
+  if (view.geometry) {
+    if (view.geometry->GetDimension() == QEL_DIMENSION_3D) view.kind = "mesh";
+    if (view.geometry->GetDimension() == QEL_DIMENSION_1D) view.kind = "polyline";
+  }
+  if (const CQEL_SmartPtr<CQEL_CommonStyle> style = basis->GetCommonStyle()) {
+    if (const CQEL_SmartPtr<CQEL_UnsignedIntRef> layer = style->Layer()) view.layer = layer->Get();
+    if (const CQEL_SmartPtr<CQEL_ColorARGB> colour = style->Color()) {
+      view.argb[0] = colour->A();
+      view.argb[1] = colour->R();
+      view.argb[2] = colour->G();
+      view.argb[3] = colour->B();
+    }
+  }
+  if (const CQEL_SmartPtr<CQEL_FileHandle> surface = basis->TextureDefinition()) view.surface = surface->Path();
+  return view;
+}
+
+ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
+  ImportResult result;
+  result.path = path;
+  const Tally tally = TallyScene(path);
+  result.readable = tally.readable;
+
+  standin::TerminalUi::Options terminalOptions;
+  terminalOptions.out = options.messageStream;
+  terminalOptions.presetAnswer = PresetAnswer(options.large);
+  standin::TerminalUi terminal(terminalOptions);
+  standin::ScriptedUi recorder(options.ui ? options.ui : &terminal);
+  standin::ScopedHostUi installedUi(&recorder);
+  afx_frontend::ScopedWindowBackend installedBackend(options.windowBackend);
+
+  // The click arrives as a user's would: posted into the thread's queue when
+  // the module looks into it, and dispatched by the module's own pump.
+  bool pressed = false;
+  afx_frontend::MessageHook pressCancel;
+  if (options.cancelAfter) {
+    const size_t after = *options.cancelAfter;
+    pressCancel = [&result, &pressed, after] {
+      if (pressed || result.objects.size() < after) return;
+      const HWND dialog = afx_frontend::FindDialog(kProgressDialogTemplate);
+      if (dialog && afx_frontend::PostButtonClick(dialog, IDCANCEL)) pressed = true;
+    };
+  }
+  afx_frontend::ScopedMessageHook installedHook(pressCancel);
+
+  CQEL_Server_C4D::StartImport();
+  try {
+    CQEL_Server_C4D::Read(CString(path), result.objects);
+  } catch (CQEL_AppException* exception) {
+    result.hostError = exception->PrintReport();
+    delete exception;
+  }
+  result.session.cancelled = CQEL_Server_C4D::IsCancelled();
+  CQEL_Server_C4D::EndImport();
+
+  result.layers = standin::ListLayerLeaves();
+  result.messages = recorder.Boxes();
+  result.session.total = tally.total;
+  result.session.maxPolygons = tally.maxPolygons;
+  result.session.converted = static_cast<uint32_t>(result.objects.size());
+  for (const standin::BoxRecord& box : result.messages) {
+    if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
+      result.session.convertLarge = box.answer == IDYES;
+    }
+  }
+  return result;
+}
+
+int ExitCodeOf(const ImportResult& result) {
+  if (!result.readable) return kImportUnreadable;
+  if (!result.hostError.empty()) return kImportHostError;
+  if (result.session.cancelled) return kImportCancelled;
+  return kImportOk;
+}
+
+std::string ResultJson(const ImportResult& result) {
+  const SessionCounters& s = result.session;
+  std::string out = "{\"file\": " + Quoted(result.path);
+  out += ",\n \"status\": " + std::string(result.readable ? "\"ok\"" : "\"unreadable\"");
+  out += ",\n \"objects\": " + Array(result.objects, ObjectJson, ",\n  ");
+  out += ",\n \"layers\": " + Array(result.layers, LayerJson, ",\n  ");
+  out += ",\n \"messages\": " + Array(result.messages, MessageJson, ",\n  ");
+  out += ",\n \"session\": {\"total\": " + std::to_string(s.total) + ", \"converted\": " +
+         std::to_string(s.converted) + ", \"maxPolygons\": " + std::to_string(s.maxPolygons) +
+         ", \"convertLarge\": " + Bool(s.convertLarge) + ", \"cancelled\": " + Bool(s.cancelled) + "}";
+  if (!result.hostError.empty()) out += ",\n \"hostError\": " + Quoted(result.hostError);
+  return out + "}\n";
+}
+
+void PrintSummary(const ImportResult& result, std::ostream& out) {
+  const SessionCounters& s = result.session;
+  out << "file: " << result.path << (result.readable ? "" : " (could not be read)") << "\n";
+  std::map<std::string, size_t> kinds;
+  for (const auto& object : result.objects) ++kinds[ViewObject(object).kind];
+  std::vector<std::string> byKind;
+  if (kinds["mesh"]) byKind.push_back(Plural(kinds["mesh"], "mesh", "meshes"));
+  if (kinds["polyline"]) byKind.push_back(Plural(kinds["polyline"], "polyline", "polylines"));
+  if (kinds["other"]) byKind.push_back(Plural(kinds["other"], "other object", "other objects"));
+  out << "objects: " << (byKind.empty() ? "none" : Joined(byKind, ", ")) << "\n";
+  out << "counts: " << s.total << " counted, " << s.converted << " converted, largest mesh "
+      << Plural(s.maxPolygons, "polygon", "polygons");
+  if (s.convertLarge) out << ", large meshes converted";
+  if (s.cancelled) out << ", cancelled";
+  out << "\n";
+  out << "layers: " << (result.layers.empty() ? "none" : Plural(result.layers.size(), "leaf", "leaves")) << "\n";
+  for (const standin::LayerLeafEntry& entry : result.layers) {
+    std::vector<std::string> path = entry.path;
+    path.push_back(entry.leaf->LongName());
+    out << "  " << entry.leaf->Id() << " " << Joined(path, " / ") << " (short \"" << entry.leaf->ShortName()
+        << "\", " << ConfigurationName(entry.leaf->LayerConfigurationSetting()) << ")\n";
+  }
+  out << "messages: " << (result.messages.empty() ? "none" : std::to_string(result.messages.size())) << "\n";
+  for (const standin::BoxRecord& box : result.messages) {
+    out << "  " << standin::BoxKindName(box.kind) << " " << box.type << ": " << box.text;
+    if (box.kind == standin::BoxKind::Report) out << " (" << box.title << ")";
+    out << "\n";
+  }
+  if (!result.hostError.empty()) out << "host error: " << result.hostError;
+}
+
+}  // namespace c4dimport

@@ -1,0 +1,97 @@
+// One import of a scene file through the import module, driven exactly as
+// the host drives it (StartImport, Read, EndImport on the module's exported
+// class) with the stand-in host, and everything that came of it: the host
+// objects, the layer table afterwards, the message boxes shown, and the
+// session's counters.
+//
+//   c4dimport::ImportOptions options;
+//   options.large = c4dimport::LargeAnswer::Yes;
+//   c4dimport::ImportResult result = c4dimport::ImportFile("scene.c4d", options);
+//   for (const auto& object : result.objects) ...   // CQEL_BasisPolyhedron3D
+//
+// The host's state (its layer table and the file it is kept in, the active
+// layer) is the caller's: a batch of imports shares one table, as in the
+// host. Everything here runs on the calling thread.
+#pragma once
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <afx_frontend.h>
+
+#include "qel_host.h"
+#include "standin/host_control.h"
+#include "standin/host_ui.h"
+
+namespace c4dimport {
+
+// The answer to the question about meshes above 500000 polygons.
+enum class LargeAnswer { Ask, Yes, No, Cancel };
+
+struct ImportOptions {
+  LargeAnswer large = LargeAnswer::No;
+  // Press the progress dialog's Cancel button once this many objects have
+  // been converted (at the next moment the module pumps its messages).
+  std::optional<size_t> cancelAfter;
+  // Where message boxes are shown and questions answered besides being
+  // recorded. Null: a terminal UI on `messageStream` that answers the large
+  // question with `large` (Ask: from standard input).
+  standin::IHostUi* ui = nullptr;
+  std::ostream* messageStream = nullptr;  // null: standard error
+  // Told of the progress dialog's windows, for a front end that draws them.
+  afx_frontend::IWindowBackend* windowBackend = nullptr;
+};
+
+// The import session's counters after the run.
+struct SessionCounters {
+  uint32_t total = 0;        // objects counted as convertible
+  uint32_t converted = 0;    // objects converted (appended to the vector)
+  uint32_t maxPolygons = 0;  // largest polygon count of a counted mesh
+  bool convertLarge = false; // the large question was answered Yes
+  bool cancelled = false;    // the dialog's Cancel button was pressed
+};
+
+struct ImportResult {
+  std::string path;       // as given
+  bool readable = false;  // the file was read as a scene (else message 103)
+  std::vector<CQEL_SmartPtr<CQEL_Object>> objects;  // the host's vector, in order
+  std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
+  std::vector<standin::BoxRecord> messages;         // every box shown during the run
+  SessionCounters session;
+  std::string hostError;  // report of a host exception that left Read; "" when none
+};
+
+// Exit codes of an import.
+enum : int {
+  kImportOk = 0,
+  kImportUnreadable = 1,
+  kImportHostError = 3,
+  kImportCancelled = 4,
+};
+
+ImportResult ImportFile(const std::string& path, const ImportOptions& options = ImportOptions());
+
+// 0 read and run to its end, 1 unreadable, 3 a host exception, 4 cancelled.
+int ExitCodeOf(const ImportResult& result);
+
+// The result as one JSON document:
+// {"file", "status", "objects", "layers", "messages", "session"}.
+std::string ResultJson(const ImportResult& result);
+
+// The result for a person: objects by kind, counts, layers, messages.
+void PrintSummary(const ImportResult& result, std::ostream& out);
+
+// What a converted object is, read back from the host.
+struct ObjectView {
+  const CQEL_BasisPolyhedron3D* basis = nullptr;
+  const CQEL_GeoPolyhedron3D* geometry = nullptr;  // null when it has none
+  const char* kind = "other";                      // "mesh", "polyline" or "other"
+  unsigned layer = 0;
+  unsigned char argb[4] = {0, 0, 0, 0};
+  std::string surface;  // the surface file as given; "" when none
+};
+ObjectView ViewObject(const CQEL_SmartPtr<CQEL_Object>& object);
+
+}  // namespace c4dimport
