@@ -201,7 +201,9 @@ std::string ObjectLine(const CQEL_SmartPtr<CQEL_Object>& object) {
     const auto& points = geometry->GetPoints();
     line += ", " + Plural(points.size(), "point", "points") + ", " +
             Plural(geometry->GetEdges().size(), "edge", "edges");
-    if (geometry->GetDimension() == QEL_DIMENSION_3D) line += ", " + Plural(geometry->GetFaces().size(), "face", "faces");
+    if (geometry->GetDimension() == QEL_DIMENSION_3D) {
+      line += ", " + Plural(geometry->GetFaces().size(), "face", "faces");
+    }
     if (points.size() > 1 && points.front().Get() == points.back().Get()) line += ", closed";
   }
   line += ", layer " + std::to_string(view.layer) + ", ARGB " + std::to_string(view.argb[0]) + " " +
@@ -318,7 +320,9 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
   if (kinds["polyline"]) byKind.push_back(Plural(kinds["polyline"], "polyline", "polylines"));
   if (kinds["other"]) byKind.push_back(Plural(kinds["other"], "other object", "other objects"));
   out << "objects: " << (byKind.empty() ? "none" : Joined(byKind, ", ")) << "\n";
-  for (size_t i = 0; i < result.objects.size(); ++i) out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]) << "\n";
+  for (size_t i = 0; i < result.objects.size(); ++i) {
+    out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]) << "\n";
+  }
   out << "counts: " << s.total << " counted, " << s.converted << " converted, largest mesh "
       << Plural(s.maxPolygons, "polygon", "polygons");
   if (s.convertLarge) out << ", large meshes converted";
