@@ -6,6 +6,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -250,7 +251,8 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   standin::TerminalUi terminal(terminalOptions);
   standin::ScriptedUi recorder(options.ui ? options.ui : &terminal);
   standin::ScopedHostUi installedUi(&recorder);
-  afx_frontend::ScopedWindowBackend installedBackend(options.windowBackend);
+  std::optional<afx_frontend::ScopedWindowBackend> installedBackend;
+  if (options.windowBackend) installedBackend.emplace(options.windowBackend);
 
   // The click arrives as a user's would: posted into the thread's queue when
   // the module looks into it, and dispatched by the module's own pump.

@@ -40,7 +40,8 @@ struct ImportOptions {
   // question with `large` (Ask: from standard input).
   standin::IHostUi* ui = nullptr;
   std::ostream* messageStream = nullptr;  // null: standard error
-  // Told of the progress dialog's windows, for a front end that draws them.
+  // Told of the progress dialog's windows, for a front end that draws them;
+  // null leaves the backend installed now (if any) in place.
   afx_frontend::IWindowBackend* windowBackend = nullptr;
 };
 
