@@ -3,20 +3,36 @@
 //
 // The document holds a header chunk (file version 9500), a chunk of settings
 // with values of several kinds and a parameter container in each on-disk
-// form, and the three top-level lists (materials, objects, layers), empty.
+// form, and the three top-level lists with a small house:
+// - materials: an opaque red paint and a half transparent red glass;
+// - layers: "Building" with "Walls" (holding "Windows") and "Roof", and "Site";
+// - objects: a scaled and turned "House" null whose children are the walls
+//   (a box of planar quads, painted), a roof under a scaled and turned pivot
+//   (one planar and one bent quad, in its own green), and a glass window;
+//   a cube primitive whose mesh lies in its fallback cache, an instance of
+//   it, a closed outline spline, a light and a camera.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "c4d_writer.h"
+#include "scene_writer.h"
 
 namespace {
 
 constexpr int32_t kDocumentChunk = 110000;  // the document chunk's id is not checked
 constexpr int32_t kDocumentHeader = 110024;
 constexpr int32_t kDocumentSettings = 110015;
-constexpr int32_t kMaterialList = 110308;
-constexpr int32_t kObjectList = 110107;
-constexpr int32_t kLayerList = 110134;
+
+// Goal ids that links name.
+constexpr uint64_t kPaint = 101;
+constexpr uint64_t kGlass = 102;
+constexpr uint64_t kBuildingLayer = 201;
+constexpr uint64_t kWallsLayer = 202;
+constexpr uint64_t kWindowsLayer = 203;
+constexpr uint64_t kRoofLayer = 204;
+constexpr uint64_t kSiteLayer = 205;
+constexpr uint64_t kCube = 301;
 
 void WriteSettings(C4DWriter& w) {
   Matrix placement;
@@ -35,6 +51,58 @@ void WriteSettings(C4DWriter& w) {
   w.EndChunk();
 }
 
+// A box of six planar quads, `x` by `y` by `z`, with a corner at the origin.
+ObjectSpec Box(const std::string& name, float x, float y, float z) {
+  std::vector<Vector> points = {{0, 0, 0}, {x, 0, 0}, {x, y, 0}, {0, y, 0},
+                                {0, 0, z}, {x, 0, z}, {x, y, z}, {0, y, z}};
+  std::vector<CPolygon> quads = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                                 {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
+  return ObjectSpec::Polygon(name, points, quads);
+}
+
+SceneSpec House() {
+  SceneSpec scene;
+  scene.materials = {MaterialSpec::Colored("Red Paint", kPaint, {0.8f, 0.1f, 0.1f}),
+                     MaterialSpec::Transparent("Red Glass", kGlass, {1.0f, 0.0f, 0.0f}, 0.5f)};
+  scene.layers = {LayerSpec::Named("Building", kBuildingLayer)
+                      .Child(LayerSpec::Named("Walls", kWallsLayer).Child(LayerSpec::Named("Windows", kWindowsLayer)))
+                      .Child(LayerSpec::Named("Roof", kRoofLayer)),
+                  LayerSpec::Named("Site", kSiteLayer)};
+  scene.layers[0].children[1].color = {0.6f, 0.3f, 0.1f};
+
+  ObjectSpec walls = Box("Walls", 4, 3, 2.5f).OnLayer(kWallsLayer).WithTexture(kPaint);
+  // The second quad's last corner is lifted out of its plane.
+  ObjectSpec roof = ObjectSpec::Polygon("Roof", {{0, 0, 0}, {4, 0, 0}, {4, 1.5f, 1}, {0, 1.5f, 1}, {4, 3, 0}, {0, 3, 0.2f}},
+                                        {{0, 1, 2, 3}, {3, 2, 4, 5}})
+                        .OnLayer(kRoofLayer)
+                        .Colored({0.2f, 0.6f, 0.2f});
+  ObjectSpec pivot = ObjectSpec::Null("Roof Pivot").At({0, 0, 2.5f}).Scaled({1, 1, 0.8f}).RotatedZ(-90).Child(roof);
+  ObjectSpec window = ObjectSpec::Polygon("Window", {{1, 0, 1}, {2, 0, 1}, {2, 0, 2}, {1, 0, 2}}, {{0, 1, 2, 3}})
+                          .OnLayer(kWindowsLayer)
+                          .WithTexture(kGlass)
+                          .WithTag(TagSpec::UVW({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
+  ObjectSpec house = ObjectSpec::Null("House")
+                         .At({10, 5, 0})
+                         .RotatedZ(90)
+                         .Scaled({2, 2, 2})
+                         .OnLayer(kBuildingLayer)
+                         .Child(walls)
+                         .Child(pivot)
+                         .Child(window);
+  ObjectSpec cube = ObjectSpec::Primitive("Cube", Box("Cube", 1, 1, 1).At({-0.5f, -0.5f, -0.5f}))
+                        .At({-5, 0, 0.5f})
+                        .OnLayer(kSiteLayer)
+                        .Goal(kCube);
+  ObjectSpec copy = ObjectSpec::Instance("Cube Copy", kCube, Box("Cube", 1, 1, 1).At({-0.5f, -0.5f, -0.5f}))
+                        .At({-7, 0, 0.5f})
+                        .OnLayer(kSiteLayer);
+  ObjectSpec outline =
+      ObjectSpec::Spline("Outline", {{-10, -10, 0}, {20, -10, 0}, {20, 15, 0}, {-10, 15, 0}}, true).OnLayer(kSiteLayer);
+  scene.objects = {house, cube, copy, outline, ObjectSpec::Light("Sun").At({0, -20, 30}),
+                   ObjectSpec::Camera("Camera").At({30, -30, 10})};
+  return scene;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,9 +112,8 @@ int main(int argc, char** argv) {
   w.StartChunk(kDocumentChunk, 0);
   w.StartChunk(kDocumentHeader, 1).Int32(9500).Bool(false).EndChunk();
   WriteSettings(w);
-  w.StartChunk(kMaterialList, 0).EndChunk();
-  w.StartChunk(kObjectList, 0).EndChunk();
-  w.StartChunk(kLayerList, 0).EndChunk();
+  SceneWriter scene(w, 9500);
+  WriteSceneLists(scene, House());
   w.EndChunk();
   if (!w.SaveTo(path)) {
     std::fprintf(stderr, "make_sample: cannot write %s\n", path.c_str());

@@ -127,11 +127,14 @@ ObjectSpec& ObjectSpec::Scaled(const Vector& s) {
 }
 ObjectSpec& ObjectSpec::RotatedZ(float degrees) {
   const double r = double(degrees) * 3.14159265358979323846 / 180.0;
-  const float c = float(std::cos(r));
-  const float s = float(std::sin(r));
+  // Quarter turns come out exact.
+  auto exact = [](double v) { return std::fabs(v) < 1e-12 ? 0.0f : float(v); };
+  const float c = exact(std::cos(r));
+  const float s = exact(std::sin(r));
   axis.xAxis = Vector{c, s, 0.0f};
   axis.yAxis = Vector{-s, c, 0.0f};
   axis.zAxis = Vector{0.0f, 0.0f, 1.0f};
+  rotation = Vector{0.0f, 0.0f, float(r)};
   return *this;
 }
 ObjectSpec& ObjectSpec::Colored(const Vector& rgb) {
@@ -444,13 +447,8 @@ void SceneWriter::Layer(const LayerSpec& l) {
 
 // ---------------------------------------------------------------------------
 
-std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
-  C4DWriter w;
-  SceneWriter s(w, scene.version);
-  w.Header();
-  w.StartChunk(scene_chunk::kDocument, 0);
-  if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);
-
+void WriteSceneLists(SceneWriter& s, const SceneSpec& scene) {
+  C4DWriter& w = s.Raw();
   auto list = [&](int32_t chunkId, auto&& writeNodes) {
     w.StartChunk(chunkId, 0);
     if (scene.wrapLists) w.StartChunk(scene_chunk::kList, 0);
@@ -471,6 +469,15 @@ std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
     for (const LayerSpec& l : scene.layers) s.Layer(l);
   });
   if (!scene.objectsFirst) objects();
+}
+
+std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
+  C4DWriter w;
+  SceneWriter s(w, scene.version);
+  w.Header();
+  w.StartChunk(scene_chunk::kDocument, 0);
+  if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);
+  WriteSceneLists(s, scene);
   w.EndChunk();
   return w.Take();
 }

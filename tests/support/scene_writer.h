@@ -124,7 +124,8 @@ struct ObjectSpec {
 
   ObjectSpec& At(const Vector& p);
   ObjectSpec& Scaled(const Vector& s);
-  // Turns the object by `degrees` about its z axis (sets `axis`).
+  // Turns the object by `degrees` about its z axis (sets `axis`, and the
+  // angle in radians as the z of `rotation`).
   ObjectSpec& RotatedZ(float degrees);
   ObjectSpec& Colored(const Vector& rgb);  // also sets useColor
   ObjectSpec& OnLayer(uint64_t layerId);
@@ -181,6 +182,11 @@ struct SceneSpec {
 
 // The whole file: header, document chunk and everything in it.
 std::vector<uint8_t> WriteScene(const SceneSpec& scene);
+
+class SceneWriter;
+// The three list chunks of a document (materials, layers, objects, in the
+// scene's order), for documents assembled by hand around them.
+void WriteSceneLists(SceneWriter& s, const SceneSpec& scene);
 
 // Counts of the values a light payload holds, by kind.
 struct LightValueCounts {

@@ -1,6 +1,7 @@
 #include "scene_verb.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -10,7 +11,8 @@
 #include "ge_chunk_file.h"
 #include "verbs.h"
 
-using nlohmann::json;
+// Keys stay in the order they are written.
+using json = nlohmann::ordered_json;
 
 namespace {
 
@@ -24,7 +26,18 @@ std::string VectorText(const Vector& v) { return "(" + Number(v.x) + ", " + Numb
 
 std::string Quoted(const C4DBaseList2D* node) { return node ? "\"" + node->GetNameString() + "\"" : "none"; }
 
-json VectorJson(const Vector& v) { return json::array({v.x, v.y, v.z}); }
+// A float as the shortest decimal that reads back as the same float, so that
+// 0.6f prints as 0.6 and not as the double nearest to it.
+double Shortest(float v) {
+  char text[32];
+  for (int digits = 6; digits < 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, double(v));
+    if (std::strtof(text, nullptr) == v) return std::strtod(text, nullptr);
+  }
+  return double(v);
+}
+
+json VectorJson(const Vector& v) { return json::array({Shortest(v.x), Shortest(v.y), Shortest(v.z)}); }
 
 json NameJson(const C4DBaseList2D* node) { return node ? json(node->GetNameString()) : json(nullptr); }
 
@@ -41,15 +54,22 @@ std::string ChannelStates(const C4DMaterial& m) {
 
 std::string OnOff(int32_t v) { return v ? "on" : "off"; }
 
+std::string Count(int64_t n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); }
+
+bool IsIdentity(const Matrix& m) {
+  const Matrix identity;
+  auto same = [](const Vector& a, const Vector& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+  return same(m.xAxis, identity.xAxis) && same(m.yAxis, identity.yAxis) && same(m.zAxis, identity.zAxis);
+}
+
 // What a tag holds, in a few words.
 std::string TagSummary(const C4DBaseTag& tag) {
   switch (tag.typeId) {
-    case TAG_TYPE_POINT: return std::to_string(static_cast<const PrivateC4DPointTag&>(tag).pointCount) + " points";
-    case TAG_TYPE_POLYGON:
-      return std::to_string(static_cast<const PrivateC4DPolygonTag&>(tag).polygonCount) + " polygons";
+    case TAG_TYPE_POINT: return Count(static_cast<const PrivateC4DPointTag&>(tag).pointCount, "point");
+    case TAG_TYPE_POLYGON: return Count(static_cast<const PrivateC4DPolygonTag&>(tag).polygonCount, "polygon");
     case TAG_TYPE_TEXTURE: return "material " + Quoted(static_cast<const C4DTextureTag&>(tag).GetMaterial());
     case TAG_TYPE_UVW:
-      return std::to_string(static_cast<const C4DUVWTag&>(tag).uvwCount / 4) + " polygons of UVW coordinates";
+      return "UVW coordinates of " + Count(static_cast<const C4DUVWTag&>(tag).uvwCount / 4, "polygon");
     default: return "";
   }
 }
@@ -105,8 +125,8 @@ class TextPrinter {
       const int32_t flags[] = {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4,
                                l->layerFlag5, l->layerFlag6, l->layerFlag7, l->layerFlag8};
       std::string text;
-      for (int32_t f : flags) text += f ? '1' : '0';
-      Line(depth, "layer " + Quoted(l) + ": flags " + text + ", colour " + VectorText(l->layerColor));
+      for (int32_t f : flags) text += f ? " 1" : " 0";
+      Line(depth, "layer " + Quoted(l) + ": flags 0-8" + text + ", colour " + VectorText(l->layerColor));
       if (l->childLayers) Layers(*l->childLayers, depth + 1);
     }
   }
@@ -124,13 +144,18 @@ class TextPrinter {
       }
     }
     Line(depth, head);
-    std::string place = "position " + VectorText(o.position) + ", scale " + VectorText(o.scale) + ", colour " +
-                        VectorText(o.color) + ", useColor " + std::to_string(o.useColor);
+    std::string place = "position " + VectorText(o.position) + ", rotation " + VectorText(o.rotation) + ", scale " +
+                        VectorText(o.scale) + ", colour " + VectorText(o.color) + ", useColor " +
+                        std::to_string(o.useColor);
     if (const C4DBaseLayer* layer = o.GetLayer()) place += ", layer " + Quoted(layer);
     if (auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) {
       place += spline->IsClosed() ? ", closed" : ", open";
     }
     Line(depth + 1, place);
+    if (!IsIdentity(o.axisMatrix)) {
+      Line(depth + 1, "axes x " + VectorText(o.axisMatrix.xAxis) + ", y " + VectorText(o.axisMatrix.yAxis) + ", z " +
+                          VectorText(o.axisMatrix.zAxis));
+    }
     for (const C4DBaseTag* tag : o.tags.Tags()) {
       std::string line = std::string("tag ") + C4DTypeName(tag->typeId);
       if (!tag->name.IsEmpty()) line += " " + Quoted(tag);
@@ -165,7 +190,7 @@ json MaterialJson(const C4DBaseMaterial& base) {
     j["colorChannel"] = m->GetChannelState(CHANNEL_COLOR) != 0;
     j["transparencyChannel"] = m->GetChannelState(CHANNEL_TRANSPARENCY) != 0;
     j["color"] = VectorJson(m->GetColor());
-    j["transparency"] = m->GetTransparency();
+    j["transparency"] = Shortest(m->GetTransparency());
   }
   return j;
 }
@@ -193,6 +218,7 @@ json ObjectJson(const C4DBaseObject& o) {
             {"position", VectorJson(o.position)},
             {"rotation", VectorJson(o.rotation)},
             {"scale", VectorJson(o.scale)},
+            {"axes", {VectorJson(o.axisMatrix.xAxis), VectorJson(o.axisMatrix.yAxis), VectorJson(o.axisMatrix.zAxis)}},
             {"color", VectorJson(o.color)},
             {"useColor", o.useColor},
             {"layer", NameJson(o.GetLayer())}};
