@@ -1,0 +1,83 @@
+// `c4dimport scene`: the loaded scene as text and as JSON, and the exit code
+// that tells whether the load succeeded.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "scene_verb.h"
+#include "scene_writer.h"
+
+namespace {
+
+SceneSpec Scene() {
+  SceneSpec scene;
+  scene.materials = {MaterialSpec::Transparent("Glass", 1, {1, 0, 0}, 0.5f)};
+  scene.layers = {LayerSpec::Named("Outer", 2).Child(LayerSpec::Named("Inner", 3))};
+  ObjectSpec mesh = ObjectSpec::Polygon("Pane", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}});
+  mesh.WithTexture(1).OnLayer(3).Colored({0, 0.5f, 1});
+  scene.objects = {ObjectSpec::Null("Frame").Scaled({2, 2, 2}).Child(mesh),
+                   ObjectSpec::Primitive("Cube", ObjectSpec::Polygon("CubeMesh", {}, {})),
+                   ObjectSpec::Spline("Path", {{0, 0, 0}, {1, 0, 0}}, true)};
+  return scene;
+}
+
+// Runs the verb on the bytes written to a file of its own.
+int RunOn(const std::vector<uint8_t>& bytes, bool json, std::string& text) {
+  const std::string path = ::testing::TempDir() + "scene_verb_test.c4d";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  std::ostringstream out;
+  const int rc = RunSceneVerb(path, json, out);
+  std::remove(path.c_str());
+  text = out.str();
+  return rc;
+}
+
+TEST(SceneVerb, PrintsEveryPartOfTheSceneForAPerson) {
+  std::string text;
+  ASSERT_EQ(RunOn(WriteScene(Scene()), false, text), 0) << text;
+  for (const char* expected :
+       {"document: version 9500", "material \"Glass\": colour channel on, transparency channel on",
+        "transparency 0.5", "layer \"Outer\"", "    layer \"Inner\"", "type 5154 Plugin Object, data 5140",
+        "scale (2, 2, 2)", "colour (0, 0.5, 1), useColor 1, layer \"Inner\"", "tag Point Tag: 3 points",
+        "tag Polygon Tag: 1 polygon", "material \"Glass\"", "fallback cache:", "object \"CubeMesh\"",
+        "type 5101 Spline Object", "closed"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+}
+
+TEST(SceneVerb, JsonHoldsTheSameTree) {
+  std::string text;
+  ASSERT_EQ(RunOn(WriteScene(Scene()), true, text), 0);
+  const auto j = nlohmann::json::parse(text);
+  EXPECT_TRUE(j["loaded"].get<bool>());
+  EXPECT_EQ(j["version"], 9500);
+  EXPECT_EQ(j["materials"][0]["channelStates"][2], 1);
+  EXPECT_EQ(j["materials"][0]["transparency"], 0.5);
+  EXPECT_EQ(j["layers"][0]["children"][0]["name"], "Inner");
+  const auto& pane = j["objects"][0]["children"][0];
+  EXPECT_EQ(pane["layer"], "Inner");
+  EXPECT_EQ(pane["dataTypeId"], 5100);
+  EXPECT_EQ(pane["tags"][2]["material"], "Glass");
+  EXPECT_EQ(pane["color"][1], 0.5);
+  EXPECT_EQ(j["objects"][1]["fallbackCache"][0]["name"], "CubeMesh");
+  EXPECT_TRUE(j["objects"][2]["closed"].get<bool>());
+}
+
+TEST(SceneVerb, AFailedLoadShowsWhatWasReadAndTheErrorAndExitsWithOne) {
+  std::vector<uint8_t> bytes = WriteScene(Scene());
+  bytes.resize(bytes.size() - 20);
+  std::string text;
+  EXPECT_EQ(RunOn(bytes, false, text), 1);
+  EXPECT_NE(text.find("object \"Frame\""), std::string::npos) << text;
+  EXPECT_NE(text.find("error "), std::string::npos) << text;
+  EXPECT_EQ(RunOn(bytes, true, text), 1);
+  EXPECT_FALSE(nlohmann::json::parse(text)["loaded"].get<bool>());
+  EXPECT_EQ(RunOn({'n', 'o', 'p', 'e'}, false, text), 1);
+  EXPECT_NE(text.find("FILEERROR_FORMAT"), std::string::npos) << text;
+}
+
+}  // namespace
