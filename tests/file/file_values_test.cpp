@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -410,6 +411,75 @@ TEST(FileStream, LargeFileReadsTheSameAsFromMemory) {
   EXPECT_EQ(file.GetError(), FILEERROR_READ);
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.Close());
+  std::filesystem::remove(path);
+}
+
+// Arrays are converted where they lie in the read buffer, so records that
+// straddle the buffer's edge must come out whole, in every array kind; a
+// file that ends inside an array fails the read and hands out no array.
+TEST(FileStream, ArraysAcrossBufferEdgesReadEveryElement) {
+  std::vector<Vector> points(70001);
+  for (size_t i = 0; i < points.size(); ++i) points[i] = {float(i), -float(i), float(i % 7) * 0.125f};
+  std::vector<CPolygon> polygons(40003);
+  for (size_t i = 0; i < polygons.size(); ++i) {
+    const auto k = static_cast<int32_t>(i);
+    polygons[i] = {k, k + 70000, 0x7FFFFFF0 - k, (k * 13) & 0xFFFF};
+  }
+  std::vector<CPolygon> narrow(polygons);
+  for (CPolygon& p : narrow) p = {p.a & 0xFFFF, p.b & 0xFFFF, p.c & 0xFFFF, p.d & 0xFFFF};
+  std::vector<uint16_t> words(150001);
+  for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint16_t>(i * 40503u);
+  // A string of odd units in front shifts every array off the word grid.
+  C4DWriter w = WithHeader();
+  w.Str("abc").VectorArray(points).Bool(true).PolygonArray(polygons).PolygonArray(narrow, true).UInt16Array(words);
+  const std::string path = (std::filesystem::temp_directory_path() / "c4d_file_arrays_test.c4d").string();
+  ASSERT_TRUE(w.SaveTo(path));
+
+  GeChunkFile file;
+  ASSERT_TRUE(file.Open(path.c_str()));
+  String s;
+  int32_t flag = 0;
+  Vector* readPoints = nullptr;
+  CPolygon* readWide = nullptr;
+  CPolygon* readNarrow = nullptr;
+  uint16_t* readWords = nullptr;
+  int32_t pointCount = 0, wideCount = 0, narrowCount = 0, wordCount = 0;
+  ASSERT_TRUE(file.ReadString(s) && file.ReadVectorArray(readPoints, pointCount) && file.ReadBool(flag) &&
+              file.ReadPolygonArray(readWide, wideCount) && file.ReadPolygonArray(readNarrow, narrowCount) &&
+              file.ReadUInt16Array(readWords, wordCount));
+  ASSERT_EQ(pointCount, int32_t(points.size()));
+  ASSERT_EQ(wideCount, int32_t(polygons.size()));
+  ASSERT_EQ(narrowCount, int32_t(narrow.size()));
+  ASSERT_EQ(wordCount, int32_t(words.size()));
+  size_t wrong = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    wrong += std::memcmp(&readPoints[i], &points[i], sizeof(Vector)) != 0;
+  }
+  for (size_t i = 0; i < polygons.size(); ++i) {
+    wrong += std::memcmp(&readWide[i], &polygons[i], sizeof(CPolygon)) != 0;
+    wrong += std::memcmp(&readNarrow[i], &narrow[i], sizeof(CPolygon)) != 0;
+  }
+  for (size_t i = 0; i < words.size(); ++i) wrong += readWords[i] != words[i];
+  EXPECT_EQ(wrong, 0u);
+  EXPECT_EQ(file.Remaining(), 0);
+  GeFree(readPoints);
+  GeFree(readWide);
+  GeFree(readNarrow);
+  GeFree(readWords);
+
+  // The same file cut in the middle of the point array.
+  std::vector<uint8_t> cut = w.Take();
+  cut.resize(400000);
+  ASSERT_TRUE(C4DWriter().Bytes(cut).SaveTo(path));
+  GeChunkFile shortFile;
+  ASSERT_TRUE(shortFile.Open(path.c_str()));
+  Vector* none = nullptr;
+  int32_t noCount = 0;
+  EXPECT_TRUE(shortFile.ReadString(s));
+  EXPECT_FALSE(shortFile.ReadVectorArray(none, noCount));
+  EXPECT_EQ(shortFile.GetError(), FILEERROR_READ);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(noCount, 0);
   std::filesystem::remove(path);
 }
 

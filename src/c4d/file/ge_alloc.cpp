@@ -21,6 +21,12 @@ void* GeAlloc(size_t size) {
   return std::calloc(1, size);
 }
 
+void* GeAllocUninitialized(size_t size) {
+  if (size == 0) return nullptr;
+  if (!GeAllocationAllowed()) return nullptr;
+  return std::malloc(size);
+}
+
 void GeFree(void* block) { std::free(block); }
 
 void GeAllocFailAt(uint64_t n) { failingAllocation = n == 0 ? 0 : allocationCount + n; }

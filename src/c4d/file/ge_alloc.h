@@ -8,6 +8,10 @@
 // Returns a zero-filled block of `size` bytes, or null when the allocation
 // fails (or a test made it fail). A size of 0 returns null.
 void* GeAlloc(size_t size);
+// Like GeAlloc without the zero fill, for blocks that the reader overwrites
+// whole before anyone else sees them (arrays read in one piece); counted and
+// made to fail like GeAlloc.
+void* GeAllocUninitialized(size_t size);
 // Frees a block from GeAlloc; null is ignored.
 void GeFree(void* block);
 

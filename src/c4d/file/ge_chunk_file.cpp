@@ -44,11 +44,22 @@ float BigEndianFloat(const uint8_t* p) { return std::bit_cast<float>(BigEndian32
 
 Vector DecodeVector(const uint8_t* p) { return {BigEndianFloat(p), BigEndianFloat(p + 4), BigEndianFloat(p + 8)}; }
 
-// Turns `words` big-endian 32-bit words into host order, in place.
-void SwapWords32(uint8_t* block, size_t words) {
+uint32_t Swap32(uint32_t w) {
+#if defined(__GNUC__)
+  return __builtin_bswap32(w);
+#else
+  return (w >> 24) | ((w >> 8) & 0xFF00u) | ((w << 8) & 0xFF0000u) | (w << 24);
+#endif
+}
+
+// Copies `words` big-endian 32-bit words from `source` to `target` in host
+// order. Written so that the compiler turns it into vector shuffles.
+void CopyWords32(const uint8_t* source, size_t words, uint8_t* target) {
   for (size_t i = 0; i < words; ++i) {
-    const uint32_t w = BigEndian32(block + 4 * i);
-    std::memcpy(block + 4 * i, &w, 4);
+    uint32_t w;
+    std::memcpy(&w, source + 4 * i, 4);
+    w = Swap32(w);
+    std::memcpy(target + 4 * i, &w, 4);
   }
 }
 
@@ -59,16 +70,20 @@ void SwapWords16(uint8_t* block, size_t words) {
   }
 }
 
-// Widens `count` polygons of four big-endian uint16 indices, stored in the
-// second half of `block`, to four int32 each from the start of `block`.
-// Polygon i is written to [16i, 16i+16) and read from [8n+8i, 8n+8i+8); the
-// write never reaches a polygon that is still to be read.
-void WidenPolygons(uint8_t* block, size_t count) {
-  const uint8_t* source = block + 8 * count;
+void CopyWords16(const uint8_t* source, size_t words, uint8_t* target) {
+  for (size_t i = 0; i < words; ++i) {
+    const uint16_t w = BigEndian16(source + 2 * i);
+    std::memcpy(target + 2 * i, &w, 2);
+  }
+}
+
+// Widens polygons of four big-endian uint16 indices (8 bytes each) to four
+// int32 in host order (16 bytes each).
+void WidenPolygons(const uint8_t* source, size_t count, uint8_t* target) {
   for (size_t i = 0; i < count; ++i) {
     const int32_t idx[4] = {BigEndian16(source + 8 * i), BigEndian16(source + 8 * i + 2),
                             BigEndian16(source + 8 * i + 4), BigEndian16(source + 8 * i + 6)};
-    std::memcpy(block + 16 * i, idx, sizeof idx);
+    std::memcpy(target + 16 * i, idx, sizeof idx);
   }
 }
 
@@ -173,6 +188,32 @@ struct GeChunkFile::Stream {
       if (n == 0) return true;
       if (!Refill()) return false;
     }
+  }
+
+  // Reads `count` records of `recordSize` bytes and hands them, as many at a
+  // time as the window holds, to convert(source, records, target), which
+  // writes `targetSize` bytes per record. The bytes are converted where they
+  // lie in the window: one pass over the target, and no second copy.
+  template <class Convert>
+  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, Convert convert) {
+    while (count > 0) {
+      const size_t whole = (windowSize - windowPos) / recordSize;
+      if (whole == 0) {
+        // A record across the end of the window, or an empty window.
+        uint8_t record[16];
+        if (!Read(record, recordSize)) return false;
+        convert(record, 1, target);
+        target += targetSize;
+        --count;
+        continue;
+      }
+      const size_t take = std::min(whole, count);
+      convert(window + windowPos, take, target);
+      windowPos += take * recordSize;
+      target += take * targetSize;
+      count -= take;
+    }
+    return true;
   }
 
   bool Peek(uint8_t& byte) {
@@ -292,6 +333,16 @@ bool GeChunkFile::ReadBytes(void* out, size_t n) {
 bool GeChunkFile::SkipBytes(uint64_t n) {
   if (!stream_ || readFailed_ || error_) return false;
   if (!stream_->Skip(n)) {
+    readFailed_ = 1;
+    return false;
+  }
+  return true;
+}
+
+bool GeChunkFile::ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize,
+                              RecordConverter convert) {
+  if (!stream_ || readFailed_ || error_) return false;
+  if (!stream_->ReadRecords(target, count, recordSize, targetSize, convert)) {
     readFailed_ = 1;
     return false;
   }
@@ -587,7 +638,8 @@ bool GeChunkFile::SkipPrivateBlock() {
   int64_t n = 0;
   if (!ExpectTag(TAG_PRIVATE) || !ReadLength(n)) return false;
   if (n == 0) return true;
-  void* block = GeAlloc(static_cast<size_t>(n));
+  // The bytes are dropped unseen: no need to zero the block first.
+  void* block = GeAllocUninitialized(static_cast<size_t>(n));
   if (!block) {
     error_ = FILEERROR_MEMORY;
     return false;
@@ -642,17 +694,17 @@ bool GeChunkFile::ReadVectorArray(Vector*& array, int32_t& count) {
   if (number > 0) {
     const auto bytes = static_cast<size_t>(number * 12);
     if (!ChargeAllocation(bytes)) return false;
-    block = static_cast<uint8_t*>(GeAlloc(bytes));
+    // Every byte is written below, or the block is freed unseen.
+    block = static_cast<uint8_t*>(GeAllocUninitialized(bytes));
     if (!block) {
       error_ = FILEERROR_MEMORY;
       return false;
     }
-    if (!ReadBytes(block, bytes)) {
+    if (!ReadRecords(block, bytes / 4, 4, 4, CopyWords32)) {
       GeFree(block);
       CopyReadFailure();
       return false;
     }
-    SwapWords32(block, bytes / 4);
   }
   // A count that is no multiple of 12 leaves bytes inside the value; skip
   // them so that the next value starts where the file says.
@@ -688,21 +740,18 @@ bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
   if (number > 0) {
     const auto memory = static_cast<size_t>(number * 16);
     if (!ChargeAllocation(memory)) return false;
-    block = static_cast<uint8_t*>(GeAlloc(memory));
+    // Every byte is written below, or the block is freed unseen.
+    block = static_cast<uint8_t*>(GeAllocUninitialized(memory));
     if (!block) {
       error_ = FILEERROR_MEMORY;
       return false;
     }
-    uint8_t* target = wide ? block : block + memory / 2;
-    if (!ReadBytes(target, static_cast<size_t>(bytes))) {
+    const bool read = wide ? ReadRecords(block, memory / 4, 4, 4, CopyWords32)
+                           : ReadRecords(block, static_cast<size_t>(number), 8, 16, WidenPolygons);
+    if (!read) {
       GeFree(block);
       CopyReadFailure();
       return false;
-    }
-    if (wide) {
-      SwapWords32(block, memory / 4);
-    } else {
-      WidenPolygons(block, static_cast<size_t>(number));
     }
   }
   const int64_t rest = n - 4 - bytes;
@@ -727,17 +776,17 @@ bool GeChunkFile::ReadUInt16Array(uint16_t*& array, int32_t& count) {
   if (number > 0) {
     const auto bytes = static_cast<size_t>(number * 2);
     if (!ChargeAllocation(bytes)) return false;
-    block = static_cast<uint8_t*>(GeAlloc(bytes));
+    // Every byte is written below, or the block is freed unseen.
+    block = static_cast<uint8_t*>(GeAllocUninitialized(bytes));
     if (!block) {
       error_ = FILEERROR_MEMORY;
       return false;
     }
-    if (!ReadBytes(block, bytes)) {
+    if (!ReadRecords(block, static_cast<size_t>(number), 2, 2, CopyWords16)) {
       GeFree(block);
       CopyReadFailure();
       return false;
     }
-    SwapWords16(block, static_cast<size_t>(number));
   }
   // An odd count: the last byte belongs to the value and is dropped.
   if ((n & 1) != 0 && !SkipBytes(1)) {

@@ -172,6 +172,10 @@ class GeChunkFile {
   struct Stream;
   bool ReadBytes(void* out, size_t n);  // sets only the read-failed flag
   bool SkipBytes(uint64_t n);           // likewise
+  // Reads `count` records of `recordSize` file bytes and converts them into
+  // `targetSize` bytes each at `target`; fails like ReadBytes.
+  using RecordConverter = void (*)(const uint8_t* source, size_t records, uint8_t* target);
+  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, RecordConverter convert);
   bool CheckLength(int64_t n);  // a count from the file against what is left
   bool ReadLength(int64_t& n);  // length word of a counted value, checked
   bool ReadTagged(uint8_t tag, uint8_t* payload, size_t n);
