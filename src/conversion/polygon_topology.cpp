@@ -36,7 +36,9 @@ class TopologyBuilder {
   // The second triangle of a split quadrangle: it walks the diagonal (a, c)
   // backwards, then its own edges (c, d) and (d, a).
   void TriangleOnDiagonal(int diagonal, int32_t c, int32_t d, int32_t a) {
-    std::vector<int> face{-diagonal};
+    std::vector<int> face;
+    face.reserve(3);
+    face.push_back(-diagonal);
     face.push_back(NewEdge(c, d));
     face.push_back(NewEdge(d, a));
     faces_.push_back(std::move(face));
@@ -51,43 +53,71 @@ class TopologyBuilder {
   FaceList& faces_;
 };
 
+// What one polygon record becomes.
+enum class Shape : uint8_t {
+  Skipped,          // out of range or degenerate
+  Triangle,         // three edges, one face
+  Quadrangle,       // planar: four edges, one face
+  SplitQuadrangle,  // two triangles sharing the diagonal: five edges, two faces
+  FirstTriangle,    // split, but the second triangle is degenerate: three edges, one face
+  SecondTriangle,   // split, only the second triangle, closed on its own: three edges, one face
+};
+
+Shape ShapeOf(const CPolygon& polygon, const Vector* points, int32_t pointCount) {
+  const int32_t a = polygon.a, b = polygon.b, c = polygon.c, d = polygon.d;
+  // An index outside the point array would name a point that does not
+  // exist (and reading it would run past the array): skip the record.
+  if (!points || !InRange(a, pointCount) || !InRange(b, pointCount) || !InRange(c, pointCount) ||
+      !InRange(d, pointCount)) {
+    return Shape::Skipped;
+  }
+  if (c == d) return (a == b || b == c || c == a) ? Shape::Skipped : Shape::Triangle;
+  if (IsPlanar(points[a], points[b], points[c], points[d])) {
+    return (a == b || b == c || c == d || d == a) ? Shape::Skipped : Shape::Quadrangle;
+  }
+  const bool firstTriangle = !(a == b || b == c || c == a);
+  const bool secondTriangle = !(c == d || d == a);
+  if (firstTriangle) return secondTriangle ? Shape::SplitQuadrangle : Shape::FirstTriangle;
+  // Only reachable with coordinates that are not numbers: the diagonal of
+  // the skipped first triangle does not exist, so the second triangle gets a
+  // closed loop of its own instead of naming a missing edge.
+  return secondTriangle ? Shape::SecondTriangle : Shape::Skipped;
+}
+
 }  // namespace
 
 void BuildPolygonTopology(const CPolygon* polygons, int32_t polygonCount,
                           const Vector* points, int32_t pointCount,
                           EdgeList& edges, FaceList& faces) {
   if (!polygons || polygonCount <= 0) return;
-  edges.reserve(edges.size() + static_cast<std::size_t>(polygonCount) * 4);
-  faces.reserve(faces.size() + static_cast<std::size_t>(polygonCount));
+  // The shapes first, so that both lists are made at their final size: a
+  // list that outgrows its reserve is copied whole and, for a large mesh,
+  // holds twice its memory for a moment.
+  std::vector<Shape> shapes(static_cast<std::size_t>(polygonCount));
+  std::size_t edgeCount = 0;
+  std::size_t faceCount = 0;
+  for (int32_t i = 0; i < polygonCount; ++i) {
+    const Shape shape = ShapeOf(polygons[i], points, pointCount);
+    shapes[static_cast<std::size_t>(i)] = shape;
+    switch (shape) {
+      case Shape::Skipped: break;
+      case Shape::Quadrangle: edgeCount += 4; faceCount += 1; break;
+      case Shape::SplitQuadrangle: edgeCount += 5; faceCount += 2; break;
+      default: edgeCount += 3; faceCount += 1; break;
+    }
+  }
+  edges.reserve(edges.size() + edgeCount);
+  faces.reserve(faces.size() + faceCount);
   TopologyBuilder builder(edges, faces);
   for (int32_t i = 0; i < polygonCount; ++i) {
     const int32_t a = polygons[i].a, b = polygons[i].b, c = polygons[i].c, d = polygons[i].d;
-    // An index outside the point array would name a point that does not
-    // exist (and reading it would run past the array): skip the record.
-    if (!points || !InRange(a, pointCount) || !InRange(b, pointCount) || !InRange(c, pointCount) ||
-        !InRange(d, pointCount)) {
-      continue;
-    }
-    if (c == d) {
-      if (a == b || b == c || c == a) continue;
-      builder.Loop({a, b, c});
-      continue;
-    }
-    if (IsPlanar(points[a], points[b], points[c], points[d])) {
-      if (a == b || b == c || c == d || d == a) continue;
-      builder.Loop({a, b, c, d});
-      continue;
-    }
-    const bool firstTriangle = !(a == b || b == c || c == a);
-    const bool secondTriangle = !(c == d || d == a);
-    if (firstTriangle) {
-      const int diagonal = builder.Loop({a, b, c});
-      if (secondTriangle) builder.TriangleOnDiagonal(diagonal, c, d, a);
-    } else if (secondTriangle) {
-      // Only reachable with coordinates that are not numbers: the diagonal of
-      // the skipped first triangle does not exist, so the second triangle
-      // gets a closed loop of its own instead of naming a missing edge.
-      builder.Loop({c, d, a});
+    switch (shapes[static_cast<std::size_t>(i)]) {
+      case Shape::Skipped: break;
+      case Shape::Triangle: builder.Loop({a, b, c}); break;
+      case Shape::Quadrangle: builder.Loop({a, b, c, d}); break;
+      case Shape::SplitQuadrangle: builder.TriangleOnDiagonal(builder.Loop({a, b, c}), c, d, a); break;
+      case Shape::FirstTriangle: builder.Loop({a, b, c}); break;
+      case Shape::SecondTriangle: builder.Loop({c, d, a}); break;
     }
   }
 }
