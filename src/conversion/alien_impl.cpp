@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 #include <afxwin.h>
 #include <comdef.h>
@@ -209,7 +210,7 @@ int32_t AlienPolygonObjectData::Execute() {
   if (session->IsCancelled()) return 0;
   if (polygonTotal > CImportSession::LargeObjectLimit && !session->m_convertLarge) return 1;
 
-  const PointList hostPoints = ConvertPointsMasked(*object, points, pointCount);
+  PointList hostPoints = ConvertPointsMasked(*object, points, pointCount);
   EdgeList edges;
   FaceList faces;
   BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
@@ -219,7 +220,7 @@ int32_t AlienPolygonObjectData::Execute() {
   float transparency = 0.0f;
   ResolveObjectColour(object, colour, transparency);
   const uint32_t layerId = HostLayerIdOf(*object);
-  AppendMeshPolyhedron(colour, hostPoints, edges, faces, layerId, transparency);
+  AppendMeshPolyhedron(colour, std::move(hostPoints), std::move(edges), std::move(faces), layerId, transparency);
   session->StepProgress();
   return 1;
 }

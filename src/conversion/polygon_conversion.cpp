@@ -38,13 +38,18 @@ void ConvertObjectPoints(const Vector* points, int32_t pointCount, const Matrix&
   }
 }
 
-void AppendMeshPolyhedron(const Vector& colour, const PointList& points, const EdgeList& edges,
-                          const FaceList& faces, uint32_t layerId, float transparency) {
+void AppendMeshPolyhedron(const Vector& colour, PointList points, EdgeList edges, FaceList faces,
+                          uint32_t layerId, float transparency) {
   CQEL_SmartPtr<CQEL_GeoPolyhedron3D> mesh = CQEL_GeoPolyhedron3D::CreateObj();
   mesh->SetDimension(QEL_DIMENSION_3D);
   mesh->SetOrientation(QEL_ORIENTATION_POSITIVE);
+  // The host copies each list; ours go at once, so that a large mesh is
+  // never held three times over.
   mesh->SetPoints(points);
+  PointList().swap(points);
   mesh->SetEdges(edges);
+  EdgeList().swap(edges);
   mesh->SetFaces(faces);
+  FaceList().swap(faces);
   AssembleBasisPolyhedron(mesh, colour, transparency, layerId, true);
 }

@@ -18,6 +18,7 @@ using PointList = CQEL_GeoPolyhedron3D::PointList;
 void ConvertObjectPoints(const Vector* points, int32_t pointCount, const Matrix& mg, PointList& hostPoints);
 
 // Builds the three-dimensional polyhedron of a mesh and hands it to the
-// assembly with a surface reference.
-void AppendMeshPolyhedron(const Vector& colour, const PointList& points, const EdgeList& edges,
-                          const FaceList& faces, uint32_t layerId, float transparency);
+// assembly with a surface reference. The lists are taken over: the host
+// keeps copies, so each is released as soon as the host has its own.
+void AppendMeshPolyhedron(const Vector& colour, PointList points, EdgeList edges, FaceList faces,
+                          uint32_t layerId, float transparency);
