@@ -245,10 +245,11 @@ void GeChunkFile::StartOpen() {
   registry_.reset(installedLinkSupport ? installedLinkSupport->NewRegistry() : nullptr);
   length_ = 0;
   depth_ = 0;
-  charged_ = 0;
+  meter_ = GeAllocMeter{};
 }
 
 bool GeChunkFile::AcceptHeader() {
+  meter_.limit = kMaxAllocationFactor * static_cast<uint64_t>(length_) + kAllocationAllowance;
   uint32_t first = 0;
   uint32_t second = 0;
   if (!ReadWord32(first) || !ReadWord32(second) || first != kHeaderWord1 || second != kHeaderWord2) {
@@ -365,12 +366,20 @@ bool GeChunkFile::CheckLength(int64_t n) {
 }
 
 bool GeChunkFile::ChargeAllocation(uint64_t bytes) {
-  const uint64_t limit = kMaxAllocationFactor * static_cast<uint64_t>(length_) + kAllocationAllowance;
-  charged_ += bytes;
-  if (charged_ <= limit) return true;
-  if (error_ == FILEERROR_NONE) error_ = FILEERROR_LIMIT;
+  if (meter_.Charge(bytes)) return true;
+  NoteRefusal();
   return false;
 }
+
+void GeChunkFile::NoteRefusal() {
+  if (meter_.refused && error_ == FILEERROR_NONE) error_ = FILEERROR_LIMIT;
+}
+
+void GeChunkFile::SetError(int32_t code) {
+  error_ = (code == FILEERROR_MEMORY && meter_.refused) ? FILEERROR_LIMIT : code;
+}
+
+void GeChunkFile::SetMemoryError() { SetError(FILEERROR_MEMORY); }
 
 bool GeChunkFile::ReadByte(uint8_t& byte) {
   if (error_) return false;
@@ -481,6 +490,8 @@ bool GeChunkFile::SkipChunkRest() {
 int GeChunkFile::ReadChunkList(PrivateChunk* node, bool continueAfterUnknown, bool startAlreadyRead) {
   if (error_) return 0;
   if (!EnterNesting()) return 0;
+  // Whatever the nodes allocate while they read counts against this file.
+  GeAllocMeterScope metered(&meter_);
   int result = 0;
   bool first = true;
   for (;;) {
@@ -499,6 +510,8 @@ int GeChunkFile::ReadChunkList(PrivateChunk* node, bool continueAfterUnknown, bo
     int32_t level = 0;
     if (!ReadChunkHeader(id, level)) break;
     const bool consumed = node && node->Read(*this, id, level);
+    // A node may have passed over an allocation that the limit refused.
+    NoteRefusal();
     if (!consumed) {
       const bool skipped = SkipChunkRest();
       if (!continueAfterUnknown) {
@@ -506,7 +519,8 @@ int GeChunkFile::ReadChunkList(PrivateChunk* node, bool continueAfterUnknown, bo
         break;
       }
       if (!skipped && error_) {
-        error_ = FILEERROR_CHUNK_SKIP;
+        // The limits keep their own codes, so that a file over one says so.
+        if (error_ != FILEERROR_NESTING && error_ != FILEERROR_LIMIT) error_ = FILEERROR_CHUNK_SKIP;
         break;
       }
     } else if (error_) {
@@ -520,6 +534,7 @@ int GeChunkFile::ReadChunkList(PrivateChunk* node, bool continueAfterUnknown, bo
 }
 
 bool GeChunkFile::ReadNodeChunks(PrivateChunk* node, bool expectHeader) {
+  GeAllocMeterScope metered(&meter_);
   if (expectHeader) {
     uint8_t byte = 0;
     if (!ReadByte(byte)) return false;
@@ -612,16 +627,16 @@ bool GeChunkFile::ReadMatrix(Matrix& v) {
 }
 
 bool GeChunkFile::ReadMemory(uint8_t*& block, int32_t& count) {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   block = nullptr;
   count = 0;
   int64_t n = 0;
   if (!ExpectTag(TAG_MEMORY) || !ReadLength(n)) return false;
   if (n == 0) return true;
-  if (!ChargeAllocation(static_cast<uint64_t>(n))) return false;
   block = static_cast<uint8_t*>(GeAlloc(static_cast<size_t>(n)));
   if (!block) {
-    error_ = FILEERROR_MEMORY;
+    SetMemoryError();
     return false;
   }
   // The block is the caller's from here on, even when the read fails.
@@ -634,6 +649,7 @@ bool GeChunkFile::ReadMemory(uint8_t*& block, int32_t& count) {
 }
 
 bool GeChunkFile::SkipPrivateBlock() {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   int64_t n = 0;
   if (!ExpectTag(TAG_PRIVATE) || !ReadLength(n)) return false;
@@ -641,7 +657,7 @@ bool GeChunkFile::SkipPrivateBlock() {
   // The bytes are dropped unseen: no need to zero the block first.
   void* block = GeAllocUninitialized(static_cast<size_t>(n));
   if (!block) {
-    error_ = FILEERROR_MEMORY;
+    SetMemoryError();
     return false;
   }
   ReadBytes(block, static_cast<size_t>(n));  // a short read leaves only the flag
@@ -650,6 +666,7 @@ bool GeChunkFile::SkipPrivateBlock() {
 }
 
 bool GeChunkFile::ReadText(uint8_t tag, String& s) {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   int64_t n = 0;
   if (!ExpectTag(tag) || !ReadLength(n)) return false;
@@ -659,10 +676,9 @@ bool GeChunkFile::ReadText(uint8_t tag, String& s) {
   }
   // An odd count reads its last byte and drops it.
   const size_t units = static_cast<size_t>(n / 2);
-  if (!ChargeAllocation(units * 2 + 2)) return false;
   auto* bytes = static_cast<uint8_t*>(GeAlloc(units * 2 + 2));
   if (!bytes) {
-    error_ = FILEERROR_MEMORY;
+    SetMemoryError();
     return false;
   }
   if (!ReadBytes(bytes, static_cast<size_t>(n))) {
@@ -674,7 +690,7 @@ bool GeChunkFile::ReadText(uint8_t tag, String& s) {
   const bool stored = s.SetFromUnits(reinterpret_cast<const uint16_t*>(bytes), static_cast<int32_t>(units));
   GeFree(bytes);
   if (!stored) {
-    error_ = FILEERROR_MEMORY;
+    SetMemoryError();
     return false;
   }
   return true;
@@ -684,6 +700,7 @@ bool GeChunkFile::ReadString(String& s) { return ReadText(TAG_STRING, s); }
 bool GeChunkFile::ReadFilename(String& s) { return ReadText(TAG_FILENAME, s); }
 
 bool GeChunkFile::ReadVectorArray(Vector*& array, int32_t& count) {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   array = nullptr;
   count = 0;
@@ -693,11 +710,10 @@ bool GeChunkFile::ReadVectorArray(Vector*& array, int32_t& count) {
   uint8_t* block = nullptr;
   if (number > 0) {
     const auto bytes = static_cast<size_t>(number * 12);
-    if (!ChargeAllocation(bytes)) return false;
     // Every byte is written below, or the block is freed unseen.
     block = static_cast<uint8_t*>(GeAllocUninitialized(bytes));
     if (!block) {
-      error_ = FILEERROR_MEMORY;
+      SetMemoryError();
       return false;
     }
     if (!ReadRecords(block, bytes / 4, 4, 4, CopyWords32)) {
@@ -719,6 +735,7 @@ bool GeChunkFile::ReadVectorArray(Vector*& array, int32_t& count) {
 }
 
 bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   array = nullptr;
   count = 0;
@@ -739,11 +756,10 @@ bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
   uint8_t* block = nullptr;
   if (number > 0) {
     const auto memory = static_cast<size_t>(number * 16);
-    if (!ChargeAllocation(memory)) return false;
     // Every byte is written below, or the block is freed unseen.
     block = static_cast<uint8_t*>(GeAllocUninitialized(memory));
     if (!block) {
-      error_ = FILEERROR_MEMORY;
+      SetMemoryError();
       return false;
     }
     const bool read = wide ? ReadRecords(block, memory / 4, 4, 4, CopyWords32)
@@ -766,6 +782,7 @@ bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
 }
 
 bool GeChunkFile::ReadUInt16Array(uint16_t*& array, int32_t& count) {
+  GeAllocMeterScope metered(&meter_);
   if (error_) return false;
   array = nullptr;
   count = 0;
@@ -775,11 +792,10 @@ bool GeChunkFile::ReadUInt16Array(uint16_t*& array, int32_t& count) {
   uint8_t* block = nullptr;
   if (number > 0) {
     const auto bytes = static_cast<size_t>(number * 2);
-    if (!ChargeAllocation(bytes)) return false;
     // Every byte is written below, or the block is freed unseen.
     block = static_cast<uint8_t*>(GeAllocUninitialized(bytes));
     if (!block) {
-      error_ = FILEERROR_MEMORY;
+      SetMemoryError();
       return false;
     }
     if (!ReadRecords(block, static_cast<size_t>(number), 2, 2, CopyWords16)) {

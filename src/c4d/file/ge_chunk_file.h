@@ -7,6 +7,7 @@
 
 #include "c4d_string.h"
 #include "c4d_types.h"
+#include "ge_alloc.h"
 #include "ge_tool_list.h"
 
 class GeChunkFile;
@@ -23,7 +24,8 @@ enum : int32_t {
   FILEERROR_CHUNK_SKIP = -104,
   // A chunk, list or container nested deeper than kMaxNestingDepth.
   FILEERROR_NESTING = -105,
-  // Reading the file would allocate more than kMaxAllocationFactor times its size.
+  // Reading the file would allocate more than kMaxAllocationFactor times its
+  // length plus kAllocationAllowance.
   FILEERROR_LIMIT = -106,
 };
 
@@ -58,9 +60,14 @@ enum : uint8_t {
 };
 
 // Limits no real scene reaches but a hostile file would.
+// Chunks within chunks, lists within lists and containers within containers,
+// counted together: every reader that recurses with the file's structure
+// passes through ReadChunkList or ReadContainer, which carry the guard.
 constexpr int32_t kMaxNestingDepth = 512;
-// Memory charged to one file (ChargeAllocation) may reach this many times the
-// file's length plus a fixed allowance before the read stops with FILEERROR_LIMIT.
+// Everything that reading one file allocates (every GeAlloc and GeNew while
+// the file reads, each block with its heap overhead, freed blocks included)
+// may reach this many times the file's length plus a fixed allowance; the
+// allocation that would pass it fails, and the read ends with FILEERROR_LIMIT.
 constexpr uint64_t kMaxAllocationFactor = 64;
 constexpr uint64_t kAllocationAllowance = uint64_t{64} << 20;
 
@@ -109,7 +116,9 @@ class GeChunkFile {
   bool Close();
 
   int32_t GetError() const { return error_; }
-  void SetError(int32_t code) { error_ = code; }
+  // Sets the error. A memory error after the file's allocation limit refused
+  // an allocation is reported as FILEERROR_LIMIT: that was its cause.
+  void SetError(int32_t code);
   int32_t GetFileVersion() const { return version_; }
   void SetFileVersion(int32_t version) { version_ = version; }
   int64_t GetLength() const { return length_; }
@@ -164,8 +173,15 @@ class GeChunkFile {
   // file is open). An error already set is kept.
   void CopyReadFailure();
   bool ReadFailed() const { return readFailed_ != 0; }
-  // Counts memory that reading this file keeps (blocks, arrays, strings, and
-  // whatever node readers charge); beyond the limit sets FILEERROR_LIMIT.
+  // The meter of everything reading this file allocates; its limit follows
+  // from the file's length when the file is opened. The chunk lists, the
+  // container reads and the typed reads that allocate keep it active while
+  // they run, so GeAlloc and GeNew charge it.
+  GeAllocMeter* AllocationMeter() { return &meter_; }
+  uint64_t GetAllocatedBytes() const { return meter_.used; }
+  uint64_t GetAllocationLimit() const { return meter_.limit; }
+  // Charges memory that a node reader takes other than through GeAlloc or
+  // GeNew; beyond the limit sets FILEERROR_LIMIT and returns false.
   bool ChargeAllocation(uint64_t bytes);
 
  private:
@@ -182,6 +198,9 @@ class GeChunkFile {
   bool ReadText(uint8_t tag, String& s);
   void StartOpen();
   bool AcceptHeader();
+  void SetMemoryError();
+  // Turns a refusal of the meter into FILEERROR_LIMIT unless an error is set.
+  void NoteRefusal();
 
   std::unique_ptr<Stream> stream_;
   int32_t readFailed_ = 0;
@@ -189,7 +208,7 @@ class GeChunkFile {
   int64_t length_ = 0;
   int32_t version_ = 0;
   int32_t depth_ = 0;
-  uint64_t charged_ = 0;
+  GeAllocMeter meter_;
   std::unique_ptr<GeLinkRegistry> registry_;
 };
 

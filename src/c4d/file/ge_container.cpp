@@ -572,6 +572,7 @@ bool ReadContainer(GeChunkFile& file, GeContainer& container, bool append) {
     return false;
   }
   if (!file.EnterNesting()) return false;
+  GeAllocMeterScope metered(file.AllocationMeter());
   const bool ok = form == TAG_CONTAINER ? ReadOlderForm(file, container, append) : ReadChunkForm(file, container, append);
   file.LeaveNesting();
   return ok;
@@ -579,6 +580,7 @@ bool ReadContainer(GeChunkFile& file, GeContainer& container, bool append) {
 
 bool ReadValue(GeChunkFile& file, GeValue& value) {
   value.Clear();
+  GeAllocMeterScope metered(file.AllocationMeter());
   int32_t type = 0;
   if (!file.ReadInt32(type)) return false;
   bool ok = true;

@@ -14,7 +14,14 @@ C4DBaseDocument::~C4DBaseDocument() {
   delete layers;
 }
 
-bool C4DBaseDocument::Load(GeChunkFile& file) { return file.ReadNodeChunks(this, true); }
+bool C4DBaseDocument::Load(GeChunkFile& file) {
+  // A document whose lists could not be made cannot hold what the file says.
+  if (!objects || !materials || !layers) {
+    if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
+    return false;
+  }
+  return file.ReadNodeChunks(this, true);
+}
 
 bool C4DBaseDocument::ReadList(GeChunkFile& file, PrivateChunk* list) {
   if (!list) return false;

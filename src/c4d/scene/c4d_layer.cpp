@@ -19,8 +19,8 @@ bool C4DBaseLayer::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
 bool C4DBaseLayer::ReadChildLayers(GeChunkFile& file) {
   if (!childLayers) childLayers = Factory().MakeLayerList();
   if (!childLayers) {
-    // Without a list the child layers are passed over.
-    file.SkipChunkRest();
+    // Without a list the child layers cannot be kept: the read ends here.
+    file.SetError(FILEERROR_MEMORY);
     return true;
   }
   childLayers->owner = this;
@@ -55,12 +55,8 @@ bool C4DRootLayer::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     file.SkipChunkRest();
     return true;
   }
-  C4DBaseLayer* layer = AllocChild(chunkId);
-  if (!layer) return false;
-  if (!scene_read::ChargeNode(file, sizeof(C4DBaseLayer) + sizeof(C4DRootLayer))) {
-    delete layer;
-    return true;  // the list ends on the file's error
-  }
+  C4DBaseLayer* layer = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
+  if (!layer) return file.GetError() != FILEERROR_NONE;
   layer->factory = factory;
   if (!file.ReadNodeChunks(layer, false)) {
     delete layer;

@@ -79,12 +79,8 @@ float C4DMaterial::GetTransparency() const { return data.FindFloat32(MATERIAL_TR
 bool C4DRootMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId == CHUNK_LIST) return C4DRootList2D::Read(file, chunkId, level);
   if (chunkId != MATERIAL_TYPE) return false;
-  C4DBaseMaterial* material = AllocChild(chunkId);
-  if (!material) return false;
-  if (!scene_read::ChargeNode(file, sizeof(C4DMaterial))) {
-    delete material;
-    return true;  // the list ends on the file's error
-  }
+  C4DBaseMaterial* material = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
+  if (!material) return file.GetError() != FILEERROR_NONE;
   material->factory = factory;
   if (!file.ReadChunkList(material, true, false)) {
     delete material;

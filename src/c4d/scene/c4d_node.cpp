@@ -57,11 +57,10 @@ C4DSceneFactory& C4DRootList2D::Factory() const {
 bool C4DRootShader::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId == CHUNK_LIST) return C4DRootList2D::Read(file, chunkId, level);
   if (chunkId != C4DXBaseShader::kTypeId) return false;
-  if (!scene_read::ChargeNode(file, sizeof(C4DXBaseShader))) return true;
   C4DXBaseShader* shader = GeNew<C4DXBaseShader>();
   if (!shader) {
     file.SetError(FILEERROR_MEMORY);
-    return false;
+    return true;  // the list ends on the file's error
   }
   shader->factory = factory;
   file.ReadChunkList(shader, true, false);

@@ -118,7 +118,7 @@ bool C4DBaseObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
 }
 
 C4DRootObject* C4DBaseObject::NewOwnedList(GeChunkFile& file) {
-  if (!scene_read::ChargeNode(file, sizeof(C4DRootObject))) return nullptr;
+  (void)file;
   C4DRootObject* list = Factory().MakeObjectList();
   if (list) list->owner = this;
   return list;
@@ -206,12 +206,10 @@ bool C4DRootObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
       break;
   }
   (void)level;
-  C4DBaseObject* object = AllocChild(chunkId);
-  if (!object) return false;  // not accepted: skipped with its whole subtree
-  if (!scene_read::ChargeNode(file, sizeof(C4DPluginObject))) {
-    delete object;
-    return true;  // the list ends on the file's error
-  }
+  C4DBaseObject* object = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
+  // Not accepted: skipped with its whole subtree; out of memory: the list
+  // ends on the file's error.
+  if (!object) return file.GetError() != FILEERROR_NONE;
   object->factory = factory;
   if (!file.ReadChunkList(object, true, false)) {
     delete object;

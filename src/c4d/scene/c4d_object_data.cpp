@@ -72,6 +72,16 @@ bool C4DPolygonObjectData::Read(GeChunkFile& file, int32_t chunkId, int32_t leve
 bool C4DPolygonObjectData::ReadNgons(GeChunkFile& file, int32_t level) {
   ngonOffsets.clear();
   ngonValues.clear();
+  try {
+    ReadNgonTable(file, level);
+  } catch (const std::bad_alloc&) {
+    file.SetError(FILEERROR_MEMORY);
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+void C4DPolygonObjectData::ReadNgonTable(GeChunkFile& file, int32_t level) {
   if (level >= 1) {
     // Each entry takes at least its tagged count (5 bytes), each value 5.
     int32_t count = 0;
@@ -88,8 +98,6 @@ bool C4DPolygonObjectData::ReadNgons(GeChunkFile& file, int32_t level) {
       }
     }
   }
-  file.SkipChunkRest();
-  return true;
 }
 
 const CPolygon* C4DPolygonObjectData::GetPolygons() const {
@@ -132,8 +140,13 @@ constexpr int64_t kLightSourceMinBytes = 5 + 5 + 13 + 5;
 
 bool C4DLightObjectData::ReadSequence(GeChunkFile& file, const char* sequence, int64_t times) {
   LightSink sink(*this);
-  for (int64_t i = 0; i < times; ++i) {
-    if (!ReadValueSequence(file, sequence, &sink)) return false;
+  try {
+    for (int64_t i = 0; i < times; ++i) {
+      if (!ReadValueSequence(file, sequence, &sink)) return false;
+    }
+  } catch (const std::bad_alloc&) {
+    file.SetError(FILEERROR_MEMORY);
+    return false;
   }
   return true;
 }
@@ -148,7 +161,13 @@ bool C4DLightObjectData::ReadData(GeChunkFile& file, int32_t level) {
   groupCount = 0;
 
   ReadSequence(file, kLightHead, 1);
-  if (file.ReadInt32(groupCount)) ints.push_back(groupCount);
+  if (file.ReadInt32(groupCount)) {
+    try {
+      ints.push_back(groupCount);
+    } catch (const std::bad_alloc&) {
+      file.SetError(FILEERROR_MEMORY);
+    }
+  }
   ReadSequence(file, kLightHeadRest, 1);
   if (oldLayout) ReadSequence(file, kLightSource, 1);
   // The repeated groups: a count the file cannot hold ends the read.

@@ -7,6 +7,13 @@
 
 #include "base_select.h"
 #include "c4d_object.h"
+#include "ge_alloc.h"
+
+// A vector of values read from the file: its memory goes through GeAlloc, so
+// it counts against the file's limit and tests can make it fail (the reader
+// then catches std::bad_alloc and sets FILEERROR_MEMORY).
+template <class T>
+using FileDataVector = std::vector<T, GeStdAllocator<T>>;
 
 // Data type ids of chunk 110064 that the library knows.
 enum : int32_t {
@@ -75,11 +82,12 @@ class C4DPolygonObjectData : public C4DPointObjectData {
   BaseSelect hiddenEdges;       // 110129
   BaseSelect phongBreaks;       // 110132
   // n-gon table (110133): per entry its values, flattened with offsets.
-  std::vector<int32_t> ngonOffsets;
-  std::vector<uint32_t> ngonValues;
+  FileDataVector<int32_t> ngonOffsets;
+  FileDataVector<uint32_t> ngonValues;
 
  private:
   bool ReadNgons(GeChunkFile& file, int32_t level);
+  void ReadNgonTable(GeChunkFile& file, int32_t level);
 };
 
 // The light's payload, stored in file order by value kind; nothing of it is
@@ -89,10 +97,10 @@ class C4DLightObjectData : public C4DPluginObjectData {
   bool ReadData(GeChunkFile& file, int32_t level) override;
 
   int32_t groupCount = 0;  // the count `c` of repeated groups
-  std::vector<float> floats;
-  std::vector<int32_t> ints;
-  std::vector<int32_t> bools;
-  std::vector<Vector> vectors;
+  FileDataVector<float> floats;
+  FileDataVector<int32_t> ints;
+  FileDataVector<int32_t> bools;
+  FileDataVector<Vector> vectors;
 
  private:
   bool ReadSequence(GeChunkFile& file, const char* sequence, int64_t times);

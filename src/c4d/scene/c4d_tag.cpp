@@ -27,12 +27,8 @@ bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     return true;
   }
   if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_UVW) return false;
-  C4DBaseTag* tag = AllocChild(chunkId);
-  if (!tag) return false;
-  if (!scene_read::ChargeNode(file, sizeof(C4DTextureTag))) {
-    delete tag;
-    return true;  // the list ends on the file's error
-  }
+  C4DBaseTag* tag = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
+  if (!tag) return file.GetError() != FILEERROR_NONE;
   tag->factory = factory;
   if (!file.ReadNodeChunks(tag, false)) {
     delete tag;

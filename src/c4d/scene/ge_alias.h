@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "ge_alloc.h"
 #include "ge_chunk_file.h"
 #include "ge_container.h"
 #include "ge_tool_list.h"
@@ -133,7 +134,10 @@ class AliasRegistry : public GeLinkRegistry {
   GeTempDynArray<TransEntry> entries{1, 0};
 
  private:
-  std::unordered_map<AliasId, TransEntry*> index_;
+  // Its nodes are memory for file data: allocated through GeAlloc.
+  std::unordered_map<AliasId, TransEntry*, std::hash<AliasId>, std::equal_to<AliasId>,
+                     GeStdAllocator<std::pair<const AliasId, TransEntry*>>>
+      index_;
 };
 
 // Goal and link records of the file (memory values). A record that is not

@@ -2,8 +2,6 @@
 
 namespace scene_read {
 
-bool ChargeNode(GeChunkFile& file, size_t nodeSize) { return file.ChargeAllocation(nodeSize); }
-
 static bool ReadOne(GeChunkFile& file, char kind, ValueSink* sink) {
   switch (kind) {
     case 'F': {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "c4d_string.h"
+#include "ge_alloc.h"
 #include "ge_chunk_file.h"
 
 namespace scene_read {
@@ -12,12 +13,20 @@ namespace scene_read {
 // lists, material channel blocks, lists nested in lists) passes through the
 // file's ReadChunkList, which carries the nesting guard: a hostile file that
 // nests without end fails with FILEERROR_NESTING instead of exhausting the
-// stack.
+// stack. Nodes are made with GeNew while a list reads, so each counts
+// against the file's allocation limit.
 
-// Charges a node that a list is about to read against the file's allocation
-// limit, so that a file of tiny chunks cannot make huge nodes without end.
-// False (and the file's error set) when the limit is reached.
-bool ChargeNode(GeChunkFile& file, size_t nodeSize);
+// Calls a creation hook for a chunk. A hook gives null both for a type it
+// does not accept and when its allocation failed; only the second tried to
+// allocate, and it sets FILEERROR_MEMORY, so that a node lost for want of
+// memory is never mistaken for a chunk the list may skip.
+template <class MakeNode>
+auto NewNode(GeChunkFile& file, MakeNode make) -> decltype(make()) {
+  const uint64_t attempts = GeAllocCount();
+  auto* node = make();
+  if (!node && GeAllocCount() != attempts) file.SetError(FILEERROR_MEMORY);
+  return node;
+}
 
 // Receives the values of a sequence read with ReadValueSequence.
 class ValueSink {
