@@ -240,12 +240,18 @@ GeChunkFile::~GeChunkFile() {
   stream_.reset();
 }
 
-void GeChunkFile::StartOpen() {
+bool GeChunkFile::StartOpen() {
   stream_.reset();
   registry_.reset(installedLinkSupport ? installedLinkSupport->NewRegistry() : nullptr);
   length_ = 0;
   depth_ = 0;
   meter_ = GeAllocMeter{};
+  if (installedLinkSupport && !registry_) {
+    readFailed_ = 1;
+    SetMemoryError();
+    return false;
+  }
+  return true;
 }
 
 bool GeChunkFile::AcceptHeader() {
@@ -262,7 +268,7 @@ bool GeChunkFile::AcceptHeader() {
 }
 
 bool GeChunkFile::Open(const char* path) {
-  StartOpen();
+  if (!StartOpen()) return false;
   std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
   auto* stream = file ? new (std::nothrow) Stream : nullptr;
   if (stream) {
@@ -290,7 +296,7 @@ bool GeChunkFile::Open(const char* path) {
 }
 
 bool GeChunkFile::OpenMemory(const void* data, size_t size) {
-  StartOpen();
+  if (!StartOpen()) return false;
   auto* stream = (data || size == 0) ? new (std::nothrow) Stream : nullptr;
   if (!stream) {
     readFailed_ = 1;

@@ -180,6 +180,9 @@ class GeChunkFile {
   GeAllocMeter* AllocationMeter() { return &meter_; }
   uint64_t GetAllocatedBytes() const { return meter_.used; }
   uint64_t GetAllocationLimit() const { return meter_.limit; }
+  // Replaces the limit that opening derived from the file's length, for a
+  // host with less memory to spare (and for tests); call it after opening.
+  void SetAllocationLimit(uint64_t bytes) { meter_.limit = bytes; }
   // Charges memory that a node reader takes other than through GeAlloc or
   // GeNew; beyond the limit sets FILEERROR_LIMIT and returns false.
   bool ChargeAllocation(uint64_t bytes);
@@ -196,7 +199,9 @@ class GeChunkFile {
   bool ReadLength(int64_t& n);  // length word of a counted value, checked
   bool ReadTagged(uint8_t tag, uint8_t* payload, size_t n);
   bool ReadText(uint8_t tag, String& s);
-  void StartOpen();
+  // Resets the object for a file; false (FILEERROR_MEMORY) when the link
+  // registry could not be made, without which no link of the file pairs.
+  bool StartOpen();
   bool AcceptHeader();
   void SetMemoryError();
   // Turns a refusal of the meter into FILEERROR_LIMIT unless an error is set.

@@ -94,7 +94,7 @@ class GeToolList2D {
   };
   Sentinel head_;
   Sentinel tail_;
-  int32_t reserved_ = 0;
+  [[maybe_unused]] int32_t reserved_ = 0;
 };
 
 // Typed views over the plain list and node; they add no fields.

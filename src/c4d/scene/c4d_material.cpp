@@ -13,7 +13,7 @@ bool C4DBaseMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId != CHUNK_MATERIAL_BASE) return false;
   const bool oldLayout = file.GetFileVersion() < kNewLayoutVersion;
   String text;
-  if (file.ReadString(text) && oldLayout) name = text;
+  if (file.ReadString(text) && oldLayout) scene_read::CopyText(file, name, text);
   for (int i = 0; i < 3; ++i) file.SkipPrivateBlock();
   if (oldLayout) {
     if (level >= 1) {

@@ -89,7 +89,7 @@ bool C4DBaseList2D::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     case CHUNK_BASE_LIST:
       ReadBaseListChunk(file, level);
       if (name.IsEmpty()) {
-        if (const char* fallback = DefaultName()) scene_read::SetText(name, fallback);
+        if (const char* fallback = DefaultName()) scene_read::SetText(file, name, fallback);
       }
       return true;
     case CHUNK_SHADERS:

@@ -249,7 +249,7 @@ bool C4DPluginObject::ReadDataChunk(GeChunkFile& file, int32_t level) {
   file.ReadInt32(dataTypeId);
   file.ReadInt32(dropped);
   file.ReadString(dataName);
-  if (name.IsEmpty()) name = dataName;
+  if (name.IsEmpty()) scene_read::CopyText(file, name, dataName);
 
   bool known = false;
   SetObjectData(Factory().NewObjectData(dataTypeId, known));

@@ -50,7 +50,20 @@ bool ReadValueSequence(GeChunkFile& file, const char* sequence, ValueSink* sink)
 // the rest of the file cannot hold, so nothing is allocated for it.
 bool CountFits(GeChunkFile& file, int64_t count, int64_t bytesEach);
 
-// Sets the string from 8-bit text.
-inline void SetText(String& s, const char* text) { s.SetFrom8Bit(text, -1); }
+// Sets the string from 8-bit text; a string that could not grow sets
+// FILEERROR_MEMORY.
+inline bool SetText(GeChunkFile& file, String& s, const char* text) {
+  if (s.SetFrom8Bit(text, -1)) return true;
+  file.SetError(FILEERROR_MEMORY);
+  return false;
+}
+
+// Copies a string read from the file; likewise.
+inline bool CopyText(GeChunkFile& file, String& target, const String& source) {
+  target = source;
+  if (target.GetLength() == source.GetLength()) return true;
+  file.SetError(FILEERROR_MEMORY);
+  return false;
+}
 
 }  // namespace scene_read
