@@ -186,7 +186,7 @@ C4DWriter& C4DWriter::LinkRecord(uint64_t id) { return Memory(AliasRecord("alias
 bool C4DWriter::SaveTo(const std::string& path) const {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  const bool written = std::fwrite(data_.data(), 1, data_.size(), f) == data_.size();
+  const bool written = data_.empty() || std::fwrite(data_.data(), 1, data_.size(), f) == data_.size();
   return std::fclose(f) == 0 && written;
 }
 
