@@ -1,0 +1,61 @@
+// Writes the seed corpus of the fuzz targets: make_corpus DIR [SAMPLE]
+// The representative scenes of the hardening tests, each also in the older
+// layouts, the bundled sample, and a few files that open single doors: an
+// empty document, a bare header, containers in both forms.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "c4d_writer.h"
+#include "damage_scenes.h"
+#include "scene_writer.h"
+
+namespace {
+
+bool Save(const std::filesystem::path& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
+  std::string file;
+  for (char c : name) file += (c == ' ') ? '-' : c;
+  return C4DWriter().Bytes(bytes).SaveTo((dir / (file + ".c4d")).string());
+}
+
+std::vector<NamedScene> DoorOpeners() {
+  std::vector<NamedScene> files;
+  files.push_back({"header only", C4DWriter().Header().Take()});
+  files.push_back({"empty document", C4DWriter().Header().StartChunk(110000, 0).EndChunk().Take()});
+  C4DWriter values;
+  values.Header().StartChunk(110000, 0).StartChunk(110015, 2);
+  values.Int8(-1).UInt8(2).Int16(-3).UInt16(4).Int32(5).UInt32(6).Int64(-7).UInt64(8).Float32(0.5f).Float64(0.25);
+  values.Bool(true).Time(3, 6).Vec({1, 2, 3}).Vec64(1, 2, 3).Mat(Matrix()).Memory({1, 2, 3}).Private({4, 5});
+  values.Str("name").Filename("file").VectorArray({{1, 2, 3}}).PolygonArray({{0, 1, 2, 3}});
+  values.PolygonArray({{0, 1, 2, 2}}, true).UInt16Array({1, 2, 3}).GoalRecord(1).LinkRecord(1);
+  ContainerSpec(9).Int(1, 1).Real(2, 2).Sub(3, ContainerSpec(4).Str(1, "x")).WriteChunk(values, 1);
+  ContainerSpec(9).Int(1, 1).Vec(2, {1, 1, 1}).SubOlder(3, ContainerSpec(4).Int(1, 1)).WriteOlder(values);
+  values.EndChunk().EndChunk();
+  files.push_back({"every value", values.Take()});
+  return files;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: make_corpus DIR [SAMPLE]\n");
+    return 2;
+  }
+  const std::filesystem::path dir = argv[1];
+  std::filesystem::create_directories(dir);
+  std::vector<NamedScene> seeds = RepresentativeScenes();
+  for (NamedScene& s : DoorOpeners()) seeds.push_back(std::move(s));
+  if (argc > 2) seeds.push_back({"sample", ReadFileBytes(argv[2])});
+  int written = 0;
+  for (const NamedScene& seed : seeds) {
+    if (seed.bytes.empty() || !Save(dir, seed.name, seed.bytes)) {
+      std::fprintf(stderr, "make_corpus: cannot write %s\n", seed.name.c_str());
+      return 1;
+    }
+    ++written;
+  }
+  std::printf("%s: %d seeds\n", dir.string().c_str(), written);
+  return 0;
+}
