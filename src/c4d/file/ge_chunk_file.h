@@ -68,8 +68,11 @@ constexpr int32_t kMaxNestingDepth = 512;
 // the file reads, each block with its heap overhead, freed blocks included)
 // may reach this many times the file's length plus a fixed allowance; the
 // allocation that would pass it fails, and the read ends with FILEERROR_LIMIT.
-constexpr uint64_t kMaxAllocationFactor = 64;
-constexpr uint64_t kAllocationAllowance = uint64_t{64} << 20;
+// Real scenes take one to four times their length (arrays about once,
+// 16-bit polygon arrays twice, small named nodes three to four times); a
+// file of bare node chunks would take 40 to 130 times.
+constexpr uint64_t kMaxAllocationFactor = 16;
+constexpr uint64_t kAllocationAllowance = uint64_t{16} << 20;
 
 // Every element of a scene is a chunk node. Read is offered each chunk whose
 // header has just been read; it returns true when it consumed the whole chunk

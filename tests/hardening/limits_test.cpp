@@ -1,0 +1,243 @@
+// The limits that no real scene reaches but a hostile file would: how deep
+// chunks, lists and containers nest, and how much memory reading one file
+// may take. A file over a limit fails with the limit's own error code.
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <functional>
+
+#include "ge_alloc.h"
+#include "hardening_util.h"
+#include "scene_writer.h"
+
+namespace {
+
+SceneSpec SceneOf(std::vector<ObjectSpec> objects) {
+  SceneSpec scene;
+  scene.objects = std::move(objects);
+  return scene;
+}
+
+// ---- nesting ------------------------------------------------------------------------
+
+// A document whose list chunk `listId` holds `depth` times what `open`
+// writes, then as many end markers as the levels opened.
+std::vector<uint8_t> Nested(int32_t listId, int depth, const std::function<void(C4DWriter&)>& open,
+                            int closersPerLevel, int32_t firstNode = 0) {
+  C4DWriter w;
+  w.Header().StartChunk(scene_chunk::kDocument, 0);
+  w.StartChunk(scene_chunk::kHeader, 0).Int32(kSceneVersionCurrent).EndChunk();
+  w.StartChunk(listId, 0);
+  if (firstNode != 0) w.StartChunk(firstNode, 0);
+  for (int i = 0; i < depth; ++i) open(w);
+  for (int i = 0; i < depth * closersPerLevel; ++i) w.EndChunk();
+  if (firstNode != 0) w.EndChunk();
+  w.EndChunk().EndChunk();
+  return w.Take();
+}
+
+ContainerSpec NestedContainer(int depth, bool older) {
+  ContainerSpec c(depth);
+  c.Int(1, depth);
+  for (int i = depth - 1; i >= 0; --i) {
+    ContainerSpec outer(i);
+    if (older) {
+      outer.SubOlder(2, c);
+    } else {
+      outer.Sub(2, c);
+    }
+    c = outer;
+  }
+  return c;
+}
+
+TEST(NestingLimit, EveryKindOfDeepNestingFailsWithTheNestingError) {
+  const int depth = kMaxNestingDepth + 8;
+  ObjectSpec withChunkContainers = ObjectSpec::Null("Deep chunk-form container");
+  withChunkContainers.node.data = NestedContainer(depth, false);
+  ObjectSpec withOlderContainers = ObjectSpec::Null("Deep older-form container");
+  withOlderContainers.node.data = NestedContainer(depth, true);
+  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"objects in child lists",
+       Nested(scene_chunk::kObjects, depth,
+              [](C4DWriter& w) { w.StartChunk(5154, 0).StartChunk(scene_chunk::kList, 0); }, 2)},
+      {"list chunks in list chunks",
+       Nested(scene_chunk::kObjects, depth, [](C4DWriter& w) { w.StartChunk(scene_chunk::kList, 0); }, 1)},
+      {"layers in child-layer lists",
+       Nested(scene_chunk::kLayers, depth,
+              [](C4DWriter& w) { w.StartChunk(scene_chunk::kLayer, 0).StartChunk(scene_chunk::kList, 0); }, 2)},
+      {"channel chunks in channel blocks",
+       Nested(scene_chunk::kMaterials, depth, [](C4DWriter& w) { w.StartChunk(5703, 0).Bool(true).StartChunk(1, 0); },
+              2, scene_chunk::kMaterial)},
+      {"objects in caches",
+       Nested(scene_chunk::kObjects, depth,
+              [](C4DWriter& w) {
+                w.StartChunk(5154, 5).StartChunk(scene_chunk::kObject, 5).Vec({}).Vec({1, 1, 1}).Vec({});
+                w.Mat(Matrix()).Mat(Matrix()).Int32(2).Int32(2).Int32(0).Bool(false).Bool(false).Vec({1, 1, 1});
+                w.Int32(0).Vec({}).Int32(0).Mat(Matrix()).Bool(true).StartChunk(1, 0);
+              }, 3)},
+      {"chunk-form containers", WriteScene(SceneOf({withChunkContainers}))},
+      {"older-form containers", WriteScene(SceneOf({withOlderContainers}))},
+  };
+  for (const auto& [what, bytes] : files) {
+    LoadedScene loaded(bytes);
+    EXPECT_FALSE(loaded.loaded) << what;
+    EXPECT_EQ(loaded.error, FILEERROR_NESTING) << what << ": " << FileErrorSymbol(loaded.error);
+    EXPECT_EQ(loaded.file->GetNestingDepth(), 0) << what << ": every level is left again";
+  }
+}
+
+// Runs `work` on a thread of its own with a stack of `bytes`.
+void RunOnStack(size_t bytes, const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+  pthread_t thread;
+  auto body = [](void* w) -> void* {
+    (*static_cast<const std::function<void()>*>(w))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, body, const_cast<std::function<void()>*>(&work)), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// Each object in a child list takes two levels (its list and itself); the
+// deepest hierarchy the limit lets through, with tags and containers on
+// every object, loads, is traversed and destroyed on the stack of a
+// Windows program's main thread (1 MiB; sanitizers need more).
+TEST(NestingLimit, TheDeepestHierarchyAllowedLoadsOnAOneMegabyteStack) {
+  const int depth = kMaxNestingDepth / 2 - 4;
+  ObjectSpec chain = ObjectSpec::Polygon("Leaf", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}});
+  chain.node.data = ContainerSpec().Int(1, 1).Sub(2, ContainerSpec().Real(1, 0.5f));
+  for (int i = 0; i < depth; ++i) {
+    ObjectSpec parent = ObjectSpec::Polygon("Level", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}});
+    parent.node.data = ContainerSpec().Int(1, i);
+    chain = parent.Child(chain);
+  }
+  const std::vector<uint8_t> bytes = WriteScene(SceneOf({chain}));
+  bool loaded = false;
+  int levels = 0;
+  RunOnStack(size_t{1} << 20 << (kSanitizerSlowdown > 1 ? 3 : 0), [&] {
+    LoadedScene scene(bytes);
+    loaded = scene.loaded;
+    scene.document.ExecuteAll();
+    for (C4DBaseObject* o = scene.Object(0); o; o = o->GetFirstChild()) {
+      o->GetMg();
+      ++levels;
+    }
+  });
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(levels, depth + 1);
+}
+
+// ---- memory -------------------------------------------------------------------------
+
+uint64_t BytesToLoad(const std::vector<uint8_t>& bytes) {
+  LoadedScene scene(bytes);
+  EXPECT_TRUE(scene.loaded);
+  return scene.file->GetAllocatedBytes();
+}
+
+TEST(MemoryLimit, RealScenesTakeAFewTimesTheirLength) {
+  std::vector<NamedScene> scenes = ScenesToDamage();
+  // The largest share legitimately: 16-bit polygon arrays widen to 32 bits.
+  std::vector<Vector> points(20000);
+  std::vector<CPolygon> polygons(50000);
+  for (size_t i = 0; i < polygons.size(); ++i) polygons[i] = {int32_t(i % 20000), 1, 2, 3};
+  ObjectSpec narrow = ObjectSpec::Polygon("Narrow", points, {});
+  narrow.tags[1] = TagSpec::Polygons(polygons, true);
+  scenes.push_back({"16-bit mesh", WriteScene(SceneOf({narrow}))});
+  for (const NamedScene& scene : scenes) {
+    const double share = double(BytesToLoad(scene.bytes)) / double(scene.bytes.size());
+    EXPECT_LT(share, kMaxAllocationFactor / 3.0) << scene.name;
+  }
+}
+
+// Node chunks with nothing in them cost ten bytes of file each and far more
+// memory: a file of them stops at the limit instead of exhausting memory.
+TEST(MemoryLimit, AFileOfBareNodesStopsWithTheLimitError) {
+  for (const auto& [listId, nodeId, count] : {std::tuple{scene_chunk::kMaterials, scene_chunk::kMaterial, 20000},
+                                               std::tuple{scene_chunk::kObjects, 5154, 40000}}) {
+    C4DWriter w;
+    w.Header().StartChunk(scene_chunk::kDocument, 0).StartChunk(listId, 0);
+    for (int i = 0; i < count; ++i) w.StartChunk(nodeId, 0).EndChunk();
+    const std::vector<uint8_t> bytes = w.EndChunk().EndChunk().Take();
+    LoadedScene scene(bytes);
+    EXPECT_FALSE(scene.loaded) << nodeId;
+    EXPECT_EQ(scene.error, FILEERROR_LIMIT) << nodeId << ": " << FileErrorSymbol(scene.error);
+    EXPECT_LE(scene.file->GetAllocatedBytes(), scene.file->GetAllocationLimit());
+    EXPECT_EQ(scene.file->GetAllocationLimit(), kMaxAllocationFactor * bytes.size() + kAllocationAllowance);
+    EXPECT_GT(scene.Objects().GetCount() + scene.Materials().GetCount(), 0) << "what was read is kept";
+  }
+}
+
+// Any limit below what a scene needs ends its load with the limit's error,
+// wherever the limit falls; from what it needs on, the scene loads.
+TEST(MemoryLimit, WhereverTheLimitFallsTheLoadEndsWithTheLimitError) {
+  for (const NamedScene& scene : ScenesToDamage()) {
+    const uint64_t needed = BytesToLoad(scene.bytes);
+    for (size_t limit : Positions(needed + 1, 300 / kSanitizerSlowdown)) {
+      C4DBaseDocument document;
+      GeChunkFile file;
+      ASSERT_TRUE(file.OpenMemory(scene.bytes.data(), scene.bytes.size()));
+      file.SetAllocationLimit(limit);
+      const bool loaded = document.Load(file);
+      ASSERT_LE(file.GetAllocatedBytes(), limit) << scene.name;
+      if (limit >= needed) {
+        ASSERT_TRUE(loaded) << scene.name << " with " << limit << " of " << needed;
+      } else {
+        ASSERT_FALSE(loaded) << scene.name << " with " << limit << " of " << needed;
+        ASSERT_EQ(file.GetError(), FILEERROR_LIMIT)
+            << scene.name << " with " << limit << " of " << needed << ": " << FileErrorSymbol(file.GetError());
+      }
+    }
+  }
+}
+
+// ---- counts -------------------------------------------------------------------------
+
+// Counts that announce more records than the rest of the file can hold end
+// the read before anything is allocated for them.
+TEST(CountLimit, CountsBeyondTheRestOfTheFileAllocateNothing) {
+  auto document = [](const std::function<void(C4DWriter&)>& object) {
+    C4DWriter w;
+    w.Header().StartChunk(scene_chunk::kDocument, 0);
+    w.StartChunk(scene_chunk::kHeader, 0).Int32(kSceneVersionCurrent).EndChunk();
+    w.StartChunk(scene_chunk::kObjects, 0);
+    object(w);
+    return w.EndChunk().EndChunk().Take();
+  };
+  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"light groups", document([](C4DWriter& w) {
+         w.StartChunk(5154, 0).StartChunk(scene_chunk::kObjectData, 0).Int32(5102).Int32(0).Str("");
+         w.Float32(1).Float32(1).Float32(1).Float32(1).Int32(0x7FFFFFFF).Int32(0);
+         w.EndChunk().EndChunk();
+       })},
+      {"name", document([](C4DWriter& w) {
+         w.StartChunk(5154, 0).StartChunk(scene_chunk::kBaseList, 0).Int32(0).Int32(0);
+         ContainerSpec().WriteChunk(w);
+         w.UInt8(0).Byte(TAG_STRING).Word32(0x7FFFFFFE);
+         w.EndChunk().EndChunk();
+       })},
+      {"polygons", document([](C4DWriter& w) {
+         w.StartChunk(5154, 0).StartChunk(scene_chunk::kTags, 0).StartChunk(5604, 0).StartChunk(5604, 0);
+         w.Byte(TAG_POLYGON_ARRAY).Word32(0x7FFFFFF4).Word32(0);
+         w.EndChunk().EndChunk().EndChunk().EndChunk();
+       })},
+      {"points", document([](C4DWriter& w) {
+         w.StartChunk(5154, 0).StartChunk(scene_chunk::kTags, 0).StartChunk(5600, 0).StartChunk(5600, 0);
+         w.Byte(TAG_VECTOR_ARRAY).Word32(0x7FFFFFF8);
+         w.EndChunk().EndChunk().EndChunk().EndChunk();
+       })},
+  };
+  for (const auto& [what, bytes] : files) {
+    LoadedScene scene(bytes);
+    EXPECT_FALSE(scene.loaded) << what;
+    EXPECT_NE(scene.error, FILEERROR_NONE) << what;
+    EXPECT_NE(scene.error, FILEERROR_MEMORY) << what;
+    EXPECT_LT(scene.file->GetAllocatedBytes(), 64u * 1024) << what;
+  }
+}
+
+}  // namespace
