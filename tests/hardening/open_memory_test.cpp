@@ -8,6 +8,7 @@
 
 #include "file_walk.h"
 #include "hardening_util.h"
+#include "scene_compare.h"
 #include "scene_writer.h"
 
 namespace {

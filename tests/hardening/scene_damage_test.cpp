@@ -10,6 +10,7 @@
 
 #include "ge_alloc.h"
 #include "hardening_util.h"
+#include "scene_compare.h"
 
 namespace {
 
