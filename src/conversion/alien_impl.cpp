@@ -155,6 +155,7 @@ int32_t AlienLayer::Execute() {
   if (CImportSession* session = Session()) request.filePath = session->m_path;
   request.visible = layerFlag0 != 0;
   request.locked = layerFlag3 != 0;
+  if (auto* alienFactory = dynamic_cast<AlienSceneFactory*>(&Factory())) request.hints = &alienFactory->layerNameHints;
 
   // A host error while one layer is built is shown to the user and the
   // import goes on with the next layer.

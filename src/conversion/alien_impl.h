@@ -13,6 +13,7 @@
 #include <afxstr.h>
 
 #include "c4d_document.h"
+#include "layer_construction.h"
 
 // A node's name as 8-bit text ("" when it has none).
 CString GetNodeName(const C4DBaseList2D* node);
@@ -27,6 +28,9 @@ class AlienSceneFactory : public C4DSceneFactory {
   C4DBaseObject* NewObject(int32_t typeId) override;
   C4DBaseMaterial* NewMaterial() override;
   C4DPluginObjectData* NewObjectData(int32_t dataTypeId, bool& known) override;
+
+  // The factory lives for one import run: the layers it made share these.
+  ShortNameHints layerNameHints;
 };
 
 // The document's object list, every child list and both cache lists.

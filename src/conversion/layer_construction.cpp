@@ -32,17 +32,32 @@ CQEL_SmartPtr<CQEL_ResourceLayerNode> FindOrAddFileNode(const CQEL_SmartPtr<CQEL
 // A short name that no leaf of the table has yet: the first characters of
 // `shortName` with a tail "~1", "~2", ... in place of its last ones, keeping
 // it within the short-name length.
-CString UniqueShortName(const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, const CString& shortName) {
+CString UniqueShortName(const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, const CString& shortName,
+                        ShortNameHints* hints) {
   CString candidate = shortName;
-  for (unsigned n = 1; n < 10000000u; ++n) {
+  unsigned n = hints ? hints->FirstUntried(table, shortName.Str()) : 1;
+  for (; n < 10000000u; ++n) {
     const CString tail = "~" + CString(std::to_string(n));
     candidate = shortName.Left(kLayerShortNameLength - tail.GetLength()) + tail;
     if (!table->GetLayerLeafByShortName(candidate.Str())) break;
   }
+  // The name found is free now; it is taken only once its leaf is added.
+  if (hints) hints->Remember(shortName.Str(), n);
   return candidate;
 }
 
 }  // namespace
+
+unsigned ShortNameHints::FirstUntried(const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table,
+                                      const std::string& shortName) {
+  if (m_table.Get() != table.Get()) {
+    m_table = table;
+    m_firstUntried.clear();
+    return 1;
+  }
+  const auto found = m_firstUntried.find(shortName);
+  return found == m_firstUntried.end() ? 1 : found->second;
+}
 
 QEL_LAYER_CONFIGURATION_SETTING LayerConfigurationOf(bool visible, bool locked) {
   if (!visible) return QEL_LAYER_CONFIGURATION_HIDDEN;
@@ -68,7 +83,7 @@ void ConstructHostLayer(const HostLayerRequest& request, uint32_t& hostLayerId) 
     // would silently put this layer's objects on another layer, so the layer
     // gets a leaf of its own under a short name made unique; a later import
     // finds it again by its long name.
-    shortName = UniqueShortName(table, shortName);
+    shortName = UniqueShortName(table, shortName, request.hints);
   }
 
   const unsigned id = CQEL_Service_LayerResources::GetNextFreeLayerLeafId(table);

@@ -105,6 +105,37 @@ TEST_F(LayerConstruction, LayerFoundOnlyByItsShortNameGetsALeafOfItsOwn) {
   EXPECT_EQ(Leaves(), expected) << "found again by their long names";
 }
 
+// Many layers agreeing in their first characters: each still gets the
+// smallest suffix that is free at its turn, around a leaf the user made and
+// a leaf whose creation failed (its suffix goes to the next layer).
+TEST_F(LayerConstruction, SuffixedShortNamesAreTheSmallestFreeOnes) {
+  const CQEL_SmartPtr<CQEL_ResourceLayerTable> table =
+      CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer());
+  const CQEL_SmartPtr<CQEL_ResourceLayerNode> mine = CQEL_ResourceLayerNode::CreateObj();
+  mine->LongName("Mine");
+  table->AddNewLayerNode(mine);
+  const CQEL_SmartPtr<CQEL_ResourceLayerLeaf> user = CQEL_ResourceLayerLeaf::CreateObj();
+  user->Id(7);
+  user->ShortName("Buildi~2");
+  user->LongName("Users own");
+  mine->AddNewLayerLeaf(user);
+  standin::FailCreateObj("CQEL_ResourceLayerLeaf", 2);  // B's leaf, in the counting pass
+
+  SceneSpec scene;
+  for (const char* name : {"Building A", "Building B", "Building C", "Building D"}) {
+    scene.layers.push_back(LayerSpec::Named(name, 1 + scene.layers.size()));
+  }
+  Import(WriteScene(scene));
+  std::vector<std::pair<std::string, std::string>> names;
+  for (const Leaf& leaf : Leaves()) names.emplace_back(leaf.longName, leaf.shortName);
+  EXPECT_EQ(names, (std::vector<std::pair<std::string, std::string>>{{"Users own", "Buildi~2"},
+                                                                     {"Building A", "Building"},
+                                                                     {"Building C", "Buildi~1"},
+                                                                     {"Building D", "Buildi~3"},
+                                                                     {"Building B", "Buildi~4"}}));
+  EXPECT_EQ(m_ui.BoxesOfKind(standin::BoxKind::Report).size(), 1u);
+}
+
 TEST_F(LayerConstruction, HostErrorIsReportedAndTheImportGoesOn) {
   SceneSpec scene = LayeredScene();
   standin::FailCreateObj("CQEL_ResourceLayerLeaf", 2);  // Walls, in the counting pass only
