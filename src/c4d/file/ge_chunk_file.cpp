@@ -158,6 +158,11 @@ struct GeChunkFile::Stream {
     return windowSize > 0;
   }
 
+  // The next `n` bytes where they lie in the window, or null when the window
+  // holds fewer: the fast way for the many small values of a scene.
+  const uint8_t* Ahead(size_t n) const { return windowSize - windowPos >= n ? window + windowPos : nullptr; }
+  void Advance(size_t n) { windowPos += n; }
+
   bool Read(uint8_t* out, size_t n) {
     for (;;) {
       const size_t take = std::min(windowSize - windowPos, n);
@@ -389,6 +394,11 @@ void GeChunkFile::SetMemoryError() { SetError(FILEERROR_MEMORY); }
 
 bool GeChunkFile::ReadByte(uint8_t& byte) {
   if (error_) return false;
+  if (const uint8_t* p = (stream_ && !readFailed_) ? stream_->Ahead(1) : nullptr) {
+    byte = *p;
+    stream_->Advance(1);
+    return true;
+  }
   if (!ReadBytes(&byte, 1)) {
     CopyReadFailure();
     return false;
@@ -407,6 +417,11 @@ bool GeChunkFile::PeekByte(uint8_t& byte) {
 }
 
 bool GeChunkFile::ReadWord32(uint32_t& word) {
+  if (const uint8_t* p = (!error_ && stream_ && !readFailed_) ? stream_->Ahead(4) : nullptr) {
+    word = BigEndian32(p);
+    stream_->Advance(4);
+    return true;
+  }
   uint8_t bytes[4];
   if (!ReadBytes(bytes, 4)) return false;
   word = BigEndian32(bytes);
@@ -560,6 +575,18 @@ bool GeChunkFile::ReadNodeChunks(PrivateChunk* node, bool expectHeader) {
 // Typed reads
 
 bool GeChunkFile::ReadTagged(uint8_t tag, uint8_t* payload, size_t n) {
+  // Tag and payload straight from the window when it holds both; the same
+  // steps as below: a wrong tag is consumed alone.
+  if (const uint8_t* p = (!error_ && stream_ && !readFailed_) ? stream_->Ahead(n + 1) : nullptr) {
+    stream_->Advance(1);
+    if (p[0] != tag) {
+      error_ = FILEERROR_FORMAT;
+      return false;
+    }
+    std::memcpy(payload, p + 1, n);
+    stream_->Advance(n);
+    return true;
+  }
   if (!ExpectTag(tag)) return false;
   if (!ReadBytes(payload, n)) {
     CopyReadFailure();
