@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Checks that two builds import the large scenes and the sample alike: the
+# JSON of `c4dimport import` (and of `c4dimport scene`) must be identical.
+# Use it around a speed-up, with a build of the commit before it.
+#
+#   bench/same_results.sh REFERENCE_BUILD_DIR [BUILD_DIR]
+#
+# BUILD_DIR defaults to $C4D_BUILD_DIR, else build-bench. Exit code 0 when
+# every result is the same, 1 otherwise.
+set -uo pipefail
+
+[ $# -ge 1 ] || { sed -n '2,9p' "$0"; exit 2; }
+root="$(cd "$(dirname "$0")/.." && pwd)"
+reference="$1/tools/c4dimport/c4dimport"
+build="${2:-${C4D_BUILD_DIR:-$root/build-bench}}"
+tool="$build/tools/c4dimport/c4dimport"
+scenes="${C4D_BENCH_SCENES:-$build/bench-scenes}"
+for program in "$reference" "$tool"; do
+  [ -x "$program" ] || { echo "same_results.sh: $program is missing" >&2; exit 2; }
+done
+"$build/bench/make_large_scenes" "$scenes" > /dev/null || exit 2
+
+status=0
+for file in "$root/examples/sample.c4d" "$scenes"/*.c4d; do
+  for verb in import scene; do
+    options=(--json)
+    [ "$verb" = import ] && options+=(--large yes)
+    # The file's path is printed as given; both tools get the same one.
+    if cmp -s <("$reference" "$verb" "${options[@]}" "$file" 2>&1) <("$tool" "$verb" "${options[@]}" "$file" 2>&1); then
+      echo "same       $verb $(basename "$file")"
+    else
+      echo "DIFFERENT  $verb $(basename "$file")"
+      status=1
+    fi
+  done
+done
+exit $status
