@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time on
 # its corpus: scripts/fuzz.sh [SECONDS] [TARGET...]
-#   SECONDS  time per target (default 45)
+#   SECONDS  time per target (default 45); 0 only runs each target over its
+#            corpus once
 #   TARGET   fuzz_chunk_walk, fuzz_scene_load, fuzz_import (default: all three)
 # C4D_FUZZ_BUILD_DIR chooses the build folder (default: build-fuzz). Each
 # target's corpus grows in <build>/fuzz/corpus/<target>, seeded from the
@@ -29,7 +30,8 @@ for target in "${targets[@]}"; do
   echo "fuzzing $target for ${seconds}s" >&2
   # One process at a time (the machine is shared); inputs up to 64 KiB; an
   # input that runs longer than 10 s or needs more than 2 GiB is a fault.
-  if ! "$dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  if [ "$seconds" -eq 0 ]; then limit=(-runs=0); else limit=(-max_total_time="$seconds"); fi
+  if ! "$dir/fuzz/$target" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
       -dict="$top/fuzz/c4d.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
       "$corpus" "$dir/fuzz/seeds" "$regressions" 2>"$artifacts/log.txt"; then
     failed+=("$target")

@@ -3,7 +3,9 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time)
-if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+# --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
+# runtimes for the fuzz targets, valgrind for the memcheck of the tool.
+if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
