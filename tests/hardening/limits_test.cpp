@@ -196,6 +196,29 @@ TEST(MemoryLimit, WhereverTheLimitFallsTheLoadEndsWithTheLimitError) {
   }
 }
 
+// ---- work ---------------------------------------------------------------------------
+
+// A file may name one goal id on any number of nodes, each taking over the
+// links that wait on the one before: the links change hands as one list, so
+// the work grows with the goals plus the links, not with their product.
+TEST(WorkLimit, ManyGoalsOfOneIdTakeOverTheWaitingLinksAtOnce) {
+  constexpr int kLinks = 20000;
+  constexpr int kGoals = 20000;
+  constexpr AliasId kId = 0x0102030405060708;
+  AliasRegistry registry;
+  std::vector<GeAliasLink> links(kLinks);
+  for (GeAliasLink& link : links) registry.RegisterLink(kId, link);
+  std::vector<C4DBaseObject> nodes(kGoals);
+  for (C4DBaseObject& node : nodes) registry.RegisterGoal(kId, node.goal);
+  EXPECT_EQ(nodes.back().goal.GetLinkCount(), kLinks + 1);  // the entry's own placeholder too
+  EXPECT_EQ(nodes.front().goal.GetLinkCount(), 0);
+  EXPECT_EQ(ResolveLink(links.front()), &nodes.back());
+  EXPECT_EQ(ResolveLink(links.back()), &nodes.back());
+  GeAliasLink late;
+  registry.RegisterLink(kId, late);
+  EXPECT_EQ(ResolveLink(late), &nodes.back());
+}
+
 // ---- counts -------------------------------------------------------------------------
 
 // Counts that announce more records than the rest of the file can hold end
