@@ -1,0 +1,290 @@
+#include "export_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace c4dexport {
+
+namespace {
+
+constexpr size_t kFileNodeNameLength = 28;
+
+Point3 PointOf(const CQEL_SmartPtr<CQEL_GeoPoint3D>& point) {
+  if (!point) return {0.0, 0.0, 0.0};
+  return {point->X(), point->Y(), point->Z()};
+}
+
+std::vector<Point3> PointsOf(const CQEL_GeoPolyhedron3D::PointList& list) {
+  std::vector<Point3> points;
+  points.reserve(list.size());
+  for (const auto& point : list) points.push_back(PointOf(point));
+  return points;
+}
+
+// The corners of a face: the start of each edge as the face walks it. Empty
+// when an edge number names no edge or the edges do not join up.
+std::vector<uint32_t> FaceCorners(const std::vector<int>& face, const CQEL_GeoPolyhedron3D::EdgeList& edges,
+                                  size_t pointCount) {
+  std::vector<uint32_t> corners;
+  corners.reserve(face.size());
+  unsigned previousEnd = 0;
+  unsigned firstStart = 0;
+  for (const int entry : face) {
+    const uint64_t number = entry < 0 ? -int64_t(entry) : int64_t(entry);
+    if (number == 0 || number > edges.size()) return {};
+    auto [from, to] = edges[number - 1];
+    if (entry < 0) std::swap(from, to);
+    if (from == 0 || from > pointCount || to == 0 || to > pointCount) return {};
+    if (corners.empty()) {
+      firstStart = from;
+    } else if (from != previousEnd) {
+      return {};
+    }
+    corners.push_back(from - 1);
+    previousEnd = to;
+  }
+  if (corners.size() < 3 || previousEnd != firstStart) return {};
+  return corners;
+}
+
+struct MaterialKey {
+  unsigned char argb[4];
+  std::string surface;
+  bool operator<(const MaterialKey& other) const {
+    return std::tie(argb[0], argb[1], argb[2], argb[3], surface) <
+           std::tie(other.argb[0], other.argb[1], other.argb[2], other.argb[3], other.surface);
+  }
+};
+
+std::string SurfaceStem(const std::string& surface) {
+  const size_t slash = surface.find_last_of("/\\");
+  std::string stem = slash == std::string::npos ? surface : surface.substr(slash + 1);
+  const size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && dot > 0) stem.erase(dot);
+  return stem;
+}
+
+// "col06_trans050" after the surface file; "Colour_CC1919" or
+// "Colour_FF0000_T50" after colour and transparency otherwise.
+std::string MaterialBaseName(const MaterialKey& key) {
+  if (!key.surface.empty()) {
+    const std::string stem = SurfaceStem(key.surface);
+    if (!stem.empty()) return stem;
+  }
+  char name[40];
+  std::snprintf(name, sizeof name, "Colour_%02X%02X%02X", key.argb[1], key.argb[2], key.argb[3]);
+  std::string text = name;
+  if (key.argb[0]) text += "_T" + std::to_string(key.argb[0]);
+  return text;
+}
+
+class SceneBuilder {
+ public:
+  SceneBuilder(const std::vector<ExportLayer>& layers, const std::string& fileNodeName) : m_layers(layers) {
+    m_scene.fileNode = fileNodeName;
+    m_scene.groups.push_back({fileNodeName, {"Cinema4D"}, 0});
+    const std::vector<std::string> filePath = {"Cinema4D", fileNodeName};
+    for (size_t i = 0; i < layers.size(); ++i) {
+      m_leafById.emplace(layers[i].id, i);
+      if (layers[i].path == filePath) GroupOfLeaf(i);
+    }
+  }
+
+  void Add(size_t number, const CQEL_SmartPtr<CQEL_Object>& object) {
+    auto* basis = dynamic_cast<CQEL_BasisPolyhedron3D*>(object.Get());
+    if (!basis) return Skip(number, "not a polyhedron");
+    const CQEL_SmartPtr<CQEL_Geometry> geometry = basis->GetGeometry();
+    auto* polyhedron = dynamic_cast<const CQEL_GeoPolyhedron3D*>(geometry.Get());
+    if (!polyhedron) return Skip(number, "no geometry");
+    unsigned layer = 0;
+    MaterialKey key{{0, 0, 0, 0}, ""};
+    if (const CQEL_SmartPtr<CQEL_CommonStyle> style = basis->GetCommonStyle()) {
+      if (const CQEL_SmartPtr<CQEL_UnsignedIntRef> ref = style->Layer()) layer = ref->Get();
+      if (const CQEL_SmartPtr<CQEL_ColorARGB> colour = style->Color()) {
+        key.argb[0] = colour->A();
+        key.argb[1] = colour->R();
+        key.argb[2] = colour->G();
+        key.argb[3] = colour->B();
+      }
+    }
+    if (const CQEL_SmartPtr<CQEL_FileHandle> surface = basis->TextureDefinition()) key.surface = surface->Path();
+
+    switch (polyhedron->GetDimension()) {
+      case QEL_DIMENSION_3D: return AddMesh(number, *polyhedron, GroupOfLayer(layer), MaterialOf(key));
+      case QEL_DIMENSION_1D: return AddPolyline(number, *polyhedron, GroupOfLayer(layer), MaterialOf(key));
+      default: return Skip(number, "a polyhedron of dimension " + std::to_string(int(polyhedron->GetDimension())));
+    }
+  }
+
+  ExportScene Take() { return std::move(m_scene); }
+
+ private:
+  void Skip(size_t number, const std::string& reason) { m_scene.skipped.push_back({number, reason}); }
+
+  void AddMesh(size_t number, const CQEL_GeoPolyhedron3D& polyhedron, size_t group, size_t material) {
+    ExportMesh mesh;
+    mesh.objectNumber = number;
+    mesh.group = group;
+    mesh.material = material;
+    mesh.points = PointsOf(polyhedron.GetPoints());
+    const auto& faces = polyhedron.GetFaces();
+    mesh.polygons.reserve(faces.size());
+    for (const std::vector<int>& face : faces) {
+      std::vector<uint32_t> corners = FaceCorners(face, polyhedron.GetEdges(), mesh.points.size());
+      if (corners.empty()) {
+        ++m_scene.brokenFaces;
+      } else {
+        mesh.polygons.push_back(std::move(corners));
+      }
+    }
+    if (mesh.polygons.empty()) return Skip(number, "a mesh without faces");
+    m_scene.meshes.push_back(std::move(mesh));
+  }
+
+  void AddPolyline(size_t number, const CQEL_GeoPolyhedron3D& polyhedron, size_t group, size_t material) {
+    const auto& list = polyhedron.GetPoints();
+    ExportPolyline line;
+    line.objectNumber = number;
+    line.group = group;
+    line.material = material;
+    // A closed polyline repeats its first point object at the end.
+    line.closed = list.size() > 1 && list.front().Get() == list.back().Get();
+    line.points = PointsOf(list);
+    if (line.closed) line.points.pop_back();
+    if (line.points.size() < 2) return Skip(number, "a polyline of one point");
+    m_scene.polylines.push_back(std::move(line));
+  }
+
+  size_t GroupOfLayer(unsigned id) {
+    const auto leaf = m_leafById.find(id);
+    return leaf == m_leafById.end() ? 0 : GroupOfLeaf(leaf->second);
+  }
+
+  size_t GroupOfLeaf(size_t leaf) {
+    const auto found = m_groupOfLeaf.find(leaf);
+    if (found != m_groupOfLeaf.end()) return found->second;
+    const ExportLayer& layer = m_layers[leaf];
+    m_scene.groups.push_back({layer.name, layer.path, layer.id});
+    return m_groupOfLeaf[leaf] = m_scene.groups.size() - 1;
+  }
+
+  size_t MaterialOf(const MaterialKey& key) {
+    const auto found = m_materialOfKey.find(key);
+    if (found != m_materialOfKey.end()) return found->second;
+    ExportMaterial material;
+    std::copy(std::begin(key.argb), std::end(key.argb), material.argb);
+    material.surface = key.surface;
+    const std::string base = MaterialBaseName(key);
+    material.name = base;
+    for (int n = 2; !m_materialNames.insert(material.name).second; ++n) material.name = base + "_" + std::to_string(n);
+    m_scene.materials.push_back(std::move(material));
+    return m_materialOfKey[key] = m_scene.materials.size() - 1;
+  }
+
+  const std::vector<ExportLayer>& m_layers;
+  ExportScene m_scene;
+  std::map<unsigned, size_t> m_leafById;
+  std::map<size_t, size_t> m_groupOfLeaf;
+  std::map<MaterialKey, size_t> m_materialOfKey;
+  std::set<std::string> m_materialNames;
+};
+
+// ---- triangulation ------------------------------------------------------------------
+
+// The polygon's corners projected onto the plane its normal stands most
+// upright on, as 2D points.
+std::vector<std::array<double, 2>> Projected(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon) {
+  // Newell's normal: robust for any simple polygon.
+  double normal[3] = {0, 0, 0};
+  for (size_t i = 0; i < polygon.size(); ++i) {
+    const Point3& a = points[polygon[i]];
+    const Point3& b = points[polygon[(i + 1) % polygon.size()]];
+    normal[0] += (a[1] - b[1]) * (a[2] + b[2]);
+    normal[1] += (a[2] - b[2]) * (a[0] + b[0]);
+    normal[2] += (a[0] - b[0]) * (a[1] + b[1]);
+  }
+  int drop = 2;
+  if (std::fabs(normal[0]) >= std::fabs(normal[1]) && std::fabs(normal[0]) >= std::fabs(normal[2])) drop = 0;
+  else if (std::fabs(normal[1]) >= std::fabs(normal[2])) drop = 1;
+  const int u = drop == 0 ? 1 : 0;
+  const int v = drop == 2 ? 1 : 2;
+  std::vector<std::array<double, 2>> flat;
+  flat.reserve(polygon.size());
+  for (uint32_t index : polygon) flat.push_back({points[index][u], points[index][v]});
+  return flat;
+}
+
+double Cross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
+  return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+}
+
+}  // namespace
+
+double ExportMaterial::Opacity() const { return std::clamp(1.0 - argb[0] / 100.0, 0.0, 1.0); }
+
+std::vector<std::array<uint32_t, 2>> ExportPolyline::Segments() const {
+  std::vector<std::array<uint32_t, 2>> segments;
+  if (points.size() < 2) return segments;
+  for (uint32_t i = 0; i + 1 < points.size(); ++i) segments.push_back({i, i + 1});
+  if (closed) segments.push_back({uint32_t(points.size() - 1), 0});
+  return segments;
+}
+
+ExportScene BuildExportScene(const std::vector<CQEL_SmartPtr<CQEL_Object>>& objects,
+                             const std::vector<ExportLayer>& layers, const std::string& fileNodeName) {
+  SceneBuilder builder(layers, fileNodeName);
+  for (size_t i = 0; i < objects.size(); ++i) builder.Add(i + 1, objects[i]);
+  return builder.Take();
+}
+
+std::string FileNodeName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return name.substr(0, kFileNodeNameLength);
+}
+
+std::vector<std::array<uint32_t, 3>> TriangulatePolygon(const std::vector<Point3>& points,
+                                                        const std::vector<uint32_t>& polygon) {
+  std::vector<std::array<uint32_t, 3>> triangles;
+  const size_t n = polygon.size();
+  if (n < 3) return triangles;
+  if (n == 3) return {{0, 1, 2}};
+  const std::vector<std::array<double, 2>> flat = Projected(points, polygon);
+  double area = 0;
+  for (size_t i = 0; i < n; ++i) area += Cross({0, 0}, flat[i], flat[(i + 1) % n]);
+  const double sense = area < 0 ? -1.0 : 1.0;
+
+  std::vector<uint32_t> left(n);
+  for (uint32_t i = 0; i < n; ++i) left[i] = i;
+  auto isEar = [&](size_t at) {
+    const size_t m = left.size();
+    const auto& a = flat[left[(at + m - 1) % m]];
+    const auto& b = flat[left[at]];
+    const auto& c = flat[left[(at + 1) % m]];
+    if (sense * Cross(a, b, c) <= 0) return false;  // a reflex corner
+    for (size_t k = 0; k < m; ++k) {
+      if (k == at || k == (at + 1) % m || k == (at + m - 1) % m) continue;
+      const auto& p = flat[left[k]];
+      if (sense * Cross(a, b, p) >= 0 && sense * Cross(b, c, p) >= 0 && sense * Cross(c, a, p) >= 0) return false;
+    }
+    return true;
+  };
+  while (left.size() > 3) {
+    const size_t m = left.size();
+    size_t ear = m;
+    for (size_t at = 0; at < m && ear == m; ++at) {
+      if (isEar(at)) ear = at;
+    }
+    if (ear == m) ear = 0;  // nothing clean is left (a flat or self-touching outline): cut the first corner
+    triangles.push_back({left[(ear + m - 1) % m], left[ear], left[(ear + 1) % m]});
+    left.erase(left.begin() + static_cast<std::ptrdiff_t>(ear));
+  }
+  triangles.push_back({left[0], left[1], left[2]});
+  return triangles;
+}
+
+}  // namespace c4dexport

@@ -1,0 +1,22 @@
+// The writers behind WriteExportFile, one per family of formats. Each fills
+// the report's counts and left-out list, or sets its error.
+#pragma once
+#include <string>
+
+#include "export_writer.h"
+
+namespace c4dexport {
+
+// glb, gltf, obj, ply, stl, dae through the asset library's exporters.
+void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
+                        ExportReport& report);
+// 3mf: the model as XML in a zip package of its own.
+void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& report);
+// dxf: layers, polyface meshes (3D faces for meshes too large for one) and
+// 3D polylines, with true colours and transparency.
+void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& report);
+
+// A name for a file format's identifiers: no whitespace or control characters.
+std::string PlainName(const std::string& name);
+
+}  // namespace c4dexport
