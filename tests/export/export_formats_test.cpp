@@ -249,6 +249,16 @@ TEST_F(ExportFormatTest, AFolderThatCannotBeWrittenGivesAnErrorForEveryFormat) {
   }
 }
 
+TEST_F(ExportFormatTest, AnEmptySceneStillGivesAFileInEveryFormat) {
+  const ExportScene empty = BuildExportScene({}, {}, "empty.c4d");
+  for (const ExportFormat& format : ExportFormats()) {
+    const std::string path = (m_folder / ("empty." + format.name)).string();
+    const ExportReport report = WriteExportFile(empty, path, format);
+    EXPECT_TRUE(report.written) << format.name << ": " << report.error;
+    EXPECT_TRUE(std::filesystem::exists(path)) << format.name;
+  }
+}
+
 TEST_F(ExportFormatTest, FormatsAreFoundByNameAndByExtension) {
   EXPECT_EQ(FindExportFormat(".GLB"), FindExportFormat("glb"));
   EXPECT_EQ(FormatOfPath("out/house.3mf")->name, "3mf");

@@ -258,10 +258,10 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   // the module looks into it, and dispatched by the module's own pump.
   bool pressed = false;
   afx_frontend::MessageHook pressCancel;
-  if (options.cancelAfter) {
-    const size_t after = *options.cancelAfter;
-    pressCancel = [&result, &pressed, after] {
-      if (pressed || result.objects.size() < after) return;
+  if (options.cancelAfter || options.onPump) {
+    pressCancel = [&result, &pressed, &options, &tally] {
+      if (options.onPump) options.onPump({result.objects.size(), tally.total});
+      if (!options.cancelAfter || pressed || result.objects.size() < *options.cancelAfter) return;
       const HWND dialog = afx_frontend::FindDialog(kProgressDialogTemplate);
       if (dialog && afx_frontend::PostButtonClick(dialog, IDCANCEL)) pressed = true;
     };
@@ -276,6 +276,7 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
     delete exception;
   }
   result.session.cancelled = CQEL_Server_C4D::IsCancelled();
+  if (options.whileOpen) options.whileOpen(result);
   CQEL_Server_C4D::EndImport();
 
   result.layers = standin::ListLayerLeaves();

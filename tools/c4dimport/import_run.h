@@ -14,6 +14,7 @@
 // host. Everything here runs on the calling thread.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -26,6 +27,14 @@
 #include "standin/host_ui.h"
 
 namespace c4dimport {
+
+struct ImportResult;
+
+// Where an import stands, for a front end that shows it.
+struct ImportProgress {
+  size_t converted = 0;  // objects in the host's vector so far
+  uint32_t counted = 0;  // objects the scene holds that can be converted
+};
 
 // The answer to the question about meshes above 500000 polygons.
 enum class LargeAnswer { Ask, Yes, No, Cancel };
@@ -43,6 +52,13 @@ struct ImportOptions {
   // Told of the progress dialog's windows, for a front end that draws them;
   // null leaves the backend installed now (if any) in place.
   afx_frontend::IWindowBackend* windowBackend = nullptr;
+  // Runs every time the module looks into its message queue (after each
+  // visible move of the bar): where a front end shows the counts, or posts
+  // the Cancel button's click for a user who interrupted it.
+  std::function<void(const ImportProgress&)> onPump;
+  // The host's own work after Read and before EndImport, while the dialog
+  // is still open: it may move the bar on with SetCheckProgress (50 to 100).
+  std::function<void(ImportResult&)> whileOpen;
 };
 
 // The import session's counters after the run.

@@ -2,13 +2,98 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
 
+#include "batch_run.h"
+#include "convert_file.h"
+#include "terminal_front_end.h"
 #include "verbs.h"
 
+namespace {
+
+namespace fs = std::filesystem;
+
+int PresetAnswer(c4dimport::LargeAnswer answer) {
+  switch (answer) {
+    case c4dimport::LargeAnswer::Yes: return IDYES;
+    case c4dimport::LargeAnswer::No: return IDNO;
+    case c4dimport::LargeAnswer::Cancel: return IDCANCEL;
+    case c4dimport::LargeAnswer::Ask: return 0;
+  }
+  return 0;
+}
+
+bool NamesAFolder(const std::string& path) {
+  std::error_code code;
+  return !path.empty() && (path.back() == '/' || fs::is_directory(path, code));
+}
+
+// One file, with the progress dialog on the terminal and Ctrl-C as Cancel.
+int ImportOne(const ImportVerbOptions& options, const std::string& output,
+              const c4dexport::ExportFormat* format, std::ostream& out) {
+  const std::string& path = options.paths.front();
+  c4dimport::InstallInterruptHandler();
+  c4dimport::ProgressLine line(STDERR_FILENO, isatty(STDERR_FILENO), fs::path(path).filename().string(),
+                               PresetAnswer(options.large));
+  c4dimport::ConvertOptions convert;
+  convert.import.large = options.large;
+  convert.import.cancelAfter = options.cancelAfter;
+  convert.import.ui = &line;
+  convert.import.windowBackend = &line;
+  convert.import.onPump = [&line](const c4dimport::ImportProgress& progress) {
+    line.Counts(progress);
+    if (c4dimport::PressCancelOnInterrupt()) {
+      line.Note("cancelling: the objects converted so far are kept (Ctrl-C again stops at once)");
+    }
+  };
+  convert.output = output;
+  convert.format = format;
+  if (!output.empty()) {
+    std::error_code ignored;
+    if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
+  }
+  const c4dimport::Conversion conversion = c4dimport::ConvertFile(path, convert);
+  line.Clear();
+  if (options.json) {
+    out << c4dimport::ConversionJson(conversion);
+  } else {
+    c4dimport::PrintConversion(conversion, out);
+  }
+  return c4dimport::ExitCodeOf(conversion);
+}
+
+}  // namespace
+
 int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.paths.empty()) {
+    err << "c4dimport: import needs a scene file or a folder\n";
+    return kExitUsage;
+  }
+  const c4dexport::ExportFormat* format = nullptr;
+  if (!options.format.empty() && !(format = c4dexport::FindExportFormat(options.format))) {
+    err << "c4dimport: no format \"" << options.format << "\"; `c4dimport formats` lists them\n";
+    return kExitUsage;
+  }
+  const bool batch = !options.row && (options.paths.size() > 1 || NamesAFolder(options.paths.front()));
+  if (batch && options.jobs > 1 && !options.layersFile.empty()) {
+    err << "c4dimport: --layers keeps one table file, which worker processes (-j) cannot share\n";
+    return kExitUsage;
+  }
+  std::string output = options.output;
+  if (!output.empty() && (batch || NamesAFolder(output))) {
+    // Into a folder: every file under its own name with the format's extension.
+    if (!format) format = c4dexport::FindExportFormat("glb");
+    if (!batch) {
+      output = (fs::path(output) / fs::path(options.paths.front()).filename()).replace_extension(format->name).string();
+    }
+  } else if (!output.empty() && !format && !(format = c4dexport::FormatOfPath(output))) {
+    err << "c4dimport: the format of " << output << " is not known by its extension: give --format "
+        << "(`c4dimport formats` lists them)\n";
+    return kExitUsage;
+  }
   if (!options.layersFile.empty()) {
     std::string error;
     if (!standin::UseLayerTableFile(options.layersFile, &error)) {
@@ -16,26 +101,37 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
       return kExitUsage;
     }
   }
-  c4dimport::ImportOptions importOptions;
-  importOptions.large = options.large;
-  importOptions.cancelAfter = options.cancelAfter;
-  importOptions.messageStream = &err;
-  const c4dimport::ImportResult result = c4dimport::ImportFile(options.path, importOptions);
-  if (options.json) {
-    out << c4dimport::ResultJson(result);
-  } else {
-    c4dimport::PrintSummary(result, out);
-  }
-  return c4dimport::ExitCodeOf(result);
+
+  c4dimport::BatchOptions batchOptions;
+  batchOptions.inputs = options.paths;
+  batchOptions.outputDir = output;
+  batchOptions.format = format;
+  batchOptions.large = options.large;
+  batchOptions.cancelAfter = options.cancelAfter;
+  batchOptions.jobs = options.jobs;
+  batchOptions.json = options.json;
+  batchOptions.layersFile = options.layersFile;
+  if (options.row) return c4dimport::RunBatchWorker({options.paths.front(), output}, batchOptions, out);
+  if (batch) return c4dimport::RunBatch(batchOptions, out, err);
+  return ImportOne(options, output, format, out);
 }
 
 void AddImportVerb(CLI::App& app, int& exitCode) {
   auto options = std::make_shared<ImportVerbOptions>();
   auto large = std::make_shared<std::string>();
   CLI::App* verb = app.add_subcommand(
-      "import", "Import a scene file through the import module with a stand-in host and report what it made.");
-  verb->add_option("FILE", options->path, "The .c4d file")->required();
+      "import",
+      "Import scene files through the import module with a stand-in host, report what it made, and write it "
+      "to a standard format with -o.");
+  verb->add_option("FILE", options->paths, "The .c4d files, or folders of them (a batch)")->required();
   verb->add_flag("--json", options->json, "Print the result as one JSON document");
+  verb->add_option("-o,--output", options->output,
+                   "Write what was imported to this file, its format chosen by the extension; for several files or "
+                   "a folder, the folder to write them into");
+  verb->add_option("--format", options->format,
+                   "The format to write (glb, gltf, obj, ply, stl, dae, 3mf, dxf; default for a folder: glb)");
+  verb->add_option("-j,--jobs", options->jobs, "Convert a batch in this many worker processes")
+      ->check(CLI::Range(1u, 256u));
   verb->add_option("--large", *large,
                    "Answer to the question about meshes above 500000 polygons: ask, yes, no or cancel "
                    "(default: ask on a terminal, no otherwise)")
@@ -44,9 +140,13 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
                    "Press the progress dialog's Cancel button once N objects have been converted");
   verb->add_option("--layers", options->layersFile,
                    "Load the host's layer table from this file if it exists, and save it there");
+  verb->add_flag("--row", options->row, "Worker of a batch: convert one file and print its row as JSON")
+      ->group("");
   verb->footer(
-      "Exit codes: 0 the file was read and the import ran to its end, 1 it could not be read, 2 bad usage, "
-      "3 the host raised an error, 4 the progress dialog's Cancel button was pressed.");
+      "Exit codes: 0 done, 1 a file could not be read (in a batch: any file failed), 2 bad usage, 3 an output "
+      "could not be written or the host raised an error, 4 cancelled by the user (Ctrl-C, or the progress "
+      "dialog's Cancel button). On a terminal the first Ctrl-C presses Cancel and what was converted is still "
+      "written; the second ends the tool at once.");
   verb->callback([options, large, &exitCode] {
     static const std::map<std::string, c4dimport::LargeAnswer> kAnswers = {
         {"ask", c4dimport::LargeAnswer::Ask},

@@ -1,20 +1,27 @@
-// `c4dimport import FILE`: imports a scene file through the import module as
-// the host does and reports what reached the host.
+// `c4dimport import FILE...`: imports scene files through the import module
+// as the host does and reports what reached the host; with -o writes it to a
+// file in a standard format. Several files, or a folder, make a batch.
 #pragma once
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "import_run.h"
 
 struct ImportVerbOptions {
-  std::string path;
+  std::vector<std::string> paths;  // files and folders
   bool json = false;
   c4dimport::LargeAnswer large = c4dimport::LargeAnswer::No;
   std::optional<size_t> cancelAfter;
   std::string layersFile;  // "" keeps the layer table in memory only
+  std::string output;      // -o: a file, or a folder (for a batch, or ending in "/")
+  std::string format;      // --format: a name from `c4dimport formats`; "" from the output's extension
+  unsigned jobs = 1;       // -j: worker processes of a batch
+  bool row = false;        // a batch's worker: one file, its table row as one JSON line
 };
 
-// Runs the verb; returns the exit code (0 ok, 1 unreadable, 2 bad usage,
-// 3 a host error, 4 the dialog's Cancel button was pressed).
+// Runs the verb; returns the exit code (0 done, 1 a file could not be read,
+// 2 bad usage, 3 an output could not be written or the host raised an
+// error, 4 cancelled by the user).
 int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostream& err);

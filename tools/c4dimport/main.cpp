@@ -4,15 +4,17 @@
 #include "verbs.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Reads Cinema 4D scene files (.c4d) with the import module's file library."};
+  CLI::App app{"Reads Cinema 4D scene files (.c4d) with the import module's file library, imports them and "
+               "writes them to standard formats."};
   app.footer(
-      "Exit codes: 0 the file was read to its end, 1 it was not (the file's error code is printed), "
-      "2 bad usage.");
+      "Exit codes: 0 done, 1 a file could not be read, 2 bad usage, 3 an output could not be written, "
+      "4 cancelled by the user. `c4dimport VERB --help` tells each verb's own.");
   app.require_subcommand(1);
   int exitCode = kExitSuccess;
   AddChunksVerb(app, exitCode);
   AddSceneVerb(app, exitCode);
   AddImportVerb(app, exitCode);
+  AddFormatsVerb(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -210,10 +210,6 @@ void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const
                         ExportReport& report) {
   const AssimpFormat how = AssimpFormatOf(format.name);
   const std::unique_ptr<aiScene> out = BuildScene(scene, format, how, report);
-  if (out->mNumMeshes == 0) {
-    report.error = "nothing to write: no mesh" + std::string(format.hasLines ? " or polyline" : "");
-    return;
-  }
   Assimp::Exporter exporter;
   if (exporter.Export(out.get(), how.exporterId, path) != aiReturn_SUCCESS) {
     report.error = exporter.GetErrorString();

@@ -226,10 +226,6 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
   for (const ExportPolyline& line : scene.polylines) {
     report.leftOut.push_back({line.objectNumber, "a polyline (3mf has no lines)"});
   }
-  if (scene.meshes.empty()) {
-    report.error = "nothing to write: no mesh";
-    return;
-  }
   const std::vector<ZipEntry> entries = {
       {"[Content_Types].xml", kContentTypes},
       {"_rels/.rels", kRelationships},

@@ -1,0 +1,163 @@
+#include "convert_file.h"
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "QEL_Server_C4D.h"
+#include "standin/host_control.h"
+#include "terminal_front_end.h"
+
+namespace c4dimport {
+
+namespace {
+
+// Where the host's own work moves the bar after the import's half.
+constexpr int kBarSceneBuilt = 60;
+constexpr int kBarWritten = 100;
+
+std::vector<c4dexport::ExportLayer> HostLayers() {
+  std::vector<c4dexport::ExportLayer> layers;
+  for (const standin::LayerLeafEntry& entry : standin::ListLayerLeaves()) {
+    if (entry.leaf) layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.path});
+  }
+  return layers;
+}
+
+// Messages 104 and 105 are the module's only information boxes.
+bool ReportedNotConverted(const ImportResult& result) {
+  for (const standin::BoxRecord& box : result.messages) {
+    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_INFORMATION) return true;
+  }
+  return false;
+}
+
+std::string Plural(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+size_t Conversion::NotConvertedCount() const {
+  const size_t counted = result.session.total;
+  return counted > result.objects.size() ? counted - result.objects.size() : 0;
+}
+
+size_t Conversion::Meshes() const {
+  size_t n = 0;
+  for (const auto& object : result.objects) n += std::string(ViewObject(object).kind) == "mesh";
+  return n;
+}
+
+size_t Conversion::Polylines() const {
+  size_t n = 0;
+  for (const auto& object : result.objects) n += std::string(ViewObject(object).kind) == "polyline";
+  return n;
+}
+
+std::string Conversion::Status() const {
+  if (!result.readable) return "unreadable";
+  if (!result.hostError.empty()) return "host error";
+  if (!output.empty() && !written.written) return "not written";
+  if (cancelled) return "cancelled";
+  return "ok";
+}
+
+Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
+  const auto start = std::chrono::steady_clock::now();
+  Conversion conversion;
+  conversion.output = options.output;
+  conversion.format = options.format;
+  ImportOptions import = options.import;
+  import.whileOpen = [&](ImportResult& result) {
+    if (options.output.empty() || !options.format || !result.readable) return;
+    // The host's own work, on the bar's second half: what was converted,
+    // also after Cancel or a host error, is written.
+    try {
+      const c4dexport::ExportScene scene =
+          c4dexport::BuildExportScene(result.objects, HostLayers(), c4dexport::FileNodeName(path));
+      CQEL_Server_C4D::SetCheckProgress(kBarSceneBuilt);
+      conversion.written = c4dexport::WriteExportFile(scene, options.output, *options.format);
+    } catch (const std::exception& e) {
+      conversion.written.written = false;
+      conversion.written.error = e.what();
+    }
+    CQEL_Server_C4D::SetCheckProgress(kBarWritten);
+  };
+  conversion.result = ImportFile(path, import);
+  if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
+  conversion.cancelled = conversion.result.session.cancelled || Interrupted();
+  if (ReportedNotConverted(conversion.result)) {
+    conversion.searchedNotConverted = true;
+    LeftOutOptions leftOutOptions;
+    leftOutOptions.convertLarge = conversion.result.session.convertLarge;
+    for (LeftOutObject& object : FindLeftOutObjects(path, leftOutOptions)) {
+      if (object.counted) conversion.notConverted.push_back(std::move(object));
+    }
+  }
+  conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return conversion;
+}
+
+int ExitCodeOf(const Conversion& conversion) {
+  if (!conversion.result.readable) return kExitUnreadable;
+  if (!conversion.result.hostError.empty()) return kExitNotWritten;
+  if (!conversion.output.empty() && !conversion.written.written) return kExitNotWritten;
+  if (conversion.cancelled) return kExitCancelled;
+  return kExitDone;
+}
+
+void PrintConversion(const Conversion& conversion, std::ostream& out) {
+  PrintSummary(conversion.result, out);
+  if (!conversion.notConverted.empty()) {
+    out << "not converted: " << Plural(conversion.notConverted.size(), "object", "objects") << "\n";
+    for (const LeftOutObject& object : conversion.notConverted) {
+      out << "  \"" << object.path << "\": " << object.reason << "\n";
+    }
+  }
+  if (conversion.output.empty() || !conversion.result.readable) return;
+  const c4dexport::ExportReport& w = conversion.written;
+  if (!w.written) {
+    out << "not written: " << conversion.output << ": " << w.error << "\n";
+    return;
+  }
+  out << "written: " << conversion.output << " (" << (conversion.format ? conversion.format->name : "?") << ", "
+      << Plural(w.meshes, "mesh", "meshes") << ", " << Plural(w.polylines, "polyline", "polylines") << ", "
+      << Plural(w.polygons, "face", "faces") << ")\n";
+  for (const auto& left : w.leftOut) {
+    out << "  left out of the file: object " << left.objectNumber << ", " << left.reason << "\n";
+  }
+}
+
+std::string ConversionJson(const Conversion& conversion) {
+  using json = nlohmann::ordered_json;
+  std::string text = ResultJson(conversion.result);
+  // The import's document ends with "}\n": the members below join it.
+  const size_t end = text.rfind('}');
+  if (end == std::string::npos) return text;
+  text.erase(end);
+  if (conversion.searchedNotConverted) {
+    json notConverted = json::array();
+    for (const LeftOutObject& object : conversion.notConverted) {
+      notConverted.push_back({{"name", object.path}, {"reason", object.reason}});
+    }
+    text += ",\n \"notConverted\": " + notConverted.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  if (!conversion.output.empty()) {
+    const c4dexport::ExportReport& w = conversion.written;
+    json leftOut = json::array();
+    for (const auto& left : w.leftOut) leftOut.push_back({{"object", left.objectNumber}, {"reason", left.reason}});
+    json output = {{"path", conversion.output},
+                   {"format", conversion.format ? conversion.format->name : ""},
+                   {"written", w.written},
+                   {"error", w.written ? json(nullptr) : json(w.error)},
+                   {"meshes", w.meshes},
+                   {"polylines", w.polylines},
+                   {"faces", w.polygons},
+                   {"leftOut", leftOut}};
+    text += ",\n \"output\": " + output.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  return text + "}\n";
+}
+
+}  // namespace c4dimport

@@ -1,0 +1,69 @@
+// One scene file converted: imported through the module as the host does,
+// then (while the progress dialog is still open, as the host's own work)
+// written to an output file in a standard format, and, when the module
+// reported objects it did not convert (messages 104 and 105), those objects
+// found by name in the scene with the reason.
+//
+//   ConvertOptions options;
+//   options.output = "house.glb";
+//   options.format = c4dexport::FindExportFormat("glb");
+//   Conversion done = ConvertFile("house.c4d", options);
+//   return ExitCodeOf(done);
+#pragma once
+#include <string>
+#include <vector>
+
+#include "export_writer.h"
+#include "import_run.h"
+#include "left_out.h"
+
+namespace c4dimport {
+
+// Exit codes of the tool everywhere.
+enum : int {
+  kExitDone = 0,
+  kExitUnreadable = 1,  // a file could not be read (in a batch: any file failed)
+  kExitBadUsage = 2,
+  kExitNotWritten = 3,  // an output could not be written (or the host raised an error)
+  kExitCancelled = 4,   // cancelled by the user
+};
+
+struct ConvertOptions {
+  ImportOptions import;  // whileOpen is the conversion's own
+  std::string output;    // "" writes nothing
+  const c4dexport::ExportFormat* format = nullptr;
+};
+
+struct Conversion {
+  ImportResult result;
+  std::string output;  // the file written, or tried
+  const c4dexport::ExportFormat* format = nullptr;
+  c4dexport::ExportReport written;
+  // Message 104 or 105 appeared: the scene was searched for the counted
+  // objects that were not converted, found here.
+  bool searchedNotConverted = false;
+  std::vector<LeftOutObject> notConverted;
+  double seconds = 0;
+  bool cancelled = false;  // the dialog's Cancel button or Ctrl-C
+
+  bool Wrote() const { return !output.empty() && written.written; }
+  // Objects counted but not converted (0 when more were converted).
+  size_t NotConvertedCount() const;
+  size_t Meshes() const;
+  size_t Polylines() const;
+  // "ok", "unreadable", "host error", "not written", "cancelled".
+  std::string Status() const;
+};
+
+Conversion ConvertFile(const std::string& path, const ConvertOptions& options);
+
+// 1 unreadable, 3 host error or output not written, 4 cancelled, else 0.
+int ExitCodeOf(const Conversion& conversion);
+
+// The import's summary followed by the objects not converted and what was written.
+void PrintConversion(const Conversion& conversion, std::ostream& out);
+// The import's JSON result, with "notConverted" when message 104 or 105
+// appeared and "output" when an output was asked for.
+std::string ConversionJson(const Conversion& conversion);
+
+}  // namespace c4dimport
