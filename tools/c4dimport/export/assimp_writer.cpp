@@ -6,6 +6,7 @@
 #include <assimp/scene.h>
 
 #include <map>
+#include <tuple>
 #include <memory>
 
 #include "format_writers.h"
@@ -23,15 +24,20 @@ struct AssimpFormat {
   bool declaresUnit;
   bool pointColours;  // colours go onto the points (the format has no materials)
   bool meshNamedAfterLayer;  // a mesh is named after its layer (OBJ groups)
+  // The objects of one layer with one material make one mesh. The glTF
+  // exporter grows its binary buffer a little for every mesh, which takes
+  // time by the square of the objects; one mesh per layer and material keeps
+  // it to a few.
+  bool oneMeshPerMaterial;
 };
 
 AssimpFormat AssimpFormatOf(const std::string& name) {
-  if (name == "glb") return {"glb2", true, false, false, false};
-  if (name == "gltf") return {"gltf2", true, false, false, false};
-  if (name == "obj") return {"obj", false, false, false, true};
-  if (name == "ply") return {"ply", false, false, true, false};
-  if (name == "stl") return {"stlb", false, false, false, false};
-  return {"collada", false, true, false, false};
+  if (name == "glb") return {"glb2", true, false, false, false, true};
+  if (name == "gltf") return {"gltf2", true, false, false, false, true};
+  if (name == "obj") return {"obj", false, false, false, true, false};
+  if (name == "ply") return {"ply", false, false, true, false, false};
+  if (name == "stl") return {"stlb", false, false, false, false, false};
+  return {"collada", false, true, false, false, false};
 }
 
 aiVector3D Converted(const Point3& p, const AssimpFormat& format) {
@@ -54,12 +60,6 @@ void SetFace(aiFace& face, const uint32_t* indices, size_t count) {
   face.mNumIndices = unsigned(count);
   face.mIndices = new unsigned[count];
   std::copy(indices, indices + count, face.mIndices);
-}
-
-void SetPoints(aiMesh& mesh, const std::vector<Point3>& points, const AssimpFormat& format) {
-  mesh.mNumVertices = unsigned(points.size());
-  mesh.mVertices = new aiVector3D[points.size()];
-  for (size_t i = 0; i < points.size(); ++i) mesh.mVertices[i] = Converted(points[i], format);
 }
 
 void SetPointColours(aiMesh& mesh, const ExportMaterial& material) {
@@ -141,27 +141,36 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
   NodeTree tree;
   for (const ExportGroup& group : scene.groups) tree.NodeOf(KeyOf(group));
 
-  std::vector<aiMesh*> meshes;
-  auto name = [&](size_t group, size_t number) {
+  // Host objects gathered into the meshes of the output: one each, or one
+  // per layer, material and kind.
+  struct Part {
+    const std::vector<Point3>* points;
+    std::vector<std::vector<uint32_t>> faces;
+  };
+  struct Bucket {
+    size_t group, material;
+    bool lines;
+    std::string name;
+    std::vector<Part> parts;
+  };
+  std::vector<Bucket> buckets;
+  std::map<std::tuple<size_t, size_t, bool>, size_t> bucketOf;
+  auto bucket = [&](size_t group, size_t material, bool lines, size_t number) -> Bucket& {
     const std::string layer = PlainName(scene.groups[group].name);
-    return how.meshNamedAfterLayer ? layer : layer + "_" + std::to_string(number);
+    if (!how.oneMeshPerMaterial) {
+      buckets.push_back({group, material, lines, how.meshNamedAfterLayer ? layer : layer + "_" + std::to_string(number), {}});
+      return buckets.back();
+    }
+    const auto key = std::make_tuple(group, material, lines);
+    const auto found = bucketOf.find(key);
+    if (found != bucketOf.end()) return buckets[found->second];
+    bucketOf[key] = buckets.size();
+    buckets.push_back({group, material, lines, layer + "_" + PlainName(scene.materials[material].name) + (lines ? "_lines" : ""), {}});
+    return buckets.back();
   };
   for (const ExportMesh& mesh : scene.meshes) {
-    auto* m = new aiMesh;
-    m->mName = name(mesh.group, mesh.objectNumber);
-    m->mMaterialIndex = unsigned(mesh.material);
-    SetPoints(*m, mesh.points, how);
-    m->mNumFaces = unsigned(mesh.polygons.size());
-    m->mFaces = new aiFace[mesh.polygons.size()];
-    for (size_t i = 0; i < mesh.polygons.size(); ++i) {
-      const std::vector<uint32_t>& polygon = mesh.polygons[i];
-      SetFace(m->mFaces[i], polygon.data(), polygon.size());
-      m->mPrimitiveTypes |= polygon.size() == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
-      report.polygons += format.keepsPolygons ? 1 : polygon.size() - 2;
-    }
-    if (how.pointColours) SetPointColours(*m, scene.materials[mesh.material]);
-    tree.AddMesh(KeyOf(scene.groups[mesh.group]), unsigned(meshes.size()));
-    meshes.push_back(m);
+    bucket(mesh.group, mesh.material, false, mesh.objectNumber).parts.push_back({&mesh.points, mesh.polygons});
+    for (const auto& polygon : mesh.polygons) report.polygons += format.keepsPolygons ? 1 : polygon.size() - 2;
     ++report.meshes;
   }
   for (const ExportPolyline& line : scene.polylines) {
@@ -169,18 +178,39 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
       report.leftOut.push_back({line.objectNumber, "a polyline (" + format.name + " has no lines)"});
       continue;
     }
-    auto* m = new aiMesh;
-    m->mName = name(line.group, line.objectNumber);
-    m->mMaterialIndex = unsigned(line.material);
-    m->mPrimitiveTypes = aiPrimitiveType_LINE;
-    SetPoints(*m, line.points, how);
-    const auto segments = line.Segments();
-    m->mNumFaces = unsigned(segments.size());
-    m->mFaces = new aiFace[segments.size()];
-    for (size_t i = 0; i < segments.size(); ++i) SetFace(m->mFaces[i], segments[i].data(), 2);
-    tree.AddMesh(KeyOf(scene.groups[line.group]), unsigned(meshes.size()));
-    meshes.push_back(m);
+    std::vector<std::vector<uint32_t>> segments;
+    for (const auto& segment : line.Segments()) segments.push_back({segment[0], segment[1]});
+    bucket(line.group, line.material, true, line.objectNumber).parts.push_back({&line.points, std::move(segments)});
     ++report.polylines;
+  }
+
+  std::vector<aiMesh*> meshes;
+  for (const Bucket& b : buckets) {
+    auto* m = new aiMesh;
+    m->mName = b.name;
+    m->mMaterialIndex = unsigned(b.material);
+    size_t pointCount = 0, faceCount = 0;
+    for (const Part& part : b.parts) pointCount += part.points->size(), faceCount += part.faces.size();
+    m->mNumVertices = unsigned(pointCount);
+    m->mVertices = new aiVector3D[pointCount];
+    m->mNumFaces = unsigned(faceCount);
+    m->mFaces = new aiFace[faceCount];
+    uint32_t offset = 0;
+    size_t face = 0;
+    for (const Part& part : b.parts) {
+      for (size_t i = 0; i < part.points->size(); ++i) m->mVertices[offset + i] = Converted((*part.points)[i], how);
+      for (const auto& indices : part.faces) {
+        std::vector<uint32_t> shifted(indices);
+        for (uint32_t& index : shifted) index += offset;
+        SetFace(m->mFaces[face++], shifted.data(), shifted.size());
+        m->mPrimitiveTypes |= b.lines ? aiPrimitiveType_LINE
+                              : indices.size() == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
+      }
+      offset += uint32_t(part.points->size());
+    }
+    if (how.pointColours) SetPointColours(*m, scene.materials[b.material]);
+    tree.AddMesh(KeyOf(scene.groups[b.group]), unsigned(meshes.size()));
+    meshes.push_back(m);
   }
 
   out->mNumMeshes = unsigned(meshes.size());

@@ -11,9 +11,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <set>
 
@@ -30,6 +32,59 @@ constexpr int kPolylineIsPolyface = 64;
 constexpr int kVertexOf3dPolyline = 32;
 constexpr int kVertexOfPolyface = 128 | 64;
 constexpr int kFaceRecord = 128;
+
+// The library's writer with a buffered file of our own: the library's own
+// file writes every group straight through to the system, which makes large
+// drawings slow. The base's file is the null device and stays unused.
+class BufferedDxfWriter : public DL_WriterA {
+ public:
+  explicit BufferedDxfWriter(const std::string& path)
+      : DL_WriterA("/dev/null", DL_Codes::AC1015), m_out(path, std::ios::binary | std::ios::trunc) {}
+
+  bool Opened() const { return bool(m_out); }
+  // False when anything failed to be written.
+  bool Finish() {
+    m_out.close();
+    return !m_out.fail();
+  }
+
+  void dxfReal(int gc, double value) const override {
+    char text[40];
+    auto [end, error] = std::to_chars(text, text + sizeof text - 2, value);
+    if (error != std::errc()) end = text;
+    // A real always shows its point ("10.0"), as readers of the format expect.
+    if (std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'n' || c == 'i'; }) == end) {
+      *end++ = '.';
+      *end++ = '0';
+    }
+    Code(gc);
+    m_out.write(text, end - text);
+    m_out.put('\n');
+  }
+  void dxfInt(int gc, int value) const override {
+    Code(gc);
+    m_out << value << '\n';
+  }
+  void dxfHex(int gc, int value) const override {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", unsigned(value));
+    dxfString(gc, text);
+  }
+  void dxfString(int gc, const char* value) const override {
+    Code(gc);
+    m_out << value << '\n';
+  }
+  void dxfString(int gc, const std::string& value) const override {
+    Code(gc);
+    m_out << value << '\n';
+  }
+
+ private:
+  // Group codes stand right-aligned in three columns.
+  void Code(int gc) const { m_out << (gc < 10 ? "  " : gc < 100 ? " " : "") << gc << '\n'; }
+
+  mutable std::ofstream m_out;
+};
 
 // The indexed colour (1 to 255) nearest to the colour.
 int NearestIndexedColour(const ExportMaterial& m) {
@@ -233,8 +288,8 @@ void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& r
   }
 
   DL_Dxf dxf;
-  std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), DL_Codes::AC1015));
-  if (!dw) {
+  auto dw = std::make_unique<BufferedDxfWriter>(path);
+  if (!dw->Opened()) {
     report.error = "cannot open the file for writing";
     return;
   }
@@ -259,9 +314,7 @@ void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& r
   dxf.writeObjects(*dw);
   dxf.writeObjectsEnd(*dw);
   dw->dxfEOF();
-  dw->close();
-  std::error_code code;
-  if (std::filesystem::file_size(path, code) == 0 || code) report.error = "writing the file failed";
+  if (!dw->Finish()) report.error = "writing the file failed";
 }
 
 }  // namespace c4dexport
