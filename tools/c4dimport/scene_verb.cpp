@@ -3,18 +3,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "c4d_document.h"
 #include "ge_chunk_file.h"
+#include "left_out.h"
 #include "verbs.h"
 
 // Keys stay in the order they are written.
 using json = nlohmann::ordered_json;
 
 namespace {
+
+// Why the import leaves an object out, by object (none for the others).
+using Reasons = std::map<const C4DBaseObject*, std::string>;
 
 std::string Number(double v) {
   char text[32];
@@ -90,7 +95,7 @@ json TagJson(const C4DBaseTag& tag) {
 
 class TextPrinter {
  public:
-  explicit TextPrinter(std::ostream& out) : out_(out) {}
+  TextPrinter(std::ostream& out, Reasons reasons) : out_(out), reasons_(std::move(reasons)) {}
 
   void Document(const C4DBaseDocument& d) {
     Line(0, "document: version " + std::to_string(d.GetFileVersion()) + ", marked caches " +
@@ -144,6 +149,9 @@ class TextPrinter {
       }
     }
     Line(depth, head);
+    if (const auto reason = reasons_.find(&o); reason != reasons_.end()) {
+      Line(depth + 1, "not imported: " + reason->second);
+    }
     std::string place = "position " + VectorText(o.position) + ", rotation " + VectorText(o.rotation) + ", scale " +
                         VectorText(o.scale) + ", colour " + VectorText(o.color) + ", useColor " +
                         std::to_string(o.useColor);
@@ -177,6 +185,7 @@ class TextPrinter {
   void Line(int depth, const std::string& text) { out_ << std::string(size_t(2 * depth), ' ') << text << '\n'; }
 
   std::ostream& out_;
+  Reasons reasons_;
 };
 
 // ---- JSON ------------------------------------------------------------------------
@@ -208,9 +217,9 @@ json LayersJson(const C4DRootLayer& list) {
   return layers;
 }
 
-json ObjectsJson(const C4DRootObject* list);
+json ObjectsJson(const C4DRootObject* list, const Reasons& reasons);
 
-json ObjectJson(const C4DBaseObject& o) {
+json ObjectJson(const C4DBaseObject& o, const Reasons& reasons) {
   json j = {{"name", o.GetNameString()},
             {"typeId", o.typeId},
             {"typeName", C4DTypeName(o.typeId)},
@@ -223,19 +232,20 @@ json ObjectJson(const C4DBaseObject& o) {
             {"useColor", o.useColor},
             {"layer", NameJson(o.GetLayer())}};
   if (auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) j["closed"] = spline->IsClosed();
+  if (const auto reason = reasons.find(&o); reason != reasons.end()) j["notImported"] = reason->second;
   json tags = json::array();
   for (const C4DBaseTag* tag : o.tags.Tags()) tags.push_back(TagJson(*tag));
   j["tags"] = tags;
-  j["children"] = ObjectsJson(o.childList);
-  j["overrideCache"] = ObjectsJson(o.overrideCache);
-  j["fallbackCache"] = ObjectsJson(o.fallbackCache);
+  j["children"] = ObjectsJson(o.childList, reasons);
+  j["overrideCache"] = ObjectsJson(o.overrideCache, reasons);
+  j["fallbackCache"] = ObjectsJson(o.fallbackCache, reasons);
   return j;
 }
 
-json ObjectsJson(const C4DRootObject* list) {
+json ObjectsJson(const C4DRootObject* list, const Reasons& reasons) {
   json objects = json::array();
   if (list) {
-    for (const C4DBaseObject* o : list->Objects()) objects.push_back(ObjectJson(*o));
+    for (const C4DBaseObject* o : list->Objects()) objects.push_back(ObjectJson(*o, reasons));
   }
   return objects;
 }
@@ -249,7 +259,7 @@ json DocumentJson(const C4DBaseDocument& d) {
           {"useMarkedCaches", d.useMarkedCaches != 0},
           {"materials", materials},
           {"layers", d.GetLayers() ? LayersJson(*d.GetLayers()) : json::array()},
-          {"objects", ObjectsJson(d.GetObjects())}};
+          {"objects", ObjectsJson(d.GetObjects(), c4dimport::LeftOutReasons(d, {}))}};
 }
 
 std::string ErrorText(int32_t code) {
@@ -258,7 +268,9 @@ std::string ErrorText(int32_t code) {
 
 }  // namespace
 
-void PrintScene(const C4DBaseDocument& document, std::ostream& out) { TextPrinter(out).Document(document); }
+void PrintScene(const C4DBaseDocument& document, std::ostream& out) {
+  TextPrinter(out, c4dimport::LeftOutReasons(document, {})).Document(document);
+}
 
 std::string SceneJson(const C4DBaseDocument& document, int indent) {
   // Names are 7-bit text, so the dump never meets invalid UTF-8.

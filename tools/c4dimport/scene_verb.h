@@ -1,7 +1,9 @@
 // `c4dimport scene FILE [--json]`: loads a scene file into the scene model
 // and prints what was read: the document version, the materials with their
 // channel states, colour and transparency, the layer tree, and the object
-// tree with placement, colour, layer, tags, children and both caches.
+// tree with placement, colour, layer, tags, children and both caches. Each
+// object the import cannot turn into host geometry is marked with the reason
+// ("not imported: ..."; "notImported" in JSON).
 #pragma once
 #include <iosfwd>
 #include <string>
