@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <set>
 
@@ -39,16 +38,22 @@ constexpr int kFaceRecord = 128;
 class BufferedDxfWriter : public DL_WriterA {
  public:
   explicit BufferedDxfWriter(const std::string& path)
-      : DL_WriterA("/dev/null", DL_Codes::AC1015), m_out(path, std::ios::binary | std::ios::trunc) {}
+      : DL_WriterA("/dev/null", DL_Codes::AC1015), m_file(std::fopen(path.c_str(), "wb")) {}
+  ~BufferedDxfWriter() override {
+    if (m_file) std::fclose(m_file);
+  }
 
-  bool Opened() const { return bool(m_out); }
+  bool Opened() const { return m_file != nullptr; }
   // False when anything failed to be written.
   bool Finish() {
-    m_out.close();
-    return !m_out.fail();
+    Flush();
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    return closed && !m_failed;
   }
 
   void dxfReal(int gc, double value) const override {
+    Code(gc);
     char text[40];
     auto [end, error] = std::to_chars(text, text + sizeof text - 2, value);
     if (error != std::errc()) end = text;
@@ -57,33 +62,54 @@ class BufferedDxfWriter : public DL_WriterA {
       *end++ = '.';
       *end++ = '0';
     }
-    Code(gc);
-    m_out.write(text, end - text);
-    m_out.put('\n');
+    Line(text, end);
   }
   void dxfInt(int gc, int value) const override {
     Code(gc);
-    m_out << value << '\n';
+    char text[16];
+    Line(text, std::to_chars(text, text + sizeof text, value).ptr);
   }
   void dxfHex(int gc, int value) const override {
+    Code(gc);
     char text[16];
-    std::snprintf(text, sizeof text, "%X", unsigned(value));
-    dxfString(gc, text);
+    Line(text, std::to_chars(text, text + sizeof text, unsigned(value), 16).ptr, true);
   }
   void dxfString(int gc, const char* value) const override {
     Code(gc);
-    m_out << value << '\n';
+    Line(value, value + std::strlen(value));
   }
   void dxfString(int gc, const std::string& value) const override {
     Code(gc);
-    m_out << value << '\n';
+    Line(value.data(), value.data() + value.size());
   }
 
  private:
   // Group codes stand right-aligned in three columns.
-  void Code(int gc) const { m_out << (gc < 10 ? "  " : gc < 100 ? " " : "") << gc << '\n'; }
+  void Code(int gc) const {
+    char text[16] = "  ";
+    char* start = text + (gc < 10 ? 2 : gc < 100 ? 1 : 0);
+    Line(text, std::to_chars(start, text + sizeof text, gc).ptr);
+  }
+  void Line(const char* begin, const char* end, bool upper = false) const {
+    const size_t at = m_buffer.size();
+    m_buffer.append(begin, end);
+    if (upper) {
+      for (size_t i = at; i < m_buffer.size(); ++i) m_buffer[i] = char(std::toupper(static_cast<unsigned char>(m_buffer[i])));
+    }
+    m_buffer += '\n';
+    if (m_buffer.size() >= kFlushSize) Flush();
+  }
+  void Flush() const {
+    if (m_file && !m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
+      m_failed = true;
+    }
+    m_buffer.clear();
+  }
 
-  mutable std::ofstream m_out;
+  static constexpr size_t kFlushSize = 1 << 20;
+  std::FILE* m_file;
+  mutable std::string m_buffer;
+  mutable bool m_failed = false;
 };
 
 // The indexed colour (1 to 255) nearest to the colour.
@@ -121,7 +147,9 @@ std::string Folded(std::string name) {
 class DxfEntities {
  public:
   DxfEntities(DL_WriterA& dw, const ExportScene& scene, const std::vector<std::string>& layerOfGroup)
-      : m_dw(dw), m_scene(scene), m_layerOfGroup(layerOfGroup) {}
+      : m_dw(dw), m_scene(scene), m_layerOfGroup(layerOfGroup) {
+    for (const ExportMaterial& material : scene.materials) m_indexedColour.push_back(NearestIndexedColour(material));
+  }
 
   // True when written as a polyface mesh, false when as 3D faces.
   bool Mesh(const ExportMesh& mesh, size_t& faces) {
@@ -220,7 +248,7 @@ class DxfEntities {
     m_dw.subClass("AcDbEntity");
     m_dw.dxfString(8, layer);
     if (!material) return;
-    m_dw.dxfInt(62, NearestIndexedColour(*material));
+    m_dw.dxfInt(62, m_indexedColour[size_t(material - m_scene.materials.data())]);
     m_dw.dxfInt(420, (material->argb[1] << 16) | (material->argb[2] << 8) | material->argb[3]);
     if (material->argb[0]) {
       // 440: the opacity as a byte 0 (clear) to 255, flagged as a value of its own.
@@ -234,6 +262,7 @@ class DxfEntities {
   DL_WriterA& m_dw;
   const ExportScene& m_scene;
   const std::vector<std::string>& m_layerOfGroup;
+  std::vector<int> m_indexedColour;  // of each material
 };
 
 void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const std::vector<std::string>& layers) {
