@@ -133,7 +133,10 @@ struct GeChunkFile::Stream {
   static constexpr size_t kBufferSize = 256 * 1024;
 
   std::FILE* file = nullptr;
-  std::unique_ptr<uint8_t[]> buffer;
+  struct FreeBlock {
+    void operator()(uint8_t* block) const { GeFree(block); }
+  };
+  std::unique_ptr<uint8_t, FreeBlock> buffer;
   const uint8_t* window = nullptr;
   size_t windowSize = 0;
   size_t windowPos = 0;
@@ -275,14 +278,16 @@ bool GeChunkFile::AcceptHeader() {
 bool GeChunkFile::Open(const char* path) {
   if (!StartOpen()) return false;
   std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
-  auto* stream = file ? new (std::nothrow) Stream : nullptr;
+  auto* stream = file ? GeNew<Stream>() : nullptr;
   if (stream) {
     stream->file = file;
-    stream->buffer.reset(new (std::nothrow) uint8_t[Stream::kBufferSize]);
+    stream->buffer.reset(static_cast<uint8_t*>(GeAllocUninitialized(Stream::kBufferSize)));
   } else if (file) {
     std::fclose(file);
   }
   if (!stream || !stream->buffer) {
+    // A file that opened but found no memory to be read with says so.
+    if (file) SetMemoryError();
     delete stream;
     readFailed_ = 1;
     return false;
@@ -302,8 +307,9 @@ bool GeChunkFile::Open(const char* path) {
 
 bool GeChunkFile::OpenMemory(const void* data, size_t size) {
   if (!StartOpen()) return false;
-  auto* stream = (data || size == 0) ? new (std::nothrow) Stream : nullptr;
+  auto* stream = (data || size == 0) ? GeNew<Stream>() : nullptr;
   if (!stream) {
+    if (data || size == 0) SetMemoryError();
     readFailed_ = 1;
     return false;
   }
