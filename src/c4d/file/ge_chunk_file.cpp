@@ -794,7 +794,14 @@ bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
   if (!CheckLength(bytes)) return false;
   uint8_t* block = nullptr;
   if (number > 0) {
-    const auto memory = static_cast<size_t>(number * 16);
+    // 16-bit polygons widen to twice their bytes in the file, which on a
+    // 32-bit host may pass what a size can hold.
+    const auto wanted = static_cast<uint64_t>(number) * 16;
+    const auto memory = static_cast<size_t>(wanted);
+    if (memory != wanted) {
+      SetMemoryError();
+      return false;
+    }
     // Every byte is written below, or the block is freed unseen.
     block = static_cast<uint8_t*>(GeAllocUninitialized(memory));
     if (!block) {
