@@ -36,6 +36,13 @@ Outcome LoadAndUse(const std::vector<uint8_t>& bytes) {
   return {scene.loaded, scene.error, SceneText(scene.document)};
 }
 
+// Named nodes in a scene's text: materials, layers, objects and tags.
+size_t NodeCount(const std::string& text) {
+  size_t count = 0;
+  for (size_t at = text.find("\"name\":"); at != std::string::npos; at = text.find("\"name\":", at + 1)) ++count;
+  return count;
+}
+
 std::string Describe(const Outcome& o) {
   return std::string(o.loaded ? "loaded" : "failed") + " with " + FileErrorSymbol(o.error);
 }
@@ -45,15 +52,22 @@ class DamagedScene : public testing::TestWithParam<NamedScene> {
   const std::vector<uint8_t>& Whole() const { return GetParam().bytes; }
 };
 
-TEST_P(DamagedScene, EveryCutEndsCleanlyWithoutTheDocumentsEnd) {
-  ASSERT_TRUE(LoadAndUse(Whole()).loaded);
+TEST_P(DamagedScene, EveryCutEndsCleanlyAndKeepsWhatWasReadBeforeIt) {
+  const Outcome whole = LoadAndUse(Whole());
+  ASSERT_TRUE(whole.loaded);
+  size_t nodesBefore = 0;
   for (size_t length : Positions(Whole().size(), kPositionBudget / kSanitizerSlowdown)) {
     const Outcome o = LoadAndUse(std::vector<uint8_t>(Whole().begin(), Whole().begin() + long(length)));
     // The document's end marker is the file's last byte: no cut has it.
     ASSERT_FALSE(o.loaded) << "cut at " << length;
     ASSERT_TRUE(kKnownErrors.count(o.error)) << "cut at " << length << ": " << o.error;
     ASSERT_NE(o.error, FILEERROR_MEMORY) << "cut at " << length;
+    // A longer file never yields fewer nodes: what was read stays.
+    const size_t nodes = NodeCount(o.text);
+    ASSERT_GE(nodes, nodesBefore) << "cut at " << length;
+    nodesBefore = nodes;
   }
+  EXPECT_GE(NodeCount(whole.text), nodesBefore);
 }
 
 TEST_P(DamagedScene, EveryChangedByteEndsCleanly) {
