@@ -16,8 +16,8 @@ extern "C" uint64_t ModuleAllocInjectedFailures();
 
 namespace {
 
-constexpr size_t kCutBudget = 600;
-constexpr size_t kByteBudget = 150;
+constexpr size_t kCutBudget = 2000;
+constexpr size_t kByteBudget = 500;
 
 class ImportDamage : public DamagedImport, public testing::WithParamInterface<NamedScene> {
  protected:
