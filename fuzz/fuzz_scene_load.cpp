@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "c4d_document.h"
+#include "ge_alloc.h"
 #include "ge_chunk_file.h"
 #include "scene_verb.h"
 
@@ -36,10 +37,20 @@ void VisitObjects(const C4DRootObject* list, int& visited) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Some inputs also meet a failing allocation or a low memory limit, both
+  // chosen by the input's last byte: inputs whose length is a multiple of 5
+  // fail their N-th allocation, those of a multiple of 7 may take no more
+  // than a few KiB.
+  const unsigned last = size > 0 ? data[size - 1] : 0;
   C4DBaseDocument document;
   {
     GeChunkFile file;
-    if (file.OpenMemory(data, size)) document.Load(file);
+    if (size % 5 == 0) GeAllocFailAt(last + 1);
+    if (file.OpenMemory(data, size)) {
+      if (size % 7 == 0) file.SetAllocationLimit(uint64_t{last} * 64);
+      document.Load(file);
+    }
+    GeAllocFailAt(0);
   }
   // The file and its registry are gone: links resolve on their own now.
   document.ExecuteAll();
