@@ -27,6 +27,7 @@ for target in "${targets[@]}"; do
   corpus=$dir/fuzz/corpus/$target
   artifacts=$dir/fuzz/artifacts/$target
   mkdir -p "$corpus" "$artifacts"
+  rm -f "$artifacts"/crash-* "$artifacts"/leak-* "$artifacts"/timeout-* "$artifacts"/oom-*
   echo "fuzzing $target for ${seconds}s" >&2
   # One process at a time (the machine is shared); inputs up to 64 KiB; an
   # input that runs longer than 10 s or needs more than 2 GiB is a fault.
