@@ -64,7 +64,7 @@ Judgement JudgeSpline(const C4DSplineObject& spline) {
   if (mode != 0) {
     return {false,
             "a spline whose setting 1001 is " + std::to_string(mode) +
-                " (only 0 is converted): " + kResave + ", or set the spline's interpolation to none",
+                " (only 0 is converted): re-save the scene with caches",
             true};
   }
   return {true, "", true};
