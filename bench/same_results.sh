@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks that two builds import the large scenes and the sample alike: the
 # JSON of `c4dimport import` (and of `c4dimport scene`) must be identical.
-# Use it around a speed-up, with a build of the commit before it.
+# Use it around a speed-up, with a build of the commit before it. The import's
+# JSON is the result that must not change; the scene verb's output also changes
+# when the verb itself learned to show more.
 #
 #   bench/same_results.sh REFERENCE_BUILD_DIR [BUILD_DIR]
 #
