@@ -1,21 +1,38 @@
 // Fuzz target: one scene document loaded from the input with the library's
-// own node classes, then everything a reader of the scene asks of it: the
-// traversal, each object's global matrix, tags, links and names, and the
-// scene printed as text and JSON.
+// own node classes, then everything the conversion asks of a scene: the
+// traversal, each node's name and parameters, each object's global matrix,
+// tags, layer, material and instance links, points and polygons.
 #include <cstdint>
-#include <sstream>
 
 #include "c4d_document.h"
 #include "ge_alloc.h"
 #include "ge_chunk_file.h"
-#include "scene_verb.h"
 
 namespace {
+
+// A node's name as the conversion takes it, and a few of its parameters.
+void UseNode(const C4DBaseList2D& node) {
+  GeFree(node.GetName());
+  node.data.FindInt32(1002, 0);
+  node.data.FindFloat32(2401, 0.0f);
+  node.data.FindVector(2100, Vector{});
+  node.data.FindValue(1001).AsLinkTarget();
+}
+
+void VisitLayers(const C4DRootLayer* list) {
+  if (!list) return;
+  for (C4DBaseLayer* layer : list->Layers()) {
+    UseNode(*layer);
+    VisitLayers(layer->childLayers);
+  }
+}
 
 void VisitObjects(const C4DRootObject* list, int& visited) {
   if (!list) return;
   for (C4DBaseObject* object : list->Objects()) {
     ++visited;
+    UseNode(*object);
+    for (C4DBaseTag* tag : object->tags.Tags()) UseNode(*tag);
     const Matrix mg = object->GetMg();
     (void)mg;
     object->GetLayer();
@@ -56,8 +73,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   document.ExecuteAll();
   int visited = 0;
   VisitObjects(document.objects, visited);
-  std::ostringstream text;
-  PrintScene(document, text);
-  SceneJson(document);
+  VisitLayers(document.layers);
+  if (document.materials) {
+    for (C4DBaseMaterial* material : document.materials->Materials()) {
+      UseNode(*material);
+      if (auto* m = dynamic_cast<C4DMaterial*>(material)) {
+        m->GetChannelState(0);
+        m->GetColor();
+        m->GetTransparency();
+      }
+    }
+  }
   return 0;
 }

@@ -18,7 +18,9 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(fuzz_chunk_walk fuzz_scene_load fuzz_import)
 
 "$top/scripts/install-deps.sh" --with-fuzz
-CC=clang CXX=clang++ "$top/scripts/build.sh" "$dir" -DC4D_BUILD_FUZZ=ON -DC4D_BUILD_TESTS=OFF -DC4D_BUILD_TOOLS=ON
+# Only the targets and their seeds are built.
+CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -DC4D_BUILD_FUZZ=ON -DC4D_BUILD_TESTS=OFF -DC4D_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$dir" -j"$(nproc)" --target fuzz_chunk_walk fuzz_scene_load fuzz_import fuzz_seeds
 
 regressions=$top/tests/regressions
 mkdir -p "$regressions"
