@@ -8,7 +8,7 @@
 
 #include "ge_alloc.h"
 #include "hardening_util.h"
-#include "scene_compare.h"
+#include "scene_loader.h"
 #include "scene_writer.h"
 
 namespace {
