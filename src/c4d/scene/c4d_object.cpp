@@ -117,15 +117,14 @@ bool C4DBaseObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   }
 }
 
-C4DRootObject* C4DBaseObject::NewOwnedList(GeChunkFile& file) {
-  (void)file;
+C4DRootObject* C4DBaseObject::NewOwnedList() {
   C4DRootObject* list = Factory().MakeObjectList();
   if (list) list->owner = this;
   return list;
 }
 
 bool C4DBaseObject::ReadChildren(GeChunkFile& file) {
-  if (!childList) childList = NewOwnedList(file);
+  if (!childList) childList = NewOwnedList();
   if (!childList) {
     if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
     return true;
@@ -136,7 +135,7 @@ bool C4DBaseObject::ReadChildren(GeChunkFile& file) {
 }
 
 bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache) {
-  if (!cache) cache = NewOwnedList(file);
+  if (!cache) cache = NewOwnedList();
   if (!cache) {
     if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
     return false;

@@ -97,7 +97,7 @@ class C4DBaseObject : public C4DBaseList4D {
   bool ReadOldObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadCache(GeChunkFile& file, C4DRootObject*& cache);
   bool ReadChildren(GeChunkFile& file);
-  C4DRootObject* NewOwnedList(GeChunkFile& file);
+  C4DRootObject* NewOwnedList();
 };
 
 // A list of objects: the document's, an object's children, or a cache.
