@@ -95,26 +95,7 @@ C4DBaseMaterial* AlienSceneFactory::NewMaterial() { return GeNew<AlienMaterial>(
 namespace {
 
 C4DBaseObject* NewAlienObject(int32_t typeId) {
-  switch (typeId) {
-    case OBJECT_SPLINE:
-    case OBJECT_SPLINE_LINE: {
-      // A spline reaches its point tag through the point data it is born with.
-      AlienSplineObject* spline = GeNew<AlienSplineObject>();
-      if (!spline) return nullptr;
-      C4DPointObjectData* points = GeNew<C4DPointObjectData>();
-      if (!points) {
-        delete spline;
-        return nullptr;
-      }
-      spline->SetObjectData(points);
-      return spline;
-    }
-    case OBJECT_PLUGIN:
-    case OBJECT_PLUGIN_POLYGON:
-      return GeNew<C4DPluginObject>(typeId);
-    default:
-      return nullptr;
-  }
+  return NewObjectOfType(typeId, []() -> C4DSplineObject* { return GeNew<AlienSplineObject>(); });
 }
 
 }  // namespace

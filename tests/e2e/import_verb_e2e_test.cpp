@@ -1,9 +1,6 @@
 // `c4dimport import` as a person or a script runs it: the whole JSON result
 // of scenes written with the test writer, the exit codes, and the layer table
 // kept in a file between runs.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -15,60 +12,21 @@
 #include <gtest/gtest.h>
 
 #include "scene_writer.h"
+#include "tool_process.h"
 
 using nlohmann::json;
 
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-};
+using ToolRun = ToolResult;
 
-class ImportVerb : public ::testing::Test {
+class ImportVerb : public ToolProcessTest {
  protected:
-  void SetUp() override {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_folder = std::filesystem::temp_directory_path() /
-               ("c4dimport-e2e-" + std::string(test->name()) + "-" + std::to_string(getpid()));
-    std::filesystem::create_directories(m_folder);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
-  }
-
-  std::string Write(const SceneSpec& scene, const std::string& name) {
-    const std::string path = (m_folder / name).string();
-    const std::vector<uint8_t> bytes = WriteScene(scene);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
-  // Runs the tool with `arguments`; standard input is empty, standard error
-  // goes to a file of the test's folder.
-  ToolRun Tool(const std::string& arguments) {
-    const std::string command = std::string("'") + C4DIMPORT_PATH + "' " + arguments + " < /dev/null 2> '" +
-                                (m_folder / "stderr.txt").string() + "'";
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-  }
-
   json ImportJson(const std::string& arguments, int expectedExit) {
     const ToolRun run = Tool("import --json " + arguments);
     EXPECT_EQ(run.exitCode, expectedExit) << run.out;
     return json::parse(run.out);
   }
-
-  std::filesystem::path m_folder;
 };
 
 json Session(unsigned total, unsigned converted, unsigned maxPolygons, bool convertLarge, bool cancelled) {
@@ -123,7 +81,7 @@ TEST_F(ImportVerb, WholeResultOfAConvertedScene) {
 }
 
 TEST_F(ImportVerb, UnreadableFileGivesItsMessageAndExitCodeOne) {
-  const std::string path = (m_folder / "missing.c4d").string();
+  const std::string path = Path("missing.c4d");
   const json expected = {
       {"file", path},
       {"status", "unreadable"},
@@ -164,7 +122,7 @@ TEST_F(ImportVerb, CancelAnswerToTheLargeQuestionConvertsNothingAndExitsWithZero
 
 TEST_F(ImportVerb, LayerFileLetsASecondImportReuseTheLeaves) {
   const std::string path = Write(PaneAndRim(), "e2e.c4d");
-  const std::string layers = (m_folder / "layers.json").string();
+  const std::string layers = Path("layers.json");
   const json first = ImportJson("--layers '" + layers + "' '" + path + "'", 0);
   ASSERT_TRUE(std::filesystem::exists(layers));
   const json second = ImportJson("--layers '" + layers + "' '" + path + "'", 0);

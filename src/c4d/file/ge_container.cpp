@@ -418,6 +418,29 @@ bool IsCommonType(int32_t type) {
   }
 }
 
+// Reads the payload of an int32, float32, vector, matrix or string value
+// whose type was set with SetType; false for any other type.
+bool ReadScalarPayload(GeChunkFile& file, GeValue& value) {
+  switch (value.GetType()) {
+    case GEVALUE_INT32: {
+      int32_t v = 0;
+      const bool ok = file.ReadInt32(v);
+      value.SetInt32(v);
+      return ok;
+    }
+    case GEVALUE_FLOAT32: {
+      float v = 0.0f;
+      const bool ok = file.ReadFloat32(v);
+      value.SetFloat32(v);
+      return ok;
+    }
+    case GEVALUE_VECTOR: return file.ReadVector(*value.VectorPayload());
+    case GEVALUE_MATRIX: return file.ReadMatrix(*value.MatrixPayload());
+    case GEVALUE_STRING: return file.ReadString(*value.StringPayload());
+    default: return false;
+  }
+}
+
 EntryRead ReadCommonEntry(GeChunkFile& file, GeContainer& container, int32_t id, int32_t type, bool append) {
   if (type == GEVALUE_CONTAINER) return Outcome(ReadSubContainer(file, container, id, append));
   GeValue value;
@@ -425,26 +448,7 @@ EntryRead ReadCommonEntry(GeChunkFile& file, GeContainer& container, int32_t id,
     file.SetError(FILEERROR_MEMORY);
     return EntryRead::EndFailed;
   }
-  bool ok = false;
-  switch (type) {
-    case GEVALUE_INT32: {
-      int32_t v = 0;
-      ok = file.ReadInt32(v);
-      value.SetInt32(v);
-      break;
-    }
-    case GEVALUE_FLOAT32: {
-      float v = 0.0f;
-      ok = file.ReadFloat32(v);
-      value.SetFloat32(v);
-      break;
-    }
-    case GEVALUE_VECTOR: ok = file.ReadVector(*value.VectorPayload()); break;
-    case GEVALUE_MATRIX: ok = file.ReadMatrix(*value.MatrixPayload()); break;
-    case GEVALUE_STRING: ok = file.ReadString(*value.StringPayload()); break;
-    default: break;
-  }
-  return Outcome(ok && Store(file, container, id, value, append));
+  return Outcome(ReadScalarPayload(file, value) && Store(file, container, id, value, append));
 }
 
 // Entry values of the chunk form, after the entry's id and type.
@@ -595,24 +599,8 @@ bool ReadValue(GeChunkFile& file, GeValue& value) {
         file.SetError(FILEERROR_MEMORY);
         return false;
       }
-      switch (type) {
-        case GEVALUE_INT32: {
-          int32_t v = 0;
-          ok = file.ReadInt32(v);
-          value.SetInt32(v);
-          break;
-        }
-        case GEVALUE_FLOAT32: {
-          float v = 0.0f;
-          ok = file.ReadFloat32(v);
-          value.SetFloat32(v);
-          break;
-        }
-        case GEVALUE_VECTOR: ok = file.ReadVector(*value.VectorPayload()); break;
-        case GEVALUE_MATRIX: ok = file.ReadMatrix(*value.MatrixPayload()); break;
-        case GEVALUE_STRING: ok = file.ReadString(*value.StringPayload()); break;
-        default: ok = ReadContainer(file, *value.AsContainer(), true); break;
-      }
+      ok = type == GEVALUE_CONTAINER ? ReadContainer(file, *value.AsContainer(), true)
+                                     : ReadScalarPayload(file, value);
       break;
     case GEVALUE_LINK: ok = ReadLink(file, value); break;
     case TAG_TIME: {

@@ -16,12 +16,12 @@ C4DBaseLayer* C4DSceneFactory::NewLayer() { return GeNew<C4DBaseLayer>(); }
 
 C4DBaseMaterial* C4DSceneFactory::NewMaterial() { return GeNew<C4DMaterial>(); }
 
-C4DBaseObject* C4DSceneFactory::NewObject(int32_t typeId) {
+C4DBaseObject* NewObjectOfType(int32_t typeId, C4DSplineObject* (*newSpline)()) {
   switch (typeId) {
     case OBJECT_SPLINE:
     case OBJECT_SPLINE_LINE: {
       // A spline reaches its points through the point data it is born with.
-      C4DSplineObject* spline = GeNew<C4DSplineObject>();
+      C4DSplineObject* spline = newSpline();
       if (!spline) return nullptr;
       C4DPointObjectData* points = GeNew<C4DPointObjectData>();
       if (!points) {
@@ -37,6 +37,10 @@ C4DBaseObject* C4DSceneFactory::NewObject(int32_t typeId) {
     default:
       return nullptr;
   }
+}
+
+C4DBaseObject* C4DSceneFactory::NewObject(int32_t typeId) {
+  return NewObjectOfType(typeId, []() -> C4DSplineObject* { return GeNew<C4DSplineObject>(); });
 }
 
 C4DPluginObjectData* C4DSceneFactory::NewObjectData(int32_t dataTypeId, bool& known) {

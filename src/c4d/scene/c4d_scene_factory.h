@@ -49,3 +49,10 @@ class C4DSceneFactory {
   // The library's factory.
   static C4DSceneFactory& Default();
 };
+
+class C4DSplineObject;
+
+// The object for an object chunk: 5101 and 5137 a spline made by `newSpline`
+// with point data attached, 5154 and 1001091 a plugin object with that type
+// id, null for every other id. Factories differ only in their spline class.
+C4DBaseObject* NewObjectOfType(int32_t typeId, C4DSplineObject* (*newSpline)());
