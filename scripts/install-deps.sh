@@ -2,7 +2,7 @@
 # Installs what the project needs on a Debian machine, only what is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time)
+          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
 if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
