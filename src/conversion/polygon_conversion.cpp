@@ -1,6 +1,7 @@
 #include "polygon_conversion.h"
 
 #include <cmath>
+#include <utility>
 
 #include "host_assembly.h"
 
@@ -43,13 +44,9 @@ void AppendMeshPolyhedron(const Vector& colour, PointList points, EdgeList edges
   CQEL_SmartPtr<CQEL_GeoPolyhedron3D> mesh = CQEL_GeoPolyhedron3D::CreateObj();
   mesh->SetDimension(QEL_DIMENSION_3D);
   mesh->SetOrientation(QEL_ORIENTATION_POSITIVE);
-  // The host copies each list; ours go at once, so that a large mesh is
-  // never held three times over.
-  mesh->SetPoints(points);
-  PointList().swap(points);
-  mesh->SetEdges(edges);
-  EdgeList().swap(edges);
-  mesh->SetFaces(faces);
-  FaceList().swap(faces);
+  // Each list is handed over, not copied: a large mesh is held once.
+  mesh->SetPoints(std::move(points));
+  mesh->SetEdges(std::move(edges));
+  mesh->SetFaces(std::move(faces));
   AssembleBasisPolyhedron(mesh, colour, transparency, layerId, true);
 }

@@ -71,10 +71,12 @@ class QEL_HOST_API CQEL_GeoPolyhedron3D : public CQEL_Geometry {
 
   virtual void SetDimension(QEL_DIMENSION dimension) = 0;
   virtual void SetOrientation(QEL_ORIENTATION orientation) = 0;
-  // The lists are copied; the points are shared, not copied.
-  virtual void SetPoints(const PointList& points) = 0;
-  virtual void SetEdges(const EdgeList& edges) = 0;
-  virtual void SetFaces(const FaceList& faces) = 0;
+  // The host takes each list over: a caller that moves its list in hands
+  // it over without a copy, one that passes an lvalue keeps its own. The
+  // points are shared, not copied.
+  virtual void SetPoints(PointList points) = 0;
+  virtual void SetEdges(EdgeList edges) = 0;
+  virtual void SetFaces(FaceList faces) = 0;
 
   // What was set (dimension and orientation are 0 before).
   virtual QEL_DIMENSION GetDimension() const = 0;

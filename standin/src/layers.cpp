@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -56,15 +57,17 @@ class LayerLeaf final : public Named<CQEL_ResourceLayerLeaf> {
   std::string ShortName() const override { return m_shortName; }
   void Id(unsigned id) override;
   unsigned Id() const override { return m_id; }
-  void StyleDef(const CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>& style) override { m_style = style; }
+  void StyleDef(const CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>& style) override;
   CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef> StyleDef() const override { return m_style; }
-  void UserDefinedLayerDef(bool userDefined) override { m_userDefined = userDefined; }
+  void UserDefinedLayerDef(bool userDefined) override;
   bool UserDefinedLayerDef() const override { return m_userDefined; }
-  void LayerConfigurationSetting(QEL_LAYER_CONFIGURATION_SETTING setting) override { m_setting = setting; }
+  void LayerConfigurationSetting(QEL_LAYER_CONFIGURATION_SETTING setting) override;
   QEL_LAYER_CONFIGURATION_SETTING LayerConfigurationSetting() const override { return m_setting; }
 
   LayerTable* table = nullptr;  // the table it is in, through its node
   LayerNode* parent = nullptr;
+  unsigned serial = 0;          // its number in the table's journal; 0 before it joins a table
+  bool changed = false;         // changed since the table was last saved
 
  private:
   std::string m_longName;
@@ -80,7 +83,7 @@ class LayerNode final : public Named<CQEL_ResourceLayerNode> {
   ~LayerNode() override;
   void LongName(const std::string& name) override;
   std::string LongName() const override { return m_longName; }
-  void ShortName(const std::string& name) override { m_shortName = name; }
+  void ShortName(const std::string& name) override;
   std::string ShortName() const override { return m_shortName; }
   CQEL_SmartPtr<CQEL_ResourceLayerNode> GetLayerNodeByLongName(const std::string& name) const override {
     return Share<CQEL_ResourceLayerNode>(m_nodeIndex.First(name));
@@ -107,6 +110,8 @@ class LayerNode final : public Named<CQEL_ResourceLayerNode> {
 
   LayerTable* table = nullptr;  // the table it is in
   LayerNode* parent = nullptr;
+  unsigned serial = 0;          // its number in the table's journal; 0 before it joins a table
+  bool changed = false;         // changed since the table was last saved
 
  private:
   std::string m_longName;
@@ -140,14 +145,21 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
   unsigned NextFreeLeafId() const { return m_leafIds.empty() ? 1 : *m_leafIds.rbegin() + 1; }
   const std::vector<CQEL_SmartPtr<LayerNode>>& Nodes() const { return m_nodes; }
 
-  // Takes a subtree that was added below one of the table's nodes.
+  // Takes a subtree that was added below one of the table's nodes. Items
+  // are numbered in the order they join, a node before its leaves and its
+  // leaves before its nodes: the order in which the table file lists them,
+  // so that a table read back numbers its items as the one that wrote it.
   void Attach(LayerNode* node) {
     node->table = this;
+    if (!node->serial) node->serial = ++m_lastSerial;
+    Changed(node);
     for (const auto& leaf : node->Leaves()) AttachLeaf(leaf.Get());
     for (const auto& child : node->Nodes()) Attach(child.Get());
   }
   void AttachLeaf(LayerLeaf* leaf) {
     leaf->table = this;
+    if (!leaf->serial) leaf->serial = ++m_lastSerial;
+    Changed(leaf);
     m_leavesByLongName.Add(leaf->LongName(), leaf);
     m_leavesByShortName.Add(leaf->ShortName(), leaf);
     m_leafIds.insert(leaf->Id());
@@ -167,7 +179,44 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
     m_nodeIndex.Add(after, node);
   }
 
+  // What changed since the last save, in the order it first changed: a new
+  // node is listed before what it holds.
+  void Changed(LayerNode* node) {
+    if (!node->changed) m_changedItems.push_back({node, nullptr});
+    node->changed = true;
+  }
+  void Changed(LayerLeaf* leaf) {
+    if (!leaf->changed) m_changedItems.push_back({nullptr, leaf});
+    leaf->changed = true;
+  }
+  struct ChangedItem {
+    LayerNode* node;
+    LayerLeaf* leaf;
+  };
+  // Hands the list of changes over and starts a new one.
+  std::vector<ChangedItem> TakeChanges() {
+    for (const ChangedItem& item : m_changedItems) {
+      if (item.node) item.node->changed = false;
+      if (item.leaf) item.leaf->changed = false;
+    }
+    return std::exchange(m_changedItems, {});
+  }
+  // The saved state: nothing changed since.
+  void ForgetChanges() { TakeChanges(); }
+  // Numbers every item as reading the table file back would.
+  void Renumber() {
+    m_lastSerial = 0;
+    for (const auto& node : m_nodes) Renumber(node.Get());
+  }
+
+  unsigned generation = 0;  // how often the table file was rewritten
+
  private:
+  void Renumber(LayerNode* node) {
+    node->serial = ++m_lastSerial;
+    for (const auto& leaf : node->Leaves()) leaf->serial = ++m_lastSerial;
+    for (const auto& child : node->Nodes()) Renumber(child.Get());
+  }
   static void Detach(LayerNode* node) {
     node->table = nullptr;
     for (const auto& leaf : node->Leaves()) leaf->table = nullptr;
@@ -179,21 +228,43 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
   NameIndex<LayerLeaf> m_leavesByLongName;
   NameIndex<LayerLeaf> m_leavesByShortName;
   std::multiset<unsigned> m_leafIds;
+  unsigned m_lastSerial = 0;
+  std::vector<ChangedItem> m_changedItems;
 };
 
 void LayerLeaf::LongName(const std::string& name) {
-  if (table) table->LeafRenamed(this, true, m_longName, name);
+  if (table) table->LeafRenamed(this, true, m_longName, name), table->Changed(this);
   m_longName = name;
 }
 
 void LayerLeaf::ShortName(const std::string& name) {
-  if (table) table->LeafRenamed(this, false, m_shortName, name);
+  if (table) table->LeafRenamed(this, false, m_shortName, name), table->Changed(this);
   m_shortName = name;
 }
 
 void LayerLeaf::Id(unsigned id) {
-  if (table) table->LeafIdChanged(m_id, id);
+  if (table) table->LeafIdChanged(m_id, id), table->Changed(this);
   m_id = id;
+}
+
+void LayerLeaf::StyleDef(const CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>& style) {
+  if (table) table->Changed(this);
+  m_style = style;
+}
+
+void LayerLeaf::UserDefinedLayerDef(bool userDefined) {
+  if (table) table->Changed(this);
+  m_userDefined = userDefined;
+}
+
+void LayerLeaf::LayerConfigurationSetting(QEL_LAYER_CONFIGURATION_SETTING setting) {
+  if (table) table->Changed(this);
+  m_setting = setting;
+}
+
+void LayerNode::ShortName(const std::string& name) {
+  if (table) table->Changed(this);
+  m_shortName = name;
 }
 
 LayerNode::~LayerNode() {
@@ -202,6 +273,7 @@ LayerNode::~LayerNode() {
 }
 
 void LayerNode::LongName(const std::string& name) {
+  if (table) table->Changed(this);
   if (parent) {
     parent->ChildRenamed(this, m_longName, name);
   } else if (table) {
@@ -257,6 +329,7 @@ class ResourceBuffer final : public Named<CQEL_ResourceBuffer> {
 struct HostResources {
   CQEL_SmartPtr<ResourceBuffer> buffer{new ResourceBuffer};
   std::string file;  // "" when the table lives in memory only
+  std::ofstream journal;  // open from the first save with changes until the journal is folded
   unsigned saves = 0;
   unsigned activeLayer = 0;
 };
@@ -270,16 +343,18 @@ HostResources& Resources() {
 
 constexpr int kMaxNodeDepth = 256;
 
+Json LeafToJson(const LayerLeaf& leaf) {
+  return {{"id", leaf.Id()},
+          {"long", leaf.LongName()},
+          {"short", leaf.ShortName()},
+          {"userDefined", leaf.UserDefinedLayerDef()},
+          {"config", static_cast<int>(leaf.LayerConfigurationSetting())},
+          {"styleDef", !leaf.StyleDef().IsNull()}};
+}
+
 Json NodeToJson(const LayerNode& node) {
   Json leaves = Json::array();
-  for (const auto& leaf : node.Leaves()) {
-    leaves.push_back({{"id", leaf->Id()},
-                      {"long", leaf->LongName()},
-                      {"short", leaf->ShortName()},
-                      {"userDefined", leaf->UserDefinedLayerDef()},
-                      {"config", static_cast<int>(leaf->LayerConfigurationSetting())},
-                      {"styleDef", !leaf->StyleDef().IsNull()}});
-  }
+  for (const auto& leaf : node.Leaves()) leaves.push_back(LeafToJson(*leaf));
   Json nodes = Json::array();
   for (const auto& child : node.Nodes()) nodes.push_back(NodeToJson(*child));
   return {{"long", node.LongName()}, {"short", node.ShortName()}, {"nodes", nodes}, {"leaves", leaves}};
@@ -288,7 +363,7 @@ Json NodeToJson(const LayerNode& node) {
 Json TableToJson(const LayerTable& table) {
   Json nodes = Json::array();
   for (const auto& node : table.Nodes()) nodes.push_back(NodeToJson(*node));
-  return {{"layerTable", 1}, {"nodes", nodes}};
+  return {{"layerTable", 1}, {"generation", table.generation}, {"nodes", nodes}};
 }
 
 std::string TextField(const Json& object, const char* key) {
@@ -306,6 +381,28 @@ const Json& ArrayField(const Json& object, const char* key) {
   return *it;
 }
 
+unsigned UnsignedField(const Json& object, const char* key) {
+  const Json& value = object.value(key, Json(0u));
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > 0xFFFFFFFFu) {
+    throw std::runtime_error(std::string("\"") + key + "\" is not an unsigned 32-bit number");
+  }
+  return value.get<unsigned>();
+}
+
+void LeafFromJson(const Json& leafJson, LayerLeaf& leaf) {
+  if (!leafJson.is_object()) throw std::runtime_error("a layer leaf is not an object");
+  leaf.Id(UnsignedField(leafJson, "id"));
+  leaf.LongName(TextField(leafJson, "long"));
+  leaf.ShortName(TextField(leafJson, "short"));
+  leaf.UserDefinedLayerDef(leafJson.value("userDefined", false));
+  const int config = leafJson.value("config", 0);
+  if (config < 0 || config > 2) throw std::runtime_error("a layer leaf's config is not 0, 1 or 2");
+  leaf.LayerConfigurationSetting(static_cast<QEL_LAYER_CONFIGURATION_SETTING>(config));
+  leaf.StyleDef(leafJson.value("styleDef", false)
+                    ? CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>(new LayerLineStyleLinkDef)
+                    : CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>());
+}
+
 CQEL_SmartPtr<LayerNode> NodeFromJson(const Json& json, int depth) {
   if (depth > kMaxNodeDepth) throw std::runtime_error("layer nodes nested too deeply");
   if (!json.is_object()) throw std::runtime_error("a layer node is not an object");
@@ -313,22 +410,8 @@ CQEL_SmartPtr<LayerNode> NodeFromJson(const Json& json, int depth) {
   node->LongName(TextField(json, "long"));
   node->ShortName(TextField(json, "short"));
   for (const Json& leafJson : ArrayField(json, "leaves")) {
-    if (!leafJson.is_object()) throw std::runtime_error("a layer leaf is not an object");
     CQEL_SmartPtr<LayerLeaf> leaf(new LayerLeaf);
-    const Json& id = leafJson.value("id", Json(0u));
-    if (!id.is_number_unsigned() || id.get<std::uint64_t>() > 0xFFFFFFFFu) {
-      throw std::runtime_error("a layer leaf's id is not an unsigned 32-bit number");
-    }
-    leaf->Id(id.get<unsigned>());
-    leaf->LongName(TextField(leafJson, "long"));
-    leaf->ShortName(TextField(leafJson, "short"));
-    leaf->UserDefinedLayerDef(leafJson.value("userDefined", false));
-    const int config = leafJson.value("config", 0);
-    if (config < 0 || config > 2) throw std::runtime_error("a layer leaf's config is not 0, 1 or 2");
-    leaf->LayerConfigurationSetting(static_cast<QEL_LAYER_CONFIGURATION_SETTING>(config));
-    if (leafJson.value("styleDef", false)) {
-      leaf->StyleDef(CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>(new LayerLineStyleLinkDef));
-    }
+    LeafFromJson(leafJson, *leaf);
     node->AddNewLayerLeaf(Share<CQEL_ResourceLayerLeaf>(leaf.Get()));
   }
   for (const Json& childJson : ArrayField(json, "nodes")) {
@@ -341,11 +424,117 @@ CQEL_SmartPtr<LayerNode> NodeFromJson(const Json& json, int depth) {
 CQEL_SmartPtr<LayerTable> TableFromJson(const Json& json) {
   if (!json.is_object()) throw std::runtime_error("the file holds no layer table");
   CQEL_SmartPtr<LayerTable> table(new LayerTable);
+  table->generation = UnsignedField(json, "generation");
   for (const Json& nodeJson : ArrayField(json, "nodes")) {
     CQEL_SmartPtr<LayerNode> node = NodeFromJson(nodeJson, 1);
     table->AddNewLayerNode(Share<CQEL_ResourceLayerNode>(node.Get()));
   }
+  table->ForgetChanges();
   return table;
+}
+
+// ---- The journal ----------------------------------------------------------
+//
+// A save appends what changed since the last one to "<file>.journal", one
+// JSON line per node or leaf under its number in the table, so that saving
+// costs what changed, not the whole table, and a save that returned is on
+// disk even when the process dies right after it. When the session ends the
+// journal is folded into the table file (written anew, one generation on)
+// and removed; a journal found beside a table file of the generation it
+// starts from is replayed and folded when the file is next used.
+
+std::string JournalPath(const std::string& file) { return file + ".journal"; }
+
+Json ChangeToJson(const LayerTable::ChangedItem& item) {
+  if (item.node) {
+    const LayerNode& node = *item.node;
+    return {{"node", node.serial}, {"in", node.parent ? node.parent->serial : 0u},
+            {"long", node.LongName()}, {"short", node.ShortName()}};
+  }
+  Json line = LeafToJson(*item.leaf);
+  line["leaf"] = item.leaf->serial;
+  line["in"] = item.leaf->parent ? item.leaf->parent->serial : 0u;
+  return line;
+}
+
+bool AppendChanges(HostResources& resources, LayerTable& table) {
+  const std::vector<LayerTable::ChangedItem> changes = table.TakeChanges();
+  if (changes.empty()) return true;
+  if (!resources.journal.is_open()) {
+    resources.journal.open(JournalPath(resources.file), std::ios::binary | std::ios::trunc);
+    resources.journal << Json{{"journal", 1}, {"generation", table.generation}}.dump() << '\n';
+  }
+  std::string lines;
+  for (const LayerTable::ChangedItem& item : changes) lines += ChangeToJson(item).dump() + '\n';
+  resources.journal << lines << std::flush;
+  return static_cast<bool>(resources.journal);
+}
+
+// Applies a journal's lines to the table it was written against.
+void ReplayJournal(std::istream& in, LayerTable& table) {
+  std::unordered_map<unsigned, LayerNode*> nodes;
+  std::unordered_map<unsigned, LayerLeaf*> leaves;
+  std::vector<LayerNode*> stack;
+  for (const auto& top : table.Nodes()) stack.push_back(top.Get());
+  while (!stack.empty()) {
+    LayerNode* node = stack.back();
+    stack.pop_back();
+    nodes[node->serial] = node;
+    for (const auto& leaf : node->Leaves()) leaves[leaf->serial] = leaf.Get();
+    for (const auto& child : node->Nodes()) stack.push_back(child.Get());
+  }
+  std::string text;
+  while (std::getline(in, text)) {
+    // A line cut short by the end of the process is a save that never returned.
+    const Json line = Json::parse(text, nullptr, false);
+    if (!line.is_object()) break;
+    const unsigned in = UnsignedField(line, "in");
+    LayerNode* parent = in ? nodes[in] : nullptr;
+    if (in && !parent) throw std::runtime_error("the layer journal names a node the table does not hold");
+    if (line.contains("node")) {
+      LayerNode*& node = nodes[UnsignedField(line, "node")];
+      if (!node) {
+        CQEL_SmartPtr<LayerNode> added(new LayerNode);
+        if (parent) {
+          parent->AddNewLayerNode(Share<CQEL_ResourceLayerNode>(added.Get()));
+        } else {
+          table.AddNewLayerNode(Share<CQEL_ResourceLayerNode>(added.Get()));
+        }
+        node = added.Get();
+      }
+      node->LongName(TextField(line, "long"));
+      node->ShortName(TextField(line, "short"));
+    } else if (line.contains("leaf")) {
+      if (!parent) throw std::runtime_error("the layer journal has a leaf outside every node");
+      LayerLeaf*& leaf = leaves[UnsignedField(line, "leaf")];
+      if (!leaf) {
+        CQEL_SmartPtr<LayerLeaf> added(new LayerLeaf);
+        parent->AddNewLayerLeaf(Share<CQEL_ResourceLayerLeaf>(added.Get()));
+        leaf = added.Get();
+      }
+      LeafFromJson(line, *leaf);
+    }
+  }
+  table.ForgetChanges();
+}
+
+bool WriteTable(const LayerTable& table, const std::string& path, std::string* error);
+
+// Writes the table file anew with what the journal holds and removes the
+// journal; the file names its new generation, so that a journal left
+// behind by a process that died in between is known as folded already.
+bool FoldJournal(HostResources& resources, std::string* error) {
+  if (resources.file.empty()) return true;
+  const std::string journal = JournalPath(resources.file);
+  std::error_code code;
+  if (!resources.journal.is_open() && !std::filesystem::exists(journal, code)) return true;
+  resources.journal.close();
+  LayerTable& table = *resources.buffer->table;
+  ++table.generation;
+  if (!WriteTable(table, resources.file, error)) return false;
+  std::filesystem::remove(journal, code);
+  table.Renumber();
+  return true;
 }
 
 bool WriteTable(const LayerTable& table, const std::string& path, std::string* error) {
@@ -427,10 +616,14 @@ bool CQEL_Service_LayerResources::SaveTable(const CQEL_SmartPtr<CQEL_ResourceBuf
                                            const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
   HostResources& resources = Resources();
   ++resources.saves;
-  const LayerTable* own = OwnTable(table);
+  LayerTable* own = OwnTable(table);
   if (!own || !dynamic_cast<ResourceBuffer*>(buffer.Get())) return false;
-  if (resources.file.empty()) return true;
-  return WriteTable(*own, resources.file, nullptr);
+  if (resources.file.empty()) {
+    own->ForgetChanges();
+    return true;
+  }
+  if (own != resources.buffer->table.Get()) return WriteTable(*own, resources.file, nullptr);
+  return AppendChanges(resources, *own);
 }
 
 unsigned CQEL_Service_LayerResources::GetActiveLayer() { return Resources().activeLayer; }
@@ -441,19 +634,40 @@ namespace standin {
 
 bool UseLayerTableFile(const std::string& path, std::string* error) {
   HostResources& resources = Resources();
+  FoldJournal(resources, nullptr);
   resources.file = path;
   std::error_code code;
-  if (!std::filesystem::exists(path, code)) return true;
+  const bool tableFile = std::filesystem::exists(path, code);
+  resources.buffer->table = CQEL_SmartPtr<LayerTable>(new LayerTable);
   try {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open the file");
-    resources.buffer->table = TableFromJson(Json::parse(in));
-    return true;
+    if (tableFile) {
+      std::ifstream in(path, std::ios::binary);
+      if (!in) throw std::runtime_error("cannot open the file");
+      resources.buffer->table = TableFromJson(Json::parse(in));
+    }
+    // What a session that ended before folding its journal had saved.
+    std::ifstream journal(JournalPath(path), std::ios::binary);
+    if (!journal) return true;
+    std::string head;
+    std::getline(journal, head);
+    const Json start = Json::parse(head, nullptr, false);
+    if (start.is_object() && start.value("generation", Json(-1)) == Json(resources.buffer->table->generation)) {
+      ReplayJournal(journal, *resources.buffer->table);
+    }
+    journal.close();
+    return FoldJournal(resources, error);
   } catch (const std::exception& e) {
     resources.buffer->table = CQEL_SmartPtr<LayerTable>(new LayerTable);
     if (error) *error = path + ": " + e.what();
     return false;
   }
+}
+
+bool CloseLayerTableFile(std::string* error) {
+  HostResources& resources = Resources();
+  const bool folded = FoldJournal(resources, error);
+  resources.file.clear();
+  return folded;
 }
 
 bool WriteLayerTableFile(const std::string& path, std::string* error) {
@@ -462,6 +676,7 @@ bool WriteLayerTableFile(const std::string& path, std::string* error) {
 
 void ResetLayerTable() {
   HostResources& resources = Resources();
+  FoldJournal(resources, nullptr);
   resources.buffer->table = CQEL_SmartPtr<LayerTable>(new LayerTable);
   resources.file.clear();
   resources.saves = 0;

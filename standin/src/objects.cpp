@@ -29,9 +29,9 @@ class GeoPolyhedron3D final : public Named<CQEL_GeoPolyhedron3D> {
  public:
   void SetDimension(QEL_DIMENSION dimension) override { m_dimension = dimension; }
   void SetOrientation(QEL_ORIENTATION orientation) override { m_orientation = orientation; }
-  void SetPoints(const PointList& points) override { m_points = points; }
-  void SetEdges(const EdgeList& edges) override { m_edges = edges; }
-  void SetFaces(const FaceList& faces) override { m_faces = faces; }
+  void SetPoints(PointList points) override { m_points = std::move(points); }
+  void SetEdges(EdgeList edges) override { m_edges = std::move(edges); }
+  void SetFaces(FaceList faces) override { m_faces = std::move(faces); }
   QEL_DIMENSION GetDimension() const override { return m_dimension; }
   QEL_ORIENTATION GetOrientation() const override { return m_orientation; }
   const PointList& GetPoints() const override { return m_points; }

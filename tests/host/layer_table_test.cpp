@@ -128,6 +128,8 @@ TEST_F(LayerTableTest, SaveTableIsCountedAndWritesTheFileInUse) {
   Table()->AddNewLayerNode(Node("Cinema4D"));
   EXPECT_TRUE(CQEL_Service_LayerResources::SaveTable(buffer, Table()));
   EXPECT_EQ(standin::SaveTableCount(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(path + ".journal"));
+  EXPECT_TRUE(standin::CloseLayerTableFile());
   EXPECT_TRUE(std::filesystem::exists(path));
   std::filesystem::remove(path);
 }

@@ -87,6 +87,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
+  convert.import.countingFigures = options.json;
   convert.output = item.output;
   convert.format = options.format;
   return convert;
@@ -110,6 +111,7 @@ std::vector<BatchRow> RunHere(const std::vector<BatchItem>& items, const BatchOp
     ConvertOptions convert = ConvertOptionsFor(item, options);
     convert.import.ui = &line;
     convert.import.windowBackend = &line;
+    convert.import.countingFigures |= isatty(STDERR_FILENO) != 0;
     convert.import.onPump = [&line](const ImportProgress& progress) {
       line.Counts(progress);
       if (PressCancelOnInterrupt()) line.Note("cancelling: the objects converted so far are kept (Ctrl-C again stops at once)");

@@ -72,6 +72,27 @@ Tally TallyScene(const std::string& path) {
   return tally;
 }
 
+// Without a counting pass of its own, the tool learns the counts as the host
+// does: message 103 says the file was unreadable; message 105 gives the
+// objects not converted and the objects counted; message 104 alone says that
+// nothing was counted; neither says that all counted objects were converted.
+void CountsFromMessages(ImportResult& result) {
+  bool nothingConverted = false, notAllConverted = false;
+  for (const standin::BoxRecord& box : result.messages) {
+    if (box.kind != standin::BoxKind::Error) continue;
+    if (box.type == QEL_MSGBOX_ERROR) result.readable = false;
+    if (box.type != QEL_MSGBOX_INFORMATION) continue;
+    unsigned notConverted = 0, counted = 0;
+    if (std::sscanf(box.text.c_str(), "%u of %u", &notConverted, &counted) == 2) {
+      notAllConverted = true;
+      result.session.total = counted;
+    } else {
+      nothingConverted = true;
+    }
+  }
+  if (!notAllConverted) result.session.total = nothingConverted ? 0 : result.session.converted;
+}
+
 int PresetAnswer(LargeAnswer answer) {
   switch (answer) {
     case LargeAnswer::Yes: return IDYES;
@@ -242,8 +263,9 @@ ObjectView ViewObject(const CQEL_SmartPtr<CQEL_Object>& object) {
 ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   ImportResult result;
   result.path = path;
-  const Tally tally = TallyScene(path);
-  result.readable = tally.readable;
+  Tally tally;
+  if (options.countingFigures) tally = TallyScene(path);
+  result.readable = options.countingFigures ? tally.readable : true;
 
   standin::TerminalUi::Options terminalOptions;
   terminalOptions.out = options.messageStream;
@@ -276,14 +298,20 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
     delete exception;
   }
   result.session.cancelled = CQEL_Server_C4D::IsCancelled();
+  result.session.converted = static_cast<uint32_t>(result.objects.size());
+  result.session.fromCountingPass = options.countingFigures;
+  result.messages = recorder.Boxes();
+  if (options.countingFigures) {
+    result.session.total = tally.total;
+    result.session.maxPolygons = tally.maxPolygons;
+  } else {
+    CountsFromMessages(result);
+  }
   if (options.whileOpen) options.whileOpen(result);
   CQEL_Server_C4D::EndImport();
 
   result.layers = standin::ListLayerLeaves();
   result.messages = recorder.Boxes();
-  result.session.total = tally.total;
-  result.session.maxPolygons = tally.maxPolygons;
-  result.session.converted = static_cast<uint32_t>(result.objects.size());
   for (const standin::BoxRecord& box : result.messages) {
     if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
       result.session.convertLarge = box.answer == IDYES;
@@ -326,8 +354,8 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
   for (size_t i = 0; i < result.objects.size(); ++i) {
     out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]) << "\n";
   }
-  out << "counts: " << s.total << " counted, " << s.converted << " converted, largest mesh "
-      << Plural(s.maxPolygons, "polygon", "polygons");
+  out << "counts: " << s.total << " counted, " << s.converted << " converted";
+  if (s.fromCountingPass) out << ", largest mesh " << Plural(s.maxPolygons, "polygon", "polygons");
   if (s.convertLarge) out << ", large meshes converted";
   if (s.cancelled) out << ", cancelled";
   out << "\n";

@@ -59,13 +59,20 @@ struct ImportOptions {
   // The host's own work after Read and before EndImport, while the dialog
   // is still open: it may move the bar on with SetCheckProgress (50 to 100).
   std::function<void(ImportResult&)> whileOpen;
+  // Run the module's counting pass a second time on a document of the
+  // tool's own, for the figures that only it knows (the largest mesh, and
+  // the counts while the import runs or after Cancel). Without it the file
+  // is read once, by the module, and the counts come from what the host
+  // was shown.
+  bool countingFigures = false;
 };
 
 // The import session's counters after the run.
 struct SessionCounters {
   uint32_t total = 0;        // objects counted as convertible
   uint32_t converted = 0;    // objects converted (appended to the vector)
-  uint32_t maxPolygons = 0;  // largest polygon count of a counted mesh
+  uint32_t maxPolygons = 0;  // largest polygon count of a counted mesh (counting figures only)
+  bool fromCountingPass = false;  // total and maxPolygons come from a second counting pass
   bool convertLarge = false; // the large question was answered Yes
   bool cancelled = false;    // the dialog's Cancel button was pressed
 };

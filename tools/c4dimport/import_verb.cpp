@@ -41,6 +41,9 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   c4dimport::ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
+  // The counts on the progress line and in the JSON need a counting pass
+  // of the tool's own; a plain import reads the file once.
+  convert.import.countingFigures = options.json || isatty(STDERR_FILENO);
   convert.import.ui = &line;
   convert.import.windowBackend = &line;
   convert.import.onPump = [&line](const c4dimport::ImportProgress& progress) {
@@ -111,9 +114,20 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.jobs = options.jobs;
   batchOptions.json = options.json;
   batchOptions.layersFile = options.layersFile;
-  if (options.row) return c4dimport::RunBatchWorker({options.paths.front(), output}, batchOptions, out);
-  if (batch) return c4dimport::RunBatch(batchOptions, out, err);
-  return ImportOne(options, output, format, out);
+  int exitCode = 0;
+  if (options.row) {
+    exitCode = c4dimport::RunBatchWorker({options.paths.front(), output}, batchOptions, out);
+  } else if (batch) {
+    exitCode = c4dimport::RunBatch(batchOptions, out, err);
+  } else {
+    exitCode = ImportOne(options, output, format, out);
+  }
+  // The session's saves are in the table's journal until it is folded.
+  std::string error;
+  if (!options.layersFile.empty() && !standin::CloseLayerTableFile(&error)) {
+    err << "c4dimport: the layer table file cannot be written: " << error << "\n";
+  }
+  return exitCode;
 }
 
 void AddImportVerb(CLI::App& app, int& exitCode) {

@@ -35,10 +35,16 @@ STANDIN_API long LiveObjectCount();
 // ---- The layer table ------------------------------------------------------
 
 // Keeps the layer table in a JSON file: loads it now when the file exists
-// (replacing the table) and writes it on every SaveTable. False, with a
-// reason, when the file exists but could not be read; the table is then
-// empty and the file is still used for saving.
+// (replacing the table). Every SaveTable appends what changed to the
+// journal "<path>.journal", which survives the process; the journal is
+// folded into the file by CloseLayerTableFile (or ResetLayerTable, or the
+// next UseLayerTableFile), and one left behind by a process that died is
+// replayed and folded here. False, with a reason, when the file exists but
+// could not be read; the table is then empty and the file is still used.
 STANDIN_API bool UseLayerTableFile(const std::string& path, std::string* error = nullptr);
+// Folds the journal into the table file and stops using the file; false,
+// with a reason, when the file could not be written.
+STANDIN_API bool CloseLayerTableFile(std::string* error = nullptr);
 // Writes the table to a file now; false, with a reason, on failure.
 STANDIN_API bool WriteLayerTableFile(const std::string& path, std::string* error = nullptr);
 // An empty table, no file, no saves counted.
