@@ -230,9 +230,9 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, const s
     // Messages 104 and 105 are the module's only information boxes.
     if (box.type == QEL_MSGBOX_INFORMATION) reportedNotConverted = true;
   }
+  run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
   result = c4dimport::ImportResult();  // the host objects go before the host is reset
   standin::ResetHost();
-  run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
   run.importSeconds = std::chrono::duration<double>(imported - start).count();
   if (reportedNotConverted) {
     c4dimport::LeftOutOptions leftOut;
