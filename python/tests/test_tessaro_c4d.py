@@ -15,7 +15,7 @@ SAMPLE = TOP / "examples" / "sample.c4d"
 sys.path.insert(0, str(BUILD / "python"))
 import tessaro_c4d as c4d  # noqa: E402
 
-SMALL = ["states", "meshes", "caches", "splines", "old_layout", "wrapped_lists", "containers", "sample"]
+SMALL = ["states", "meshes", "caches", "splines", "old_layout", "wrapped_lists", "containers", "newer_variant", "sample"]
 
 
 @pytest.fixture(scope="module")
