@@ -1,6 +1,6 @@
 // Scenes of the newer file variant: its base-list, object and tag payloads,
 // the material link in the texture tag's container, and placement from the
-// stored local matrix in double precision.
+// position, rotation and scale in double precision.
 #include <gtest/gtest.h>
 
 #include "c4d_material.h"
@@ -39,7 +39,7 @@ TEST(NewerVariantScene, MeshKeepsDoublePointsPolygonsMaterialLayerAndPlacement) 
   EXPECT_EQ(NameOf(texture->GetMaterial()), "Paint");
   EXPECT_EQ(NameOf(mesh->GetLayer()), "Walls");
 
-  // The group's stored matrix places the mesh: (10, 0, 0), scaled by 2.
+  // The group's position and scale place the mesh: (10, 0, 0), scaled by 2.
   const Matrix64 mg = mesh->GetMg64();
   EXPECT_EQ(mg.off.x, 10.0);
   EXPECT_EQ(mg.xAxis.x, 2.0);
@@ -57,13 +57,14 @@ TEST(NewerVariantScene, ObjectPayloadGrowsWithItsLevel) {
     SceneSpec scene = SceneOf({ObjectSpec::Null("N").At({1, 2, 3}).Colored({0.5f, 0.25f, 0})});
     scene.newer = true;
     scene.objects[0].objectLevel = level;
+    scene.objects[0].rotation = {1.5707963f, 0, 0};  // a quarter turn of heading takes x to z
     LoadedScene loaded(WriteScene(scene));
     ASSERT_TRUE(loaded.loaded) << level << " " << loaded.error;
     const C4DBaseObject* object = loaded.Object(0);
     EXPECT_EQ(object->color.y, level >= 1 ? 0.25f : 1.0f) << level;
     EXPECT_EQ(object->useColor, level >= 2 ? 1 : 0) << level;
-    EXPECT_EQ(object->hasStoredMatrix, level >= 4) << level;
     EXPECT_EQ(object->GetMg64().off.z, 3.0) << level;
+    EXPECT_NEAR(object->GetMg64().xAxis.z, 1.0, 1e-7) << level;
   }
 }
 
