@@ -33,6 +33,11 @@ std::vector<NamedScene> DoorOpeners() {
   ContainerSpec(9).Int(1, 1).Vec(2, {1, 1, 1}).SubOlder(3, ContainerSpec(4).Int(1, 1)).WriteOlder(values);
   values.EndChunk().EndChunk();
   files.push_back({"every value", values.Take()});
+  C4DWriter newer;  // the newer variant: widened values, a container and packed arrays
+  newer.NewerHeader(2025100).StartChunk(110000, 0).StartChunk(110015, 2).Float32(0.5f).Time(1, 2).Vec({1, 2, 3});
+  ContainerSpec(9).Real(1, 2).Time(2, 1, 4).WriteChunk(newer.Mat(Matrix()), 1);
+  newer.Packed(std::vector<int32_t>{1, 2}).Packed(std::vector<double>{0.5}).EndChunk().EndChunk();
+  files.push_back({"newer values", newer.Take()});
   return files;
 }
 
