@@ -30,7 +30,11 @@ C4DWriter& C4DWriter::Bytes(const std::vector<uint8_t>& bytes) {
 
 namespace {
 C4DWriter& PutWord16(C4DWriter& w, uint16_t v) { return w.Byte(uint8_t(v >> 8)).Byte(uint8_t(v)); }
-C4DWriter& PutFloat(C4DWriter& w, float f) { return w.Word32(std::bit_cast<uint32_t>(f)); }
+C4DWriter& PutBigEndian64(C4DWriter& w, uint64_t v) { return w.Word32(uint32_t(v >> 32)).Word32(uint32_t(v)); }
+// The newer variant writes reals as big-endian doubles.
+C4DWriter& PutFloat(C4DWriter& w, float f) {
+  return w.IsNewer() ? PutBigEndian64(w, std::bit_cast<uint64_t>(double(f))) : w.Word32(std::bit_cast<uint32_t>(f));
+}
 // Eight-byte kinds: the low-order word first, each word big-endian.
 C4DWriter& PutWord64(C4DWriter& w, uint64_t v) { return w.Word32(uint32_t(v)).Word32(uint32_t(v >> 32)); }
 C4DWriter& PutDouble(C4DWriter& w, double d) { return PutWord64(w, std::bit_cast<uint64_t>(d)); }
@@ -57,6 +61,23 @@ std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
 }  // namespace
 
 C4DWriter& C4DWriter::Header() { return Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6'}); }
+
+C4DWriter& C4DWriter::NewerHeader(int32_t version) {
+  newer_ = true;
+  return Bytes({'Q', 'C', '4', 'D', 'C', '4', 'D', '6'}).Word32(static_cast<uint32_t>(version)).Byte(0);
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<int32_t>& words) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 4 * words.size())).Byte(3);
+  for (int32_t v : words) Word32(static_cast<uint32_t>(v));
+  return *this;
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<double>& values) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 8 * values.size())).Byte(6);
+  for (double v : values) PutBigEndian64(*this, std::bit_cast<uint64_t>(v));
+  return *this;
+}
 
 C4DWriter& C4DWriter::StartChunk(int32_t id, int32_t level) {
   ++open_chunks_;

@@ -26,5 +26,11 @@ std::vector<NamedScene> RepresentativeScenes();
 // in the older form among them), each written on its own.
 std::vector<std::function<void(C4DWriter&)>> EveryValueKind();
 
+// A scene of the newer file variant: a mesh of double-precision points with
+// a quadrangle and a triangle, material, layer and UVW tags, under a placed
+// group; a closed spline; a primitive without stored geometry.
+struct SceneSpec;
+SceneSpec NewerVariantScene();
+
 // The bytes of the file at `path`; empty when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
