@@ -249,9 +249,16 @@ class ChunkPrinter {
       Note("the chunk header at byte " + std::to_string(at) + " is cut off");
       return false;
     }
+    ++chunks_;
+    if (id == TAG_CONTAINER && level < 1 && depth_ > 0) {
+      // A parameter container in chunk form stored at level 0 is its header
+      // alone: the loader reads nothing more of it, and no end marker follows.
+      Line("chunk " + std::to_string(id) + " level " + std::to_string(level) + "  @" + std::to_string(at) +
+           ": an empty container, header only");
+      return true;
+    }
     Line("chunk " + std::to_string(id) + " level " + std::to_string(level) + "  @" + std::to_string(at));
     ++depth_;
-    ++chunks_;
     return true;
   }
 
