@@ -230,7 +230,9 @@ TEST(ContainerRead, EndsOnFramesThatAreNoContainer) {
     EXPECT_EQ(ReadContainer(f.file, container, false), c.ok);
     EXPECT_EQ(f.file.GetError(), c.error);
     EXPECT_EQ(container.FindInt32(1, 0), 2);  // untouched
-    if (c.ok) EXPECT_EQ(container.GetId(), -1);
+    if (c.ok) {
+      EXPECT_EQ(container.GetId(), -1);
+    }
   }
 }
 
