@@ -6,7 +6,10 @@
 
 #include <filesystem>
 
-#include "host_test_support.h"
+#include <gtest/gtest.h>
+
+#include "qel_host.h"
+#include "standin/host_control.h"
 
 namespace {
 
@@ -41,11 +44,12 @@ std::vector<std::string> LeafNames() {
   return names;
 }
 
-class LayerJournalTest : public HostTest {
+class LayerJournalTest : public ::testing::Test {
  protected:
   std::string path = (std::filesystem::temp_directory_path() / ("layer-journal-" + std::to_string(getpid()))).string();
+  void SetUp() override { standin::ResetHost(); }
   void TearDown() override {
-    HostTest::TearDown();
+    standin::ResetHost();
     std::filesystem::remove(path);
     std::filesystem::remove(path + ".journal");
   }
