@@ -30,7 +30,11 @@ C4DWriter& C4DWriter::Bytes(const std::vector<uint8_t>& bytes) {
 
 namespace {
 void PutWord16(C4DWriter& w, uint16_t v) { w.Byte(static_cast<uint8_t>(v >> 8)).Byte(static_cast<uint8_t>(v)); }
-void PutFloat(C4DWriter& w, float f) { w.Word32(std::bit_cast<uint32_t>(f)); }
+void PutBigEndian64(C4DWriter& w, uint64_t v) { w.Word32(static_cast<uint32_t>(v >> 32)).Word32(static_cast<uint32_t>(v)); }
+void PutFloat(C4DWriter& w, float f) {
+  if (w.IsNewer()) return PutBigEndian64(w, std::bit_cast<uint64_t>(double(f)));
+  w.Word32(std::bit_cast<uint32_t>(f));
+}
 // Eight-byte kinds: the low-order word first, each word big-endian.
 void PutWord64(C4DWriter& w, uint64_t v) { w.Word32(static_cast<uint32_t>(v)).Word32(static_cast<uint32_t>(v >> 32)); }
 void PutDouble(C4DWriter& w, double d) { PutWord64(w, std::bit_cast<uint64_t>(d)); }
@@ -63,6 +67,23 @@ std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
 }  // namespace
 
 C4DWriter& C4DWriter::Header() { return Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6'}); }
+
+C4DWriter& C4DWriter::NewerHeader(int32_t version) {
+  newer_ = true;
+  return Bytes({'Q', 'C', '4', 'D', 'C', '4', 'D', '6'}).Word32(static_cast<uint32_t>(version)).Byte(0);
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<int32_t>& words) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 4 * words.size())).Byte(3);
+  for (int32_t v : words) Word32(static_cast<uint32_t>(v));
+  return *this;
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<double>& values) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 8 * values.size())).Byte(6);
+  for (double v : values) PutBigEndian64(*this, std::bit_cast<uint64_t>(v));
+  return *this;
+}
 
 C4DWriter& C4DWriter::StartChunk(int32_t id, int32_t level) {
   ++open_chunks_;

@@ -112,10 +112,26 @@ SceneSpec Containers() {
 
 }  // namespace
 
+SceneSpec NewerVariantScene() {
+  SceneSpec scene;
+  scene.newer = true;
+  scene.version = 2025100;
+  scene.materials = {MaterialSpec::Colored("Paint", 11, {0.8f, 0.1f, 0.1f})};
+  scene.layers = {LayerSpec::Named("Walls", 21)};
+  ObjectSpec mesh = ObjectSpec::Polygon("Mesh", {}, {{0, 1, 2, 3}, {0, 2, 4, 4}});
+  mesh.typeId = 1001091;
+  mesh.tags[0].points64 = {{1e6 + 0.125, 0.5, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 2, 0}};
+  mesh.WithTexture(11).OnLayer(21).WithTag(TagSpec::UVW(std::vector<Vector>(8, Vector{0.5f, 0.25f, 0})));
+  ObjectSpec group = ObjectSpec::Null("Group").At({10, 0, 0}).Scaled({2, 2, 2}).Child(mesh);
+  scene.objects = {group, ObjectSpec::Spline("Path", Square(), true), ObjectSpec::Plugin("Cube", 5159)};
+  return scene;
+}
+
 std::vector<NamedScene> RepresentativeScenes() {
   return {{"meshes", WriteScene(Meshes())},       {"caches", WriteScene(Caches())},
           {"splines", WriteScene(Splines())},     {"old layout", WriteScene(OldLayout())},
-          {"wrapped lists", WriteScene(Wrapped())}, {"containers", WriteScene(Containers())}};
+          {"wrapped lists", WriteScene(Wrapped())}, {"containers", WriteScene(Containers())},
+          {"newer variant", WriteScene(NewerVariantScene())}};
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -19,5 +19,11 @@ inline void PrintTo(const NamedScene& scene, std::ostream* out) { *out << scene.
 // The scenes written with the scene writer, without the sample.
 std::vector<NamedScene> RepresentativeScenes();
 
+// A scene of the newer file variant: a mesh of double-precision points with
+// a quadrangle and a triangle, material, layer and UVW tags, under a placed
+// group; a closed spline; a primitive without stored geometry.
+struct SceneSpec;
+SceneSpec NewerVariantScene();
+
 // The bytes of the file at `path`; empty when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);

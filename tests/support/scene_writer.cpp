@@ -232,6 +232,7 @@ void SceneWriter::DocumentHeader(int32_t version, bool useMarkedCaches, int32_t 
 }
 
 void SceneWriter::BaseList(const NodeSpec& node) {
+  if (w_.IsNewer()) return NewerBaseList(node);
   const int32_t level = node.level;
   w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
   node.data.WriteChunk(w_);
@@ -283,6 +284,7 @@ void SceneWriter::Object(const ObjectSpec& o) {
 }
 
 void SceneWriter::ObjectChunk(const ObjectSpec& o) {
+  if (w_.IsNewer()) return NewerObjectChunk(o);
   const Matrix identity;
   if (!NewLayout(version_)) {
     w_.StartChunk(scene_chunk::kObject, 1);
@@ -346,6 +348,7 @@ LightValueCounts SceneWriter::LightPayload(int32_t groups) {
 }
 
 void SceneWriter::Tag(const TagSpec& t) {
+  if (w_.IsNewer()) return NewerTag(t);
   w_.StartChunk(TagTypeId(t.kind), 0);
   if (t.node.write) BaseList(t.node);
   switch (t.kind) {
@@ -474,7 +477,11 @@ void WriteSceneLists(SceneWriter& s, const SceneSpec& scene) {
 std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
   C4DWriter w;
   SceneWriter s(w, scene.version);
-  w.Header();
+  if (scene.newer) {
+    w.NewerHeader(scene.version);
+  } else {
+    w.Header();
+  }
   w.StartChunk(scene_chunk::kDocument, 0);
   if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);
   WriteSceneLists(s, scene);

@@ -67,6 +67,7 @@ struct TagSpec {
   Kind kind = Kind::Phong;
   NodeSpec node;
   std::vector<Vector> points;        // Point
+  std::vector<Vector64> points64;    // Point, newer variant: written instead of `points` when given
   std::vector<CPolygon> polygons;    // Polygon
   bool sixteenBit = false;           // Polygon: 16-bit index form
   uint64_t materialId = 0;           // Texture: link to the material's goal
@@ -166,6 +167,7 @@ struct LayerSpec {
 
 struct SceneSpec {
   int32_t version = kSceneVersionCurrent;
+  bool newer = false;  // the newer file variant: its header, doubles and layouts
   bool writeHeader = true;
   int32_t headerLevel = 1;
   bool useMarkedCaches = false;
@@ -227,6 +229,10 @@ class SceneWriter {
 
  private:
   void Values(const char* sequence);  // "3F 2B V": dummy values of each kind
+  // The newer variant's layouts (newer_scene_writer.cpp).
+  void NewerBaseList(const NodeSpec& node);
+  void NewerObjectChunk(const ObjectSpec& object);
+  void NewerTag(const TagSpec& tag);
   C4DWriter& w_;
   int32_t version_;
   LightValueCounts counts_;

@@ -47,6 +47,7 @@ const char* C4DTypeName(int32_t typeId);
 
 // A * B: B applied first. Sums are formed in double, stored as float.
 Matrix MatrixMultiply(const Matrix& a, const Matrix& b);
+Matrix64 MatrixMultiply64(const Matrix64& a, const Matrix64& b);
 
 class C4DBaseObject : public C4DBaseList4D {
  public:
@@ -61,6 +62,10 @@ class C4DBaseObject : public C4DBaseList4D {
   Matrix GetMl() const;
   // Global matrix: the local matrices of all ancestors applied in turn.
   Matrix GetMg() const;
+  // The same in double precision: a newer file's stored matrices as read, a
+  // classic object's matrix widened.
+  Matrix64 GetMl64() const;
+  Matrix64 GetMg64() const;
   // First tag of the type, or null.
   C4DBaseTag* GetTag(int32_t tagTypeId) const;
   // The layer that `layerLink` resolves to, or null.
@@ -91,8 +96,13 @@ class C4DBaseObject : public C4DBaseList4D {
   int32_t useColor = 0;
   C4DRootObject* overrideCache = nullptr;  // owned
   C4DRootObject* fallbackCache = nullptr;  // owned
+  // A newer file stores the object's local matrix whole, frozen
+  // transformations included; when present it is the object's placement.
+  Matrix64 storedMatrix;
+  bool hasStoredMatrix = false;
 
  private:
+  bool ReadNewerObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadOldObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadCache(GeChunkFile& file, C4DRootObject*& cache);
