@@ -20,12 +20,6 @@
 
 namespace {
 
-struct TrapScene {
-  std::string name;
-  std::vector<uint8_t> bytes;
-};
-void PrintTo(const TrapScene& scene, std::ostream* out) { *out << scene.name; }
-
 // A scene that holds `v` wherever the file has a number the module computes
 // with: coordinates of bent and planar quadrangles and of a spline, object
 // placements and axes, a material's colour and transparency, an object's
@@ -45,16 +39,21 @@ std::vector<uint8_t> SceneHolding(float v) {
   return WriteScene(scene);
 }
 
-std::vector<TrapScene> TrapScenes() {
+std::vector<NamedScene> TrapScenes() {
   using Limits = std::numeric_limits<float>;
   const std::pair<const char*, float> values[] = {
       {"quiet_nan", Limits::quiet_NaN()}, {"signalling_nan", Limits::signaling_NaN()},
       {"infinity", Limits::infinity()},   {"minus_infinity", -Limits::infinity()},
       {"huge", 3e38f},                    {"large", 1e30f},
       {"denormal", 1e-40f},               {"minus_zero", -0.0f}};
-  std::vector<TrapScene> scenes;
+  std::vector<NamedScene> scenes;
   for (const auto& [name, v] : values) scenes.push_back({name, SceneHolding(v)});
-  for (NamedScene& scene : ScenesToDamage()) scenes.push_back({scene.name, std::move(scene.bytes)});
+  // Doubles of the newer variant beyond what a float holds, or below.
+  SceneSpec newer = NewerVariantScene();
+  newer.objects[0].children[0].tags[0].points64 = {
+      {1e300, 0, 0}, {-1e300, 1, 0}, {std::nan(""), 1, 0}, {1e-310, 1, 0}, {0.5, 2, 1e39}};
+  scenes.push_back({"newer_doubles", WriteScene(newer)});
+  for (NamedScene& scene : ScenesToDamage()) scenes.push_back(std::move(scene));
   return scenes;
 }
 
@@ -76,7 +75,7 @@ class HostFault : public ImportTest {
   uint64_t m_counts[2] = {0, 0};  // creations and host calls of the last import
 };
 
-class FloatTraps : public HostFault, public testing::WithParamInterface<TrapScene> {};
+class FloatTraps : public HostFault, public testing::WithParamInterface<NamedScene> {};
 
 TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   const std::string path = WriteFile(GetParam().bytes);
@@ -88,7 +87,7 @@ TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   EXPECT_EQ(fegetexcept(), before);
 }
 
-std::string SceneName(const testing::TestParamInfo<TrapScene>& info) {
+std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
   std::string name;
   for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return name;
@@ -125,7 +124,7 @@ std::multiset<std::string> LeafStates(const nlohmann::json& layers) {
   return states;
 }
 
-class HostCallFaults : public HostFault, public testing::WithParamInterface<TrapScene> {
+class HostCallFaults : public HostFault, public testing::WithParamInterface<NamedScene> {
  protected:
   // One import with the n-th call (creation) failing in the way of `kind`.
   void ImportFailing(const std::string& path, const nlohmann::json& clean, standin::HostFaultKind kind, uint64_t n) {
@@ -180,7 +179,7 @@ TEST_P(HostCallFaults, EveryHostCallFailingInEveryWayIsReportedOrPassedOnWithNot
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, HostCallFaults, testing::ValuesIn(TrapScenes()), SceneName);
+INSTANTIATE_TEST_SUITE_P(Scenes, HostCallFaults, testing::ValuesIn(ScenesToDamage()), SceneName);
 
 }  // namespace
 
