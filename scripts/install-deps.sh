@@ -5,7 +5,15 @@ packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmar
           libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
-if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
+# --with-python: the Python extension (Debian's Python, pybind11, numpy),
+# pytest, and Blender for the add-on.
+for flag in "$@"; do
+  case "$flag" in
+    --with-fuzz) packages+=(clang libclang-rt-14-dev valgrind) ;;
+    --with-python) packages+=(python3-dev pybind11-dev python3-numpy python3-pytest blender) ;;
+    *) echo "install-deps.sh: unknown option $flag" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -21,6 +21,7 @@ struct ImportVerbOptions {
   bool row = false;        // a batch's worker: one file, its table row as one JSON line
   bool floatTraps = false; // --float-traps: the module runs with the host's floating-point traps on
   std::string hostFault;   // --host-fault KIND:N: the N-th host call fails ("" none)
+  bool primitives = true;  // false (--no-primitives): only what the module made
 };
 
 // Runs the verb; returns the exit code (0 done, 1 a file could not be read,
