@@ -3,17 +3,21 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <unordered_map>
 
 #include "QEL_Server_C4D.h"
 #include "c4d_document.h"
 #include "ge_chunk_file.h"
-#include "qel_Exceptions.h"
 #include "standin/host_control.h"
 #include "terminal_front_end.h"
 
 namespace c4dimport {
 
 namespace {
+
+// Meshes above this many polygons are the module's large objects: rebuilt
+// only with the consent the user gave for the module's.
+constexpr uint64_t kLargeObjectLimit = 500000;
 
 // Where the host's own work moves the bar after the import's half.
 constexpr int kBarSceneBuilt = 60;
@@ -97,13 +101,18 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.output = options.output;
   conversion.format = options.format;
   ImportOptions import = options.import;
-  SceneOnDemand scene(path);
+  SceneOnDemand sceneFile(path);
   import.whileOpen = [&](ImportResult& result) {
-    if (options.primitives && result.readable && result.hostError.empty()) {
-      if (const C4DBaseDocument* document = scene.Get()) {
+    // After Cancel nothing more is made, as the module makes nothing more.
+    if (options.primitives && result.readable && result.hostError.empty() && !result.session.cancelled &&
+        !Interrupted()) {
+      if (const C4DBaseDocument* document = sceneFile.Get()) {
         conversion.primitives = c4drebuild::RebuildPrimitives(
             *document, result.objects,
-            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
+            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
+            // The answer Yes to the module's question, or --large yes where it asked nothing.
+            result.session.convertLarge || options.import.large == LargeAnswer::Yes ? c4drebuild::kNoPolygonLimit
+                                                                                  : kLargeObjectLimit);
         for (const auto& primitive : conversion.primitives) {
           if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
         }
@@ -130,15 +139,17 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
     conversion.searchedNotConverted = true;
     LeftOutOptions leftOutOptions;
     leftOutOptions.convertLarge = conversion.result.session.convertLarge;
-    const C4DBaseDocument* document = scene.Get();
+    std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
+    for (const auto& primitive : conversion.primitives) {
+      if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
+    }
+    const C4DBaseDocument* document = sceneFile.Get();
     for (LeftOutObject& object : document ? FindLeftOutObjects(*document, leftOutOptions)
                                           : std::vector<LeftOutObject>()) {
       if (!object.counted) continue;
-      for (const auto& primitive : conversion.primitives) {
-        if (primitive.object == object.object && primitive.rebuilt) {
-          object.reason += "; rebuilt from its parameters as object " + std::to_string(primitive.objectIndex + 1);
-          object.rebuilt = true;
-        }
+      if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
+        object.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
+        object.rebuilt = true;
       }
       object.object = nullptr;  // the scene goes with this function
       conversion.notConverted.push_back(std::move(object));
@@ -166,7 +177,8 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
     }
   }
   for (const auto& primitive : conversion.primitives) {
-    if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
+    if (primitive.rebuilt) continue;
+    out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
   }
   if (conversion.output.empty() || !conversion.result.readable) return;
   const c4dexport::ExportReport& w = conversion.written;
