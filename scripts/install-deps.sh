@@ -2,10 +2,14 @@
 # Installs what the project needs on a Debian machine, only what is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
+          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev lib3mf-dev python3-ezdxf
+          assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
 if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
+# --with-validators DIR: the formats' reference readers that are no Debian
+# packages too: the Khronos glTF validator from npm, into DIR/node_modules
+# (run with the machine's Node.js and npm, which every machine of ours has).
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -15,4 +19,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi
+if [ "${1:-}" = "--with-validators" ] && [ ! -f "$2/node_modules/gltf-validator/package.json" ]; then
+  mkdir -p "$2"
+  npm install --prefix "$2" --no-audit --no-fund --silent gltf-validator@2.0.0-dev.3.10
 fi

@@ -1,7 +1,9 @@
 // Reads a glTF or glb file with the Khronos glTF validator and prints the
-// counts of its report as one JSON line: node gltf_validate.js <validator> <file>
+// counts of its report as one JSON line: node gltf_validate.js <validator> <file>.
+// Exits 77 when the validator is not installed.
 const fs = require('fs');
 const path = require('path');
+if (!fs.existsSync(process.argv[2])) process.exit(77);
 const validator = require(process.argv[2]);
 const file = process.argv[3];
 validator.validateBytes(new Uint8Array(fs.readFileSync(file)), {

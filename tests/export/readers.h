@@ -2,7 +2,6 @@
 // by the 3MF library (apart from the host's headers, whose Windows types
 // clash with the library's), and programs run through the shell.
 #pragma once
-#include <cstddef>
 #include <string>
 
 struct ThreeMfContents {
