@@ -23,5 +23,4 @@ for e in doc.modelspace().query('POLYLINE'):
     out['lines'] += (len(vertices) - (not e.is_closed)) if e.is_3d_polyline else 0
     points.update(tuple(round(c, 4) for c in v.dxf.location) for v in vertices if not v.is_face_record)
     out['entities'].append([e.dxftype(), e.dxf.layer, '%06X' % e.dxf.get('true_color', 0), round(e.transparency, 2)])
-out['points'] = len(points)
-print(json.dumps(out))
+print(json.dumps(dict(out, points=len(points))))
