@@ -6,10 +6,20 @@ packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmar
           assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
-if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
-# --with-validators DIR: the formats' reference readers that are no Debian
-# packages too: the Khronos glTF validator from npm, into DIR/node_modules
-# (run with the machine's Node.js and npm, which every machine of ours has).
+# --with-python: the Python extension (Debian's Python, pybind11, numpy),
+# pytest, and Blender for the add-on.
+# --with-validators=DIR: the formats' reference readers that are no Debian
+# packages: the Khronos glTF validator from npm, into DIR/node_modules (run
+# with the machine's Node.js and npm, which every machine of ours has).
+validators=""
+for flag in "$@"; do
+  case "$flag" in
+    --with-fuzz) packages+=(clang libclang-rt-14-dev valgrind) ;;
+    --with-python) packages+=(python3-dev pybind11-dev python3-numpy python3-pytest blender) ;;
+    --with-validators=*) validators=${flag#--with-validators=} ;;
+    *) echo "install-deps.sh: unknown option $flag" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,7 +30,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
 fi
-if [ "${1:-}" = "--with-validators" ] && [ ! -f "$2/node_modules/gltf-validator/package.json" ]; then
-  mkdir -p "$2"
-  npm install --prefix "$2" --no-audit --no-fund --silent gltf-validator@2.0.0-dev.3.10
+if [ -n "$validators" ] && [ ! -f "$validators/node_modules/gltf-validator/package.json" ]; then
+  mkdir -p "$validators"
+  npm install --prefix "$validators" --no-audit --no-fund --silent gltf-validator@2.0.0-dev.3.10
 fi
