@@ -3,21 +3,18 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 #include <ostream>
-#include <unordered_map>
 
 #include "QEL_Server_C4D.h"
 #include "c4d_document.h"
 #include "ge_chunk_file.h"
+#include "qel_Exceptions.h"
 #include "standin/host_control.h"
+#include "after_import.h"
 #include "terminal_front_end.h"
 
 namespace c4dimport {
 
 namespace {
-
-// Meshes above this many polygons are the module's large objects: rebuilt
-// only with the consent the user gave for the module's.
-constexpr uint64_t kLargeObjectLimit = 500000;
 
 // Where the host's own work moves the bar after the import's half.
 constexpr int kBarSceneBuilt = 60;
@@ -29,39 +26,6 @@ std::vector<c4dexport::ExportLayer> HostLayers() {
     if (entry.leaf) layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.path});
   }
   return layers;
-}
-
-// Messages 104 and 105 are the module's only information boxes.
-bool ReportedNotConverted(const ImportResult& result) {
-  for (const standin::BoxRecord& box : result.messages) {
-    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_INFORMATION) return true;
-  }
-  return false;
-}
-
-// The scene as the scene library reads it, for the steps that look into it
-// after the import: loaded once, on the first step that needs it.
-class SceneOnDemand {
- public:
-  explicit SceneOnDemand(const std::string& path) : m_path(path) {}
-  const C4DBaseDocument* Get() {
-    if (m_tried) return m_loaded ? &m_document : nullptr;
-    m_tried = true;
-    GeChunkFile file;
-    m_loaded = file.Open(m_path.c_str()) && m_document.Load(file);
-    return m_loaded ? &m_document : nullptr;
-  }
-
- private:
-  std::string m_path;
-  C4DBaseDocument m_document;  // before the file: it installs the link support
-  bool m_tried = false;
-  bool m_loaded = false;
-};
-
-std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
-  return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
-         (primitive.reason.empty() ? "" : " (" + primitive.reason + ")");
 }
 
 std::string Plural(size_t n, const char* one, const char* many) {
@@ -101,22 +65,10 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.output = options.output;
   conversion.format = options.format;
   ImportOptions import = options.import;
-  SceneOnDemand sceneFile(path);
+  SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
-    // After Cancel nothing more is made, as the module makes nothing more.
-    if (options.primitives && result.readable && result.hostError.empty() && !result.session.cancelled &&
-        !Interrupted()) {
-      if (const C4DBaseDocument* document = sceneFile.Get()) {
-        conversion.primitives = c4drebuild::RebuildPrimitives(
-            *document, result.objects,
-            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
-            // The answer Yes to the module's question, or --large yes where it asked nothing.
-            result.session.convertLarge || options.import.large == LargeAnswer::Yes ? c4drebuild::kNoPolygonLimit
-                                                                                  : kLargeObjectLimit);
-        for (const auto& primitive : conversion.primitives) {
-          if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
-        }
-      }
+    if (options.primitives && !Interrupted()) {
+      conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
     }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
@@ -135,26 +87,8 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.result = ImportFile(path, import);
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
   conversion.cancelled = conversion.result.session.cancelled || Interrupted();
-  if (ReportedNotConverted(conversion.result)) {
-    conversion.searchedNotConverted = true;
-    LeftOutOptions leftOutOptions;
-    leftOutOptions.convertLarge = conversion.result.session.convertLarge;
-    std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
-    for (const auto& primitive : conversion.primitives) {
-      if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
-    }
-    const C4DBaseDocument* document = sceneFile.Get();
-    for (LeftOutObject& object : document ? FindLeftOutObjects(*document, leftOutOptions)
-                                          : std::vector<LeftOutObject>()) {
-      if (!object.counted) continue;
-      if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
-        object.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
-        object.rebuilt = true;
-      }
-      object.object = nullptr;  // the scene goes with this function
-      conversion.notConverted.push_back(std::move(object));
-    }
-  }
+  conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
+  conversion.notConverted = FindNotConverted(scene, conversion.result, conversion.primitives);
   for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;
@@ -177,8 +111,7 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
     }
   }
   for (const auto& primitive : conversion.primitives) {
-    if (primitive.rebuilt) continue;
-    out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
+    if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
   }
   if (conversion.output.empty() || !conversion.result.readable) return;
   const c4dexport::ExportReport& w = conversion.written;
