@@ -302,6 +302,11 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
     result.floatTrapsKept = standin::EnabledFloatTraps() == trapsBefore;
   }
   result.moduleObjects = result.objects.size();
+  for (const standin::BoxRecord& box : recorder.Boxes()) {
+    if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
+      result.session.convertLarge = box.answer == IDYES;
+    }
+  }
   if (options.whileOpen) options.whileOpen(result);
   {
     const standin::ScopedFloatTraps traps(options.floatTraps);
@@ -315,11 +320,6 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   result.session.total = tally.total;
   result.session.maxPolygons = tally.maxPolygons;
   result.session.converted = static_cast<uint32_t>(result.moduleObjects);
-  for (const standin::BoxRecord& box : result.messages) {
-    if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
-      result.session.convertLarge = box.answer == IDYES;
-    }
-  }
   return result;
 }
 
