@@ -18,6 +18,7 @@ stage() {
 
 stage "$top/scripts/test-plain.sh" "$dir"
 stage "$top/scripts/test-python.sh" "$dir"
+stage "$top/scripts/test-formats.sh" "$dir"
 stage "$top/scripts/test-sanitize.sh" "$dir-sanitize"
 stage "$top/scripts/memcheck.sh" "$dir"
 stage env C4D_FUZZ_BUILD_DIR="$dir-fuzz" "$top/scripts/fuzz.sh" "${C4D_FUZZ_SECONDS:-30}"

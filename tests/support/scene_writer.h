@@ -19,6 +19,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -134,8 +135,8 @@ struct ObjectSpec {
   ObjectSpec& WithTag(TagSpec tag);
   ObjectSpec& WithTexture(uint64_t materialId);
   ObjectSpec& Child(ObjectSpec child);
-  ObjectSpec& Fallback(ObjectSpec cacheObject);
-  ObjectSpec& Override(ObjectSpec cacheObject);
+  ObjectSpec& Fallback(ObjectSpec cache);
+  ObjectSpec& Override(ObjectSpec cache);
   ObjectSpec& Bits(int32_t nodeBits);
 };
 
@@ -189,6 +190,18 @@ class SceneWriter;
 // The three list chunks of a document (materials, layers, objects, in the
 // scene's order), for documents assembled by hand around them.
 void WriteSceneLists(SceneWriter& s, const SceneSpec& scene);
+// A document assembled by hand: the file header, the document chunk with a
+// header chunk of `version` (marked caches off), and what `body` writes.
+std::vector<uint8_t> WriteDocument(int32_t version, const std::function<void(SceneWriter&)>& body);
+// A document whose object list chunk holds what `objects` writes.
+std::vector<uint8_t> WriteObjectsDocument(int32_t version, const std::function<void(SceneWriter&)>& objects);
+
+// Pieces that many scenes share.
+SceneSpec SceneOf(std::vector<ObjectSpec> objects, int32_t version = kSceneVersionCurrent);
+// A box of six planar quads, x by y by z, with a corner at the origin.
+ObjectSpec Box(const std::string& name, float x = 1, float y = 1, float z = 1);
+// The unit square as one quad in the plane z = 0.
+ObjectSpec Quad(const std::string& name);
 
 // Counts of the values a light payload holds, by kind.
 struct LightValueCounts {

@@ -5,7 +5,11 @@
 #include <ostream>
 
 #include "QEL_Server_C4D.h"
+#include "c4d_document.h"
+#include "ge_chunk_file.h"
+#include "qel_Exceptions.h"
 #include "standin/host_control.h"
+#include "after_import.h"
 #include "terminal_front_end.h"
 
 namespace c4dimport {
@@ -24,14 +28,6 @@ std::vector<c4dexport::ExportLayer> HostLayers() {
   return layers;
 }
 
-// Messages 104 and 105 are the module's only information boxes.
-bool ReportedNotConverted(const ImportResult& result) {
-  for (const standin::BoxRecord& box : result.messages) {
-    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_INFORMATION) return true;
-  }
-  return false;
-}
-
 std::string Plural(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -40,7 +36,7 @@ std::string Plural(size_t n, const char* one, const char* many) {
 
 size_t Conversion::NotConvertedCount() const {
   const size_t counted = result.session.total;
-  return counted > result.objects.size() ? counted - result.objects.size() : 0;
+  return counted > result.session.converted ? counted - result.session.converted : 0;
 }
 
 size_t Conversion::Meshes() const {
@@ -69,7 +65,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.output = options.output;
   conversion.format = options.format;
   ImportOptions import = options.import;
+  SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
+    if (options.primitives) conversion.primitives = RebuildAfterImport(scene, result);
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
     // also after Cancel or a host error, is written.
@@ -87,14 +85,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.result = ImportFile(path, import);
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
   conversion.cancelled = conversion.result.session.cancelled || Interrupted();
-  if (ReportedNotConverted(conversion.result)) {
-    conversion.searchedNotConverted = true;
-    LeftOutOptions leftOutOptions;
-    leftOutOptions.convertLarge = conversion.result.session.convertLarge;
-    for (LeftOutObject& object : FindLeftOutObjects(path, leftOutOptions)) {
-      if (object.counted) conversion.notConverted.push_back(std::move(object));
-    }
-  }
+  conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
+  conversion.notConverted = FindNotConverted(scene, conversion.result, conversion.primitives);
+  for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;
 }
@@ -114,6 +107,9 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
     for (const LeftOutObject& object : conversion.notConverted) {
       out << "  \"" << object.path << "\": " << object.reason << "\n";
     }
+  }
+  for (const auto& primitive : conversion.primitives) {
+    if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
   }
   if (conversion.output.empty() || !conversion.result.readable) return;
   const c4dexport::ExportReport& w = conversion.written;
@@ -139,9 +135,21 @@ std::string ConversionJson(const Conversion& conversion) {
   if (conversion.searchedNotConverted) {
     json notConverted = json::array();
     for (const LeftOutObject& object : conversion.notConverted) {
-      notConverted.push_back({{"name", object.path}, {"reason", object.reason}});
+      json entry = {{"name", object.path}, {"reason", object.reason}};
+      if (object.rebuilt) entry["rebuilt"] = true;
+      notConverted.push_back(std::move(entry));
     }
     text += ",\n \"notConverted\": " + notConverted.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  if (!conversion.primitives.empty()) {
+    json primitives = json::array();
+    for (const auto& primitive : conversion.primitives) {
+      json entry = {{"name", primitive.path}, {"kind", primitive.kind}, {"dataType", primitive.dataType},
+                    {"rebuilt", primitive.rebuilt}, {"object", nullptr}, {"note", primitive.reason}};
+      if (primitive.rebuilt) entry["object"] = primitive.objectIndex + 1;
+      primitives.push_back(std::move(entry));
+    }
+    text += ",\n \"primitives\": " + primitives.dump(-1, ' ', false, json::error_handler_t::replace);
   }
   if (!conversion.output.empty()) {
     const c4dexport::ExportReport& w = conversion.written;
