@@ -1,10 +1,12 @@
 // 3MF through the 3MF consortium's library (threemf_package.h), which builds
 // the package and its model. The model is in millimetres with Z up, which
-// are the host's own units and axes, so points are written as they are. Each
-// host mesh is a mesh object of triangles whose default property is the base
-// material of its colour (`#RRGGBBAA`, the opacity as alpha); each layer is a
-// components object made of its meshes, named after the layer; only the
-// layers go to the build.
+// are the host's own units and axes, so points are written as they are. The
+// host meshes of one layer with one colour are a mesh object of triangles
+// whose default property is the base material of that colour (`#RRGGBBAA`,
+// the opacity as alpha); each layer is a components object made of its mesh
+// objects, named after the layer; only the layers go to the build.
+#include <map>
+
 #include "format_writers.h"
 #include "threemf_package.h"
 
@@ -20,26 +22,42 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
   for (const ExportMaterial& m : scene.materials) {
     package.AddMaterial(m.name, {m.argb[1], m.argb[2], m.argb[3], uint8_t(m.Opacity() * 255.0 + 0.5)});
   }
-  std::vector<std::vector<size_t>> meshesOfGroup(scene.groups.size());
-  std::vector<std::array<float, 3>> vertices;
-  std::vector<std::array<uint32_t, 3>> triangles;
+  // The library looks its resources up one by one, which takes time by the
+  // square of their number: like glTF, the meshes of one layer with one
+  // material make one mesh object.
+  struct Part {
+    size_t group, material;
+    std::vector<std::array<float, 3>> vertices;
+    std::vector<std::array<uint32_t, 3>> triangles;
+  };
+  std::vector<Part> parts;
+  std::map<std::pair<size_t, size_t>, size_t> partOf;  // (group, material) -> place in `parts`
   for (const ExportMesh& mesh : scene.meshes) {
-    vertices.clear();
-    triangles.clear();
-    for (const Point3& p : mesh.points) vertices.push_back({float(p[0]), float(p[1]), float(p[2])});
+    const auto [at, added] = partOf.emplace(std::pair(mesh.group, mesh.material), parts.size());
+    if (added) parts.push_back({mesh.group, mesh.material, {}, {}});
+    Part& part = parts[at->second];
+    const size_t offset = part.vertices.size();
+    for (const Point3& p : mesh.points) part.vertices.push_back({float(p[0]), float(p[1]), float(p[2])});
+    const size_t before = part.triangles.size();
     for (const std::vector<uint32_t>& polygon : mesh.polygons) {
       for (const auto& t : TriangulatePolygon(mesh.points, polygon)) {
         const std::array<uint32_t, 3> triangle = {polygon[t[0]], polygon[t[1]], polygon[t[2]]};
         // A triangle that repeats a point encloses nothing; 3MF readers reject it.
         if (triangle[0] != triangle[1] && triangle[1] != triangle[2] && triangle[2] != triangle[0]) {
-          triangles.push_back(triangle);
+          // A part past 2^32 points fails as a whole in AddMesh, so a wrapped
+          // index is never written.
+          part.triangles.push_back(
+              {uint32_t(offset + triangle[0]), uint32_t(offset + triangle[1]), uint32_t(offset + triangle[2])});
         }
       }
     }
-    const std::string name = scene.groups[mesh.group].name + " " + std::to_string(mesh.objectNumber);
-    meshesOfGroup[mesh.group].push_back(package.AddMesh(name, vertices, triangles, mesh.material));
-    report.polygons += triangles.size();
+    report.polygons += part.triangles.size() - before;
     ++report.meshes;
+  }
+  std::vector<std::vector<size_t>> meshesOfGroup(scene.groups.size());
+  for (const Part& part : parts) {
+    const std::string name = scene.groups[part.group].name + " " + scene.materials[part.material].name;
+    meshesOfGroup[part.group].push_back(package.AddMesh(name, part.vertices, part.triangles, part.material));
   }
   for (size_t g = 0; g < scene.groups.size(); ++g) {
     if (!meshesOfGroup[g].empty()) package.AddBuildItem(scene.groups[g].name, meshesOfGroup[g]);
