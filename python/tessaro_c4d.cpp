@@ -214,7 +214,9 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   c4dimport::SceneOnDemand scene(path);
   std::vector<c4drebuild::RebuiltPrimitive> rebuilt;
   if (primitives) {
-    options.whileOpen = [&scene, &rebuilt](c4dimport::ImportResult& r) { rebuilt = RebuildAfterImport(scene, r); };
+    options.whileOpen = [&scene, &rebuilt, large](c4dimport::ImportResult& r) {
+      rebuilt = RebuildAfterImport(scene, r, large == c4dimport::LargeAnswer::Yes);
+    };
   }
   const Clock::time_point start = Clock::now();
   c4dimport::ImportResult result = c4dimport::ImportFile(path, options);

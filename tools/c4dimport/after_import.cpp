@@ -1,11 +1,15 @@
 #include "after_import.h"
 
+#include <unordered_map>
+
 #include "ge_chunk_file.h"
 #include "qel_host.h"
 
 namespace c4dimport {
 
 namespace {
+
+constexpr uint64_t kLargeObjectLimit = 500000;
 
 std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
   return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
@@ -22,13 +26,17 @@ const C4DBaseDocument* SceneOnDemand::Get() {
   return m_loaded ? &m_document : nullptr;
 }
 
-std::vector<c4drebuild::RebuiltPrimitive> RebuildAfterImport(SceneOnDemand& scene, ImportResult& result) {
+std::vector<c4drebuild::RebuiltPrimitive> RebuildAfterImport(SceneOnDemand& scene, ImportResult& result,
+                                                             bool largeConsent) {
   std::vector<c4drebuild::RebuiltPrimitive> primitives;
-  if (!result.readable || !result.hostError.empty()) return primitives;
+  // After Cancel nothing more is made, as the module makes nothing more.
+  if (!result.readable || !result.hostError.empty() || result.session.cancelled) return primitives;
   if (const C4DBaseDocument* document = scene.Get()) {
+    const bool large = largeConsent || result.session.convertLarge;
     primitives = c4drebuild::RebuildPrimitives(
         *document, result.objects,
-        CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
+        CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
+        large ? c4drebuild::kNoPolygonLimit : kLargeObjectLimit);
     for (const auto& primitive : primitives) {
       if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
     }
@@ -50,13 +58,15 @@ std::vector<LeftOutObject> FindNotConverted(SceneOnDemand& scene, const ImportRe
   if (!document) return notConverted;
   LeftOutOptions options;
   options.convertLarge = result.session.convertLarge;
+  std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
+  for (const auto& primitive : primitives) {
+    if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
+  }
   for (LeftOutObject& object : FindLeftOutObjects(*document, options)) {
     if (!object.counted) continue;
-    for (const auto& primitive : primitives) {
-      if (primitive.object == object.object && primitive.rebuilt) {
-        object.reason += "; rebuilt from its parameters as object " + std::to_string(primitive.objectIndex + 1);
-        object.rebuilt = true;
-      }
+    if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
+      object.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
+      object.rebuilt = true;
     }
     object.object = nullptr;
     notConverted.push_back(std::move(object));

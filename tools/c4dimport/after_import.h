@@ -35,9 +35,14 @@ class SceneOnDemand {
 };
 
 // Rebuilds the primitives without caches of a readable scene whose import
-// raised no host error, appends them to `result.objects` with one note each
-// in `result.rebuilt`, and returns every primitive found without geometry.
-std::vector<c4drebuild::RebuiltPrimitive> RebuildAfterImport(SceneOnDemand& scene, ImportResult& result);
+// raised no host error and was not cancelled, appends them to
+// `result.objects` with one note each in `result.rebuilt`, and returns every
+// primitive found without geometry. Meshes above the module's large-object
+// limit (500000 polygons) are rebuilt only with the consent to large objects:
+// the answer Yes to the module's question, or `largeConsent` (the preset
+// answer Yes, where the module asked nothing).
+std::vector<c4drebuild::RebuiltPrimitive> RebuildAfterImport(SceneOnDemand& scene, ImportResult& result,
+                                                             bool largeConsent = false);
 
 // Messages 104 and 105 (the module's only information boxes) appeared.
 bool ReportedNotConverted(const ImportResult& result);

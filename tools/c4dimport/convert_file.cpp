@@ -67,7 +67,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   ImportOptions import = options.import;
   SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
-    if (options.primitives) conversion.primitives = RebuildAfterImport(scene, result);
+    if (options.primitives && !Interrupted()) {
+      conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
+    }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
     // also after Cancel or a host error, is written.

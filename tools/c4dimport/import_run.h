@@ -65,6 +65,12 @@ struct ImportOptions {
   // is read once, by the module, and the counts come from what the host
   // was shown.
   bool countingFigures = false;
+  // Run the module with the floating-point traps of a host that has them on
+  // (invalid, division by zero, overflow): a module that raises one crashes.
+  bool floatTraps = false;
+  // A test aid: one host call that fails during the import (see
+  // standin::HostFault), so that a fault met in a host can be reproduced.
+  std::optional<standin::HostFault> hostFault;
 };
 
 // The import session's counters after the run.
@@ -89,7 +95,9 @@ struct ImportResult {
   std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
   std::vector<standin::BoxRecord> messages;         // every box shown during the run
   SessionCounters session;
-  std::string hostError;  // report of a host exception that left Read; "" when none
+  std::string hostError;  // report of a host error that left Read (of any kind); "" when none
+  bool floatTrapsKept = true;  // the module left the host's floating-point traps as they were
+  bool hostFaultFired = false;  // the host fault asked for was met
 };
 
 // Exit codes of an import.
