@@ -5,7 +5,17 @@ packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmar
           libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
-if [ "${1:-}" = "--with-fuzz" ]; then packages+=(clang libclang-rt-14-dev valgrind); fi
+# --with-m32: the 32-bit build (GoogleTest comes as sources with libgtest-dev).
+# --with-windows: the Windows DLLs (mingw-w64, both widths) and Wine to run
+# their tests.
+for flag in "$@"; do
+  case "$flag" in
+    --with-fuzz) packages+=(clang libclang-rt-14-dev valgrind) ;;
+    --with-m32) packages+=(g++-multilib) ;;
+    --with-windows) packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64) ;;
+    *) echo "install-deps.sh: unknown option $flag" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -20,3 +20,6 @@ ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)"
 ctest --test-dir "$dir-sanitize" --output-on-failure --no-tests=error -j"$(nproc)"
 "$top/scripts/memcheck.sh" "$dir"
 C4D_FUZZ_BUILD_DIR="$dir-fuzz" "$top/scripts/fuzz.sh" "${C4D_FUZZ_SECONDS:-30}"
+
+# The platform the module is made for: a 32-bit build with its tests.
+"$top/scripts/test-m32.sh" "$dir-m32"
