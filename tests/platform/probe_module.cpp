@@ -5,7 +5,7 @@
 
 #include <afxwin.h>
 
-#define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
+#define PROBE_EXPORT AFX_EXPORT_C
 
 namespace {
 
