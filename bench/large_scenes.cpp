@@ -1,7 +1,7 @@
 #include "large_scenes.h"
 
+#include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -24,76 +24,19 @@ uint64_t MaterialGoal(int32_t k) { return kMaterialGoalBase + static_cast<uint64
 
 int32_t GridIndex(int32_t i, int32_t j) { return j * (kGridSize + 1) + i; }
 
-// The document around the three lists: header, then materials, layers and
-// objects, each list written by the caller between Open and Close.
-class DocumentWriter {
- public:
-  DocumentWriter() : scene_(w_, kSceneVersionCurrent) {
-    w_.Header();
-    w_.StartChunk(scene_chunk::kDocument, 0);
-    scene_.DocumentHeader(kSceneVersionCurrent, false);
-  }
-  C4DWriter& Raw() { return w_; }
-  SceneWriter& Scene() { return scene_; }
-  void OpenList(int32_t chunkId) { w_.StartChunk(chunkId, 0); }
-  void CloseList() { w_.EndChunk(); }
-  bool Save(const std::string& path) {
-    w_.EndChunk();
-    return w_.SaveTo(path);
-  }
-
- private:
-  C4DWriter w_;
-  SceneWriter scene_;
-};
-
-// A unit box; odd boxes have one top corner raised, which bends three of
-// their faces.
-std::vector<Vector> BoxPoints(bool bent) {
-  const float top = bent ? 1.25f : 1.0f;
-  return {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, top}, {0, 1, 1}};
-}
-
-std::vector<CPolygon> BoxPolygons() {
-  return {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-}
-
 std::string Numbered(const char* prefix, int64_t n) { return prefix + std::to_string(n); }
 
-// An object chunk without its end marker, so that children can follow.
-void OpenObject(SceneWriter& s, const ObjectSpec& o) {
-  C4DWriter& w = s.Raw();
-  w.StartChunk(o.typeId, 0);
-  s.BaseList(o.node);
-  s.ObjectChunk(o);
-  if (o.dataTypeId != 0) s.DataChunk(o);
-  w.StartChunk(scene_chunk::kTags, 0);
-  for (const TagSpec& t : o.tags) s.Tag(t);
-  w.EndChunk();
-}
+bool Save(const SceneSpec& scene, const std::string& path) { return C4DWriter().Bytes(WriteScene(scene)).SaveTo(path); }
 
-void WriteMaterials(DocumentWriter& doc) {
-  doc.OpenList(scene_chunk::kMaterials);
+// The materials and layers that the boxes of the many-objects scenes link.
+void AddMaterialsAndLayers(SceneSpec& scene) {
   for (int32_t k = 0; k < kMaterialCount; ++k) {
     const Vector rgb{float(k % 10) / 9.0f, float(k / 10 % 10) / 9.0f, float(k / 100 % 10) / 9.0f};
     const std::string name = Numbered("Material ", k + 1);
-    doc.Scene().Material(k % 4 == 3 ? MaterialSpec::Transparent(name, MaterialGoal(k), rgb, 0.5f)
-                                    : MaterialSpec::Colored(name, MaterialGoal(k), rgb));
+    scene.materials.push_back(k % 4 == 3 ? MaterialSpec::Transparent(name, MaterialGoal(k), rgb, 0.5f)
+                                         : MaterialSpec::Colored(name, MaterialGoal(k), rgb));
   }
-  doc.CloseList();
-}
-
-void WriteLayers(DocumentWriter& doc) {
-  doc.OpenList(scene_chunk::kLayers);
-  for (int32_t k = 0; k < kLayerCount; ++k) doc.Scene().Layer(LayerSpec::Named(Numbered("Layer ", k + 1), LayerGoal(k)));
-  doc.CloseList();
-}
-
-bool WriteFile(const std::string& path, const void* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
+  for (int32_t k = 0; k < kLayerCount; ++k) scene.layers.push_back(LayerSpec::Named(Numbered("Layer ", k + 1), LayerGoal(k)));
 }
 
 }  // namespace
@@ -123,41 +66,29 @@ std::vector<CPolygon> GridPolygons() {
 }
 
 bool WriteGridMesh(const std::string& path) {
-  DocumentWriter doc;
-  doc.OpenList(scene_chunk::kObjects);
-  doc.Scene().Object(ObjectSpec::Polygon("Grid", GridPoints(), GridPolygons()));
-  doc.CloseList();
-  return doc.Save(path);
+  return Save(SceneOf({ObjectSpec::Polygon("Grid", GridPoints(), GridPolygons())}), path);
 }
 
 bool WriteManyObjects(const std::string& path, int32_t objectCount) {
-  DocumentWriter doc;
-  WriteMaterials(doc);
-  WriteLayers(doc);
-  doc.OpenList(scene_chunk::kObjects);
-  C4DWriter& w = doc.Raw();
-  int32_t index = 0;
-  for (int32_t chain = 0; index < objectCount; ++chain) {
-    // One chain: each box the child of the one before, a step further on.
-    int32_t open = 0;
-    for (int32_t depth = 0; depth < kChainDepth && index < objectCount; ++depth, ++index) {
-      if (depth > 0) w.StartChunk(scene_chunk::kList, 0);
-      const Vector at = depth == 0 ? Vector{0.0f, 2.0f * float(chain), 0.0f} : Vector{1.5f, 0.0f, 0.0f};
-      ObjectSpec box = ObjectSpec::Polygon(Numbered("Box ", index + 1), BoxPoints(index % 2 == 1), BoxPolygons())
-                           .At(at)
+  SceneSpec scene;
+  AddMaterialsAndLayers(scene);
+  for (int32_t first = 0, chain = 0; first < objectCount; first += kChainDepth, ++chain) {
+    // One chain: each box the child of the one before, a step further on;
+    // odd boxes have one top corner raised, which bends three of their faces.
+    const int32_t last = std::min(first + kChainDepth, objectCount) - 1;
+    ObjectSpec child;
+    for (int32_t index = last; index >= first; --index) {
+      ObjectSpec box = Box(Numbered("Box ", index + 1))
+                           .At(index == first ? Vector{0.0f, 2.0f * float(chain), 0.0f} : Vector{1.5f, 0.0f, 0.0f})
                            .OnLayer(LayerGoal(index % kLayerCount))
                            .WithTexture(MaterialGoal(index * 7 % kMaterialCount));
-      OpenObject(doc.Scene(), box);
-      ++open;
+      if (index % 2 == 1) box.tags[0].points[6].z = 1.25f;
+      if (index < last) box.Child(std::move(child));
+      child = std::move(box);
     }
-    // Close every object of the chain and the child list it stands in.
-    for (int32_t k = open - 1; k >= 0; --k) {
-      w.EndChunk();
-      if (k > 0) w.EndChunk();
-    }
+    scene.objects.push_back(std::move(child));
   }
-  doc.CloseList();
-  return doc.Save(path);
+  return Save(scene, path);
 }
 
 bool WriteLongSpline(const std::string& path) {
@@ -167,11 +98,7 @@ bool WriteLongSpline(const std::string& path) {
     // A zig-zag that climbs slowly.
     points.push_back(Vector{float(k % 1000), float(k / 1000 % 2 == 0 ? 0 : 10), float(k) * 0.001f});
   }
-  DocumentWriter doc;
-  doc.OpenList(scene_chunk::kObjects);
-  doc.Scene().Object(ObjectSpec::Spline("Path", std::move(points), false));
-  doc.CloseList();
-  return doc.Save(path);
+  return Save(SceneOf({ObjectSpec::Spline("Path", std::move(points), false)}), path);
 }
 
 bool WriteGridPly(const std::string& path) {
@@ -194,7 +121,7 @@ bool WriteGridPly(const std::string& path) {
     put(&corners, 1);
     put(&q, 16);
   }
-  return WriteFile(path, bytes.data(), bytes.size());
+  return C4DWriter().Bytes(bytes).SaveTo(path);
 }
 
 const char* SceneFileName(SceneKind kind) {

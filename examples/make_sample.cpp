@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int32_t kDocumentChunk = 110000;  // the document chunk's id is not checked
-constexpr int32_t kDocumentHeader = 110024;
 constexpr int32_t kDocumentSettings = 110015;
 
 // Goal ids that links name.
@@ -49,15 +47,6 @@ void WriteSettings(C4DWriter& w) {
       .WriteChunk(w, 1);
   ContainerSpec(5002).Int(1, 7).Str(2, "older form").WriteOlder(w);
   w.EndChunk();
-}
-
-// A box of six planar quads, `x` by `y` by `z`, with a corner at the origin.
-ObjectSpec Box(const std::string& name, float x, float y, float z) {
-  std::vector<Vector> points = {{0, 0, 0}, {x, 0, 0}, {x, y, 0}, {0, y, 0},
-                                {0, 0, z}, {x, 0, z}, {x, y, z}, {0, y, z}};
-  std::vector<CPolygon> quads = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
-                                 {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-  return ObjectSpec::Polygon(name, points, quads);
 }
 
 SceneSpec House() {
@@ -107,18 +96,14 @@ SceneSpec House() {
 
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : C4D_SAMPLE_PATH;
-  C4DWriter w;
-  w.Header();
-  w.StartChunk(kDocumentChunk, 0);
-  w.StartChunk(kDocumentHeader, 1).Int32(9500).Bool(false).EndChunk();
-  WriteSettings(w);
-  SceneWriter scene(w, 9500);
-  WriteSceneLists(scene, House());
-  w.EndChunk();
-  if (!w.SaveTo(path)) {
+  const std::vector<uint8_t> bytes = WriteDocument(9500, [](SceneWriter& scene) {
+    WriteSettings(scene.Raw());
+    WriteSceneLists(scene, House());
+  });
+  if (!C4DWriter().Bytes(bytes).SaveTo(path)) {
     std::fprintf(stderr, "make_sample: cannot write %s\n", path.c_str());
     return 1;
   }
-  std::printf("%s: %zu bytes\n", path.c_str(), w.Size());
+  std::printf("%s: %zu bytes\n", path.c_str(), bytes.size());
   return 0;
 }

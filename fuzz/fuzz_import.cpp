@@ -2,9 +2,6 @@
 // with the stand-in host, as the host drives it. The scripted UI answers Yes
 // to the question about large objects. Some inputs also press Cancel after a
 // number of progress steps that the input's last byte gives.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,32 +12,12 @@
 #include <afxwin.h>
 
 #include "QEL_Server_C4D.h"
+#include "memory_backed_path.h"
 #include "qel_Exceptions.h"
 #include "standin/host_control.h"
 #include "standin/host_ui.h"
 
-namespace {
-
 constexpr UINT kProgressDialog = 102;
-
-class MemoryBackedPath {
- public:
-  MemoryBackedPath() : fd_(memfd_create("c4d-fuzz.c4d", 0)) {
-    if (fd_ < 0) std::abort();
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
-  }
-  ~MemoryBackedPath() { close(fd_); }
-  const std::string& Write(const uint8_t* data, size_t size) {
-    if (ftruncate(fd_, 0) != 0 || pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
-    return path_;
-  }
-
- private:
-  int fd_;
-  std::string path_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static MemoryBackedPath backing;

@@ -25,14 +25,15 @@ std::vector<NamedScene> DoorOpeners() {
   files.push_back({"empty document", C4DWriter().Header().StartChunk(110000, 0).EndChunk().Take()});
   C4DWriter values;
   values.Header().StartChunk(110000, 0).StartChunk(110015, 2);
-  values.Int8(-1).UInt8(2).Int16(-3).UInt16(4).Int32(5).UInt32(6).Int64(-7).UInt64(8).Float32(0.5f).Float64(0.25);
-  values.Bool(true).Time(3, 6).Vec({1, 2, 3}).Vec64(1, 2, 3).Mat(Matrix()).Memory({1, 2, 3}).Private({4, 5});
-  values.Str("name").Filename("file").VectorArray({{1, 2, 3}}).PolygonArray({{0, 1, 2, 3}});
-  values.PolygonArray({{0, 1, 2, 2}}, true).UInt16Array({1, 2, 3}).GoalRecord(1).LinkRecord(1);
+  for (const auto& write : EveryValueKind()) write(values);
   ContainerSpec(9).Int(1, 1).Real(2, 2).Sub(3, ContainerSpec(4).Str(1, "x")).WriteChunk(values, 1);
-  ContainerSpec(9).Int(1, 1).Vec(2, {1, 1, 1}).SubOlder(3, ContainerSpec(4).Int(1, 1)).WriteOlder(values);
   values.EndChunk().EndChunk();
   files.push_back({"every value", values.Take()});
+  C4DWriter newer;  // the newer variant: widened values, a container and packed arrays
+  newer.NewerHeader(2025100).StartChunk(110000, 0).StartChunk(110015, 2).Float32(0.5f).Time(1, 2).Vec({1, 2, 3});
+  ContainerSpec(9).Real(1, 2).Time(2, 1, 4).WriteChunk(newer.Mat(Matrix()), 1);
+  newer.Packed(std::vector<int32_t>{1, 2}).Packed(std::vector<double>{0.5}).EndChunk().EndChunk();
+  files.push_back({"newer values", newer.Take()});
   return files;
 }
 

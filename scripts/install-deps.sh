@@ -5,12 +5,15 @@ packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmar
           libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
+# --with-python: the Python extension (Debian's Python, pybind11, numpy),
+# pytest, and Blender for the add-on.
 # --with-m32: the 32-bit build (GoogleTest comes as sources with libgtest-dev).
 # --with-windows: the Windows DLLs (mingw-w64, both widths) and Wine to run
 # their tests.
 for flag in "$@"; do
   case "$flag" in
     --with-fuzz) packages+=(clang libclang-rt-14-dev valgrind) ;;
+    --with-python) packages+=(python3-dev pybind11-dev python3-numpy python3-pytest blender) ;;
     --with-m32) packages+=(g++-multilib) ;;
     --with-windows) packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64) ;;
     *) echo "install-deps.sh: unknown option $flag" >&2; exit 2 ;;

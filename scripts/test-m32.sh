@@ -12,10 +12,8 @@ if ! "$top/scripts/install-deps.sh" --with-m32; then
   exit 0
 fi
 cmake -S "$top" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-linux-i686.cmake" \
-  -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_BENCH=OFF -DC4D_BUILD_FUZZ=OFF >/dev/null
+  -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_BENCH=OFF -DC4D_BUILD_FUZZ=OFF -DC4D_BUILD_PYTHON=OFF >/dev/null
 cmake --build "$dir" -j"$(nproc)"
-# The install test builds a consumer with the system's 64-bit compiler: it
-# belongs to the main build.
 log="$dir/ctest-m32.log"
-ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)" -E '^install_and_find_package$' | tee "$log"
+ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)" | tee "$log"
 echo "32-bit stage: $(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1 | awk '{print $6 - $1}') tests passed"

@@ -12,7 +12,7 @@ if ! "$top/scripts/install-deps.sh" --with-windows; then
 fi
 configure() {  # DIR ARCH
   cmake -S "$top" -B "$1" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw.cmake" -DC4D_WINDOWS_ARCH="$2" \
-    -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_BENCH=OFF -DC4D_BUILD_FUZZ=OFF >/dev/null
+    -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_BENCH=OFF -DC4D_BUILD_FUZZ=OFF -DC4D_BUILD_PYTHON=OFF >/dev/null
 }
 
 # 32-bit: the module, the platform layer and the stand-in host as DLLs.

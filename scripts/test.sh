@@ -8,6 +8,7 @@ dir=${C4D_BUILD_DIR:-$top/build}
 # Tests are switched on explicitly: the sample script may have left them off.
 "$top/scripts/build.sh" "$dir" -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON
 ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)"
+"$top/scripts/test-python.sh" "$dir"
 
 # Hardening: the same tests built with the address and undefined-behaviour
 # sanitizers (leaks included; line tables only for the reports, which builds

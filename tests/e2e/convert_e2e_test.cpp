@@ -1,11 +1,12 @@
-// c4dimport import -o: scenes written with the test writer converted by the
-// tool into every format and read back with the asset library's importer;
-// exit codes; batches with a broken file; objects not converted, by name.
+// c4dimport as people and scripts use it: a scene converted into every
+// format and read back with the asset library's importer, a folder
+// converted with a broken file in it, the whole JSON result of an import
+// with its layer table kept between runs, and the exit codes.
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
-#include <cmath>
+#include <charconv>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -58,9 +59,8 @@ Readback ReadBack(const std::string& path) {
 std::vector<Vector> BoxPoints(float x) {
   return {{x, 0, 0}, {x + 1, 0, 0}, {x + 1, 1, 0}, {x, 1, 0}, {x, 0, 1}, {x + 1, 0, 1}, {x + 1, 1, 1}, {x, 1, 1}};
 }
-std::vector<CPolygon> BoxQuads() {
-  return {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
-}
+const std::vector<CPolygon> kBoxQuads = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                                         {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
 
 // A red box on "Walls", a glass roof of two triangles on "Roof", a green
 // closed outline on "Site", and a primitive converted from its mesh cache.
@@ -70,14 +70,14 @@ SceneSpec House() {
                      MaterialSpec::Transparent("Glass", 11, {1, 0, 0}, 0.5f)};
   scene.layers = {LayerSpec::Named("Walls", 1), LayerSpec::Named("Roof", 2), LayerSpec::Named("Site", 3)};
   scene.objects = {
-      ObjectSpec::Polygon("Box", BoxPoints(0), BoxQuads()).OnLayer(1).WithTexture(10),
+      ObjectSpec::Polygon("Box", BoxPoints(0), kBoxQuads).OnLayer(1).WithTexture(10),
       ObjectSpec::Polygon("Roof", {{0, 1, 0}, {1, 1, 0}, {1, 1.5f, 0.5f}, {0, 1.5f, 0.5f}}, {{0, 1, 2, 2}, {0, 2, 3, 3}})
           .OnLayer(2)
           .WithTexture(11),
       ObjectSpec::Spline("Outline", {{-1, 0, -1}, {3, 0, -1}, {3, 0, 3}, {-1, 0, 3}}, true)
           .OnLayer(3)
           .Colored({0.2f, 0.6f, 0.2f}),
-      ObjectSpec::Primitive("Cube", ObjectSpec::Polygon("Cube", BoxPoints(5), BoxQuads()))};
+      ObjectSpec::Primitive("Cube", ObjectSpec::Polygon("Cube", BoxPoints(5), kBoxQuads))};
   return scene;
 }
 
@@ -85,44 +85,34 @@ class ConvertFormat : public ToolProcessTest, public ::testing::WithParamInterfa
 
 TEST_P(ConvertFormat, SceneReadsBackWithItsFacesLinesLayersAndColours) {
   const std::string format = GetParam();
-  const std::string scene = Write(House(), "house.c4d");
   const std::string output = Path("out/house." + format);
-  const ToolResult run = Tool("import " + Quoted(scene) + " -o " + Quoted(output));
+  const ToolResult run = Tool("import " + Quoted(Write(House(), "house.c4d")) + " -o " + Quoted(output));
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("written: " + output), std::string::npos) << run.out;
 
   const Readback back = ReadBack(output);
   const bool triangles = format == "glb" || format == "gltf" || format == "stl" || format == "3mf";
-  if (triangles) {
-    EXPECT_EQ(back.triangles, 2u * 12 + 2);
-    EXPECT_EQ(back.quadrangles, 0u);
-  } else {
-    EXPECT_EQ(back.quadrangles, 12u);
-    EXPECT_EQ(back.triangles, 2u);
-  }
-  const bool lines = format == "glb" || format == "gltf" || format == "obj" || format == "dae";
-  if (lines) {
+  EXPECT_EQ(back.triangles, triangles ? 2u * 12 + 2 : 2u);
+  EXPECT_EQ(back.quadrangles, triangles ? 0u : 12u);
+  if (format == "glb" || format == "gltf" || format == "obj" || format == "dae") {
     EXPECT_EQ(back.lines, 4u);
   } else if (format != "dxf") {
     EXPECT_NE(run.out.find("left out of the file: object 3, a polyline (" + format + " has no lines)"),
               std::string::npos)
         << run.out;
   }
-
   std::set<std::string> layers;
   if (format == "glb" || format == "gltf" || format == "dae") layers = {"Cinema4D", "house.c4d", "Walls", "Roof", "Site"};
   if (format == "obj") layers = {"house.c4d", "Walls", "Roof", "Site"};
   if (format == "dxf") layers = {"0", "Walls", "Roof"};
   for (const std::string& layer : layers) EXPECT_TRUE(back.names.count(layer)) << layer;
-
-  if (format == "glb" || format == "gltf" || format == "obj" || format == "dae" || format == "3mf") {
-    const std::string prefix = format == "3mf" ? "id1_" : "";
-    const std::map<std::string, std::array<float, 4>> expected = {
-        {"Colour_CC1919", {204 / 255.f, 25 / 255.f, 25 / 255.f, 1}}, {"col06_trans050", {1, 0, 0, 0.5f}}};
-    for (const auto& [name, colour] : expected) {
-      ASSERT_TRUE(back.colours.count(prefix + name)) << name;
-      for (int k = 0; k < 4; ++k) EXPECT_NEAR(back.colours.at(prefix + name)[k], colour[k], 0.01) << name << k;
-    }
+  if (format == "ply" || format == "stl" || format == "dxf") return;
+  const std::string prefix = format == "3mf" ? "id1_" : "";
+  const std::map<std::string, std::array<float, 4>> expected = {
+      {"Colour_CC1919", {204 / 255.f, 25 / 255.f, 25 / 255.f, 1}}, {"col06_trans050", {1, 0, 0, 0.5f}}};
+  for (const auto& [name, colour] : expected) {
+    ASSERT_TRUE(back.colours.count(prefix + name)) << name;
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(back.colours.at(prefix + name)[k], colour[k], 0.01) << name << k;
   }
 }
 
@@ -130,189 +120,215 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, ConvertFormat,
                          ::testing::Values("glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"),
                          [](const auto& info) { return info.param == "3mf" ? std::string("threemf") : info.param; });
 
-class Convert : public ToolProcessTest {};
+// Two scenes (one in a sub-folder), one cut short, and a file that is no
+// scene, converted in one process and by two workers.
+class ConvertFolder : public ToolProcessTest, public ::testing::WithParamInterface<int> {};
 
-TEST_F(Convert, JsonResultTellsWhatWasWritten) {
-  const std::string scene = Write(House(), "house.c4d");
-  const ToolResult run = Tool("import --json " + Quoted(scene) + " -o " + Quoted(Path("house.ply")));
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const json result = json::parse(run.out);
-  EXPECT_EQ(result["status"], "ok");
-  EXPECT_FALSE(result.contains("notConverted"));
-  const json& output = result["output"];
-  EXPECT_EQ(output["path"], Path("house.ply"));
-  EXPECT_EQ(output["format"], "ply");
-  EXPECT_TRUE(output["written"].get<bool>());
-  EXPECT_EQ(output["meshes"], 3);
-  EXPECT_EQ(output["polylines"], 0);
-  EXPECT_EQ(output["faces"], 14);
-  ASSERT_EQ(output["leftOut"].size(), 1u);
-  EXPECT_EQ(output["leftOut"][0]["object"], 3);
-}
-
-TEST_F(Convert, OutputIntoAFolderTakesTheSceneNameAndTheFormat) {
-  const std::string scene = Write(House(), "house.c4d");
-  const ToolResult run = Tool("import " + Quoted(scene) + " -o " + Quoted(Path("out") + "/") + " --format dxf");
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(std::filesystem::exists(Path("out/house.dxf")));
-}
-
-TEST_F(Convert, UnknownFormatsAreBadUsageAndWriteNothing) {
-  const std::string scene = Write(House(), "house.c4d");
-  EXPECT_EQ(Tool("import " + Quoted(scene) + " -o " + Quoted(Path("house.fbx"))).exitCode, 2);
-  EXPECT_EQ(Tool("import " + Quoted(scene) + " -o " + Quoted(Path("house.glb")) + " --format nope").exitCode, 2);
-  EXPECT_EQ(Tool("import " + Quoted(scene) + " -o " + Quoted(Path("house"))).exitCode, 2);
-  EXPECT_FALSE(std::filesystem::exists(Path("house.fbx")));
-  EXPECT_FALSE(std::filesystem::exists(Path("house.glb")));
-}
-
-TEST_F(Convert, AnOutputThatCannotBeWrittenExitsWithThree) {
-  const std::string scene = Write(House(), "house.c4d");
-  // Below a plain file no folder can be made.
-  const ToolResult run = Tool("import " + Quoted(scene) + " -o " + Quoted(scene + "/house.glb"));
-  EXPECT_EQ(run.exitCode, 3);
-  EXPECT_NE(run.out.find("not written: "), std::string::npos) << run.out;
-}
-
-TEST_F(Convert, AnUnreadableFileWritesNothingAndExitsWithOne) {
-  const std::string scene = WriteBytes({'X', 'C', '4', 'D', 'n', 'o', 'p', 'e'}, "bad.c4d");
-  const ToolResult run = Tool("import " + Quoted(scene) + " -o " + Quoted(Path("bad.glb")));
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_FALSE(std::filesystem::exists(Path("bad.glb")));
-  EXPECT_NE(run.err.find("could not be read"), std::string::npos) << run.err;
-}
-
-// ---- batches ------------------------------------------------------------------------
-
-class Batch : public ToolProcessTest, public ::testing::WithParamInterface<int> {
- protected:
-  // Two scenes (one in a sub-folder), one cut short, and a file that is no scene.
-  void WriteFolder() {
-    Write(House(), "in/a.c4d");
-    Write(House(), "in/sub/b.c4d");
-    std::vector<uint8_t> cut = WriteScene(House());
-    cut.resize(cut.size() / 2);
-    WriteBytes(cut, "in/cut.c4d");
-    WriteBytes({'h', 'i'}, "in/notes.txt");
-  }
-};
-
-TEST_P(Batch, ABrokenFileDoesNotStopTheOthersAndIsReported) {
-  WriteFolder();
-  const int jobs = GetParam();
-  const ToolResult run = Tool("import " + Quoted(Path("in")) + " -o " + Quoted(Path("out")) +
-                              " --format obj --json -j " + std::to_string(jobs));
+TEST_P(ConvertFolder, ABrokenFileDoesNotStopTheOthersAndEveryFileIsReported) {
+  Write(House(), "in/a.c4d");
+  Write(House(), "in/sub/b.c4d");
+  std::vector<uint8_t> cut = WriteScene(House());
+  cut.resize(cut.size() / 2);
+  WriteBytes(cut, "in/cut.c4d");
+  WriteBytes({'h', 'i'}, "in/notes.txt");
+  const std::string jobs = " -j " + std::to_string(GetParam());
+  const ToolResult run = Tool("import " + Quoted(Path("in")) + " -o " + Quoted(Path("out")) + " --format obj --json" + jobs);
   EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
-  const json files = json::parse(run.out)["files"];
-  ASSERT_EQ(files.size(), 3u) << run.out;
   std::map<std::string, json> byName;
-  for (const json& row : files) byName[std::filesystem::path(row["file"].get<std::string>()).filename()] = row;
-  EXPECT_EQ(byName["a.c4d"]["status"], "ok");
-  EXPECT_EQ(byName["a.c4d"]["objects"], 4);
-  EXPECT_EQ(byName["a.c4d"]["meshes"], 3);
-  EXPECT_EQ(byName["a.c4d"]["polylines"], 1);
+  const json result = json::parse(run.out);
+  for (const json& row : result["files"]) {
+    byName[std::filesystem::path(row["file"].get<std::string>()).filename()] = row;
+  }
+  ASSERT_EQ(byName.size(), 3u) << run.out;
+  const json& a = byName["a.c4d"];
+  EXPECT_EQ(a["status"].get<std::string>() + " " + a["objects"].dump() + " " + a["meshes"].dump() + " " +
+                a["polylines"].dump(),
+            "ok 4 3 1");
   EXPECT_EQ(byName["b.c4d"]["status"], "ok");
   EXPECT_EQ(byName["cut.c4d"]["status"], "unreadable");
   EXPECT_EQ(byName["cut.c4d"]["exitCode"], 1);
-  EXPECT_TRUE(std::filesystem::exists(Path("out/a.obj")));
-  EXPECT_TRUE(std::filesystem::exists(Path("out/sub/b.obj")));
+  EXPECT_TRUE(std::filesystem::exists(Path("out/a.obj")) && std::filesystem::exists(Path("out/sub/b.obj")));
   EXPECT_FALSE(std::filesystem::exists(Path("out/cut.obj")));
-  // The unreadable file's message reaches standard error under its name.
   EXPECT_NE(run.err.find("cut.c4d: message (error)"), std::string::npos) << run.err;
+
+  const ToolResult table = Tool("import " + Quoted(Path("in/a.c4d")) + " " + Quoted(Path("in/cut.c4d")) + " " +
+                                Quoted(Path("in/missing.c4d")) + jobs);
+  EXPECT_EQ(table.exitCode, 1);
+  EXPECT_EQ(table.out.rfind("file ", 0), 0u) << table.out;
+  EXPECT_NE(table.out.find("3 files: 1 ok, 2 unreadable"), std::string::npos) << table.out;
 }
 
-TEST_P(Batch, TheTableNamesEveryFileWithItsCountsAndStatus) {
-  WriteFolder();
-  const ToolResult run = Tool("import " + Quoted(Path("in/a.c4d")) + " " + Quoted(Path("in/cut.c4d")) + " " +
-                              Quoted(Path("in/missing.c4d")) + " -j " + std::to_string(GetParam()));
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.out.rfind("file ", 0), 0u) << run.out;
-  for (const char* head : {"objects", "meshes", "polylines", "not converted", "seconds", "status"}) {
-    EXPECT_NE(run.out.find(head), std::string::npos) << head;
-  }
-  EXPECT_NE(run.out.find("3 files: 1 ok, 2 unreadable"), std::string::npos) << run.out;
-}
-
-INSTANTIATE_TEST_SUITE_P(InProcessAndWorkers, Batch, ::testing::Values(1, 2),
+INSTANTIATE_TEST_SUITE_P(InProcessAndWorkers, ConvertFolder, ::testing::Values(1, 2),
                          [](const auto& info) { return info.param == 1 ? std::string("OneProcess") : "TwoWorkers"; });
 
-TEST_F(Convert, WorkersCannotShareALayerTableFile) {
-  Write(House(), "a.c4d");
-  Write(House(), "b.c4d");
-  EXPECT_EQ(Tool("import " + Quoted(Path("a.c4d")) + " " + Quoted(Path("b.c4d")) + " -j 2 --layers " +
-                 Quoted(Path("layers.json")))
-                .exitCode,
-            2);
+json Leaf(unsigned id, const std::string& name) {
+  return {{"id", id}, {"long", name}, {"short", name.substr(0, 8)}, {"path", {"Cinema4D", "e2e.c4d"}},
+          {"config", 0}, {"userDefined", true}};
+}
+
+using ImportVerb = ToolProcessTest;
+
+// A glass pane on "Parts" and a closed rim on its child layer "Edges",
+// imported twice with the layer table kept in a file.
+TEST_F(ImportVerb, WholeResultOfAConvertedSceneAndItsLayersFoundAgain) {
+  SceneSpec scene;
+  scene.materials = {MaterialSpec::Transparent("Glass", 10, {1, 0, 0}, 0.5f)};
+  scene.layers = {LayerSpec::Named("Parts", 1).Child(LayerSpec::Named("Edges", 2))};
+  scene.objects = {
+      ObjectSpec::Polygon("Pane", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}}).OnLayer(1).WithTexture(10),
+      ObjectSpec::Spline("Rim", {{0, 0, 0}, {0.123f, 0, 0}, {0, 0, 2}}, true).OnLayer(2).Colored({0.2f, 0.4f, 0.6f})};
+  const std::string path = Write(scene, "e2e.c4d");
+  const double rimX = static_cast<double>(0.123f * 10.0f);
+  const json expected = {
+      {"file", path},
+      {"status", "ok"},
+      {"objects",
+       {{{"kind", "mesh"}, {"dimension", 3}, {"orientation", 1}, {"layer", 1}, {"argb", {50, 255, 0, 0}},
+         {"surface", "Transparency\\col06_trans050.surf"},
+         {"points", {{0, 0, 0}, {10, 0, 0}, {0, 0, 10}}},
+         {"edges", {{1, 2}, {2, 3}, {3, 1}}},
+         {"faces", {{1, 2, 3}}}},
+        {{"kind", "polyline"}, {"dimension", 1}, {"orientation", 1}, {"layer", 2}, {"argb", {0, 51, 102, 153}},
+         {"surface", nullptr},
+         {"points", {{0, 0, 0}, {rimX, 0, 0}, {0, 20, 0}, {0, 0, 0}}},
+         {"edges", {{1, 2}, {2, 3}, {3, 4}}},
+         {"faces", json::array()}}}},
+      {"layers", {Leaf(1, "Parts"), Leaf(2, "Edges")}},
+      {"messages", json::array()},
+      {"session",
+       {{"total", 2}, {"converted", 2}, {"maxPolygons", 1}, {"convertLarge", false}, {"cancelled", false}}}};
+  const std::string layers = " --layers " + Quoted(Path("layers.json")) + " ";
+  for (int run = 0; run < 2; ++run) {
+    const ToolResult result = Tool("import --json" + layers + Quoted(path));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(json::parse(result.out), expected) << run << result.out;
+    char shortest[64];
+    const auto end = std::to_chars(shortest, shortest + sizeof shortest, rimX).ptr;
+    EXPECT_NE(result.out.find("[" + std::string(shortest, end) + ", 0, 0]"), std::string::npos)
+        << "points print as the shortest text that reads back as the same double";
+  }
+  const ToolResult text = Tool("import " + Quoted(path));
+  EXPECT_NE(text.out.find("objects: 1 mesh, 1 polyline"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("counts: 2 counted, 2 converted"), std::string::npos) << text.out;
+}
+
+// Exit codes: 0 done, 1 unreadable, 2 bad usage, 3 output not written, 4 cancelled.
+TEST_F(ImportVerb, ExitCodesTellWhatWentWrong) {
+  const std::string scene = Quoted(Write(House(), "house.c4d"));
+  const std::string bad = Quoted(WriteBytes({'X', 'C', '4', 'D', 'n', 'o', 'p', 'e'}, "bad.c4d"));
+  std::ofstream(Path("broken.json")) << "not a layer table";
+  const std::pair<std::string, int> cases[] = {
+      {"import " + scene + " -o " + Quoted(Path("out") + "/") + " --format dxf", 0},
+      {"formats", 0},
+      {"import " + bad + " -o " + Quoted(Path("bad.glb")), 1},
+      {"import " + scene + " -o " + Quoted(Path("house.fbx")), 2},
+      {"import " + scene + " -o " + Quoted(Path("house.glb")) + " --format nope", 2},
+      {"import " + scene + " -o " + Quoted(Path("house")), 2},
+      {"import --large maybe " + scene, 2},
+      {"import", 2},
+      {"import " + scene + " " + scene + " -j 2 --layers " + Quoted(Path("layers.json")), 2},
+      {"import --layers " + Quoted(Path("broken.json")) + " " + scene, 2},
+      {"import " + scene + " -o " + Quoted(Path("house.c4d/house.glb")), 3},
+  };
+  for (const auto& [arguments, exitCode] : cases) {
+    const ToolResult run = Tool(arguments);
+    EXPECT_EQ(run.exitCode, exitCode) << arguments << "\n" << run.out << run.err;
+  }
+  const json written = json::parse(Tool("import --json " + scene + " -o " + Quoted(Path("house.ply"))).out)["output"];
+  EXPECT_EQ(written["path"].get<std::string>() + " " + written["format"].get<std::string>(), Path("house.ply") + " ply");
+  EXPECT_EQ(written["written"].dump() + written["meshes"].dump() + written["polylines"].dump() + written["faces"].dump(),
+            "true3014");
+  ASSERT_EQ(written["leftOut"].size(), 1u);
+  EXPECT_EQ(written["leftOut"][0]["object"], 3);
+  EXPECT_TRUE(std::filesystem::exists(Path("out/house.dxf")));
+  for (const char* unwritten : {"bad.glb", "house.fbx", "house.glb", "house"}) {
+    EXPECT_FALSE(std::filesystem::exists(Path(unwritten))) << unwritten;
+  }
+  EXPECT_NE(Tool("import " + bad).err.find("could not be read"), std::string::npos);
+  EXPECT_NE(Tool("import " + scene + " -o " + Quoted(Path("house.c4d/house.glb"))).out.find("not written: "),
+            std::string::npos);
+  std::set<std::string> formats;
+  const json listed = json::parse(Tool("formats --json").out);
+  for (const json& format : listed) formats.insert(format["name"].get<std::string>());
+  EXPECT_EQ(formats, (std::set<std::string>{"glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"}));
+}
+
+json Session(unsigned total, unsigned converted, unsigned maxPolygons, bool cancelled) {
+  return {{"total", total}, {"converted", converted}, {"maxPolygons", maxPolygons},
+          {"convertLarge", false}, {"cancelled", cancelled}};
+}
+
+// Cancel after the first object, and each scripted answer to the question
+// about a mesh over the limit of 500000 polygons.
+TEST_F(ImportVerb, ScriptsAnswerTheLargeQuestionAndCancel) {
+  const ObjectSpec triangle = ObjectSpec::Polygon("A", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}});
+  SceneSpec three, large;
+  three.objects = {triangle, triangle, ObjectSpec::Spline("C", {{0, 0, 0}, {1, 0, 0}}, false)};
+  large.objects = {ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                       std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2})),
+                   triangle};
+  const std::string missing = Path("missing.c4d");
+  const std::string notConverted = "2 1 of 2 objects could not be converted.";
+  const std::tuple<std::string, int, std::vector<std::string>, std::vector<std::string>, json> cases[] = {
+      {"--cancel-after 1 " + Quoted(Write(three, "three.c4d")), 4, {"mesh", "polyline"}, {}, Session(3, 2, 1, true)},
+      {"--large no " + Quoted(Write(large, "large.c4d")), 0, {"mesh"}, {"3 question", notConverted},
+       Session(2, 1, 500001, false)},
+      {"--large cancel " + Quoted(Path("large.c4d")), 0, {}, {"3 question", "2 2 of 2 objects could not be converted.",
+                                                              "2 No object of the scene could be converted."},
+       Session(2, 0, 500001, false)},
+      {Quoted(missing), 1, {}, {"0 The file " + missing + " could not be read as a Cinema 4D scene."},
+       Session(0, 0, 0, false)},
+  };
+  for (const auto& [arguments, exitCode, kinds, messages, session] : cases) {
+    const ToolResult run = Tool("import --json " + arguments);
+    EXPECT_EQ(run.exitCode, exitCode) << arguments << run.out;
+    const json result = json::parse(run.out);
+    std::vector<std::string> gotKinds, gotMessages;
+    for (const json& object : result["objects"]) gotKinds.push_back(object["kind"]);
+    for (const json& box : result["messages"]) {
+      gotMessages.push_back(box["type"].dump() + " " + (box["box"] == "question" ? "question" : box["text"].get<std::string>()));
+    }
+    EXPECT_EQ(gotKinds, kinds) << arguments;
+    EXPECT_EQ(gotMessages, messages) << arguments;
+    EXPECT_EQ(result["session"], session) << arguments;
+  }
+  const ToolResult text = Tool("import --large no " + Quoted(Path("large.c4d")));
+  EXPECT_NE(text.out.find("\"Huge\": a mesh of 500001 polygons, over the large-object limit of 500000"),
+            std::string::npos) << text.out;
 }
 
 // ---- what was not converted, and why -----------------------------------------------
 
-SceneSpec LeftOutScene() {
+TEST_F(ImportVerb, ObjectsNotConvertedAreListedByNameWithTheReason) {
   SceneSpec scene;
   ObjectSpec curve = ObjectSpec::Spline("Curve", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, false);
   curve.node.data.Int(1001, 2);
-  scene.objects = {
-      ObjectSpec::Polygon("Good", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}}),
-      ObjectSpec::Plugin("Sphere", 5160),
-      curve,
-      ObjectSpec::Polygon("Flat", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, 1, 1}, {2, 2, 2, 2}}),
-      ObjectSpec::Light("Sun")};
-  return scene;
-}
-
-TEST_F(Convert, ObjectsNotConvertedAreListedByNameWithTheReason) {
-  const std::string scene = Write(LeftOutScene(), "left.c4d");
-  const ToolResult run = Tool("import " + Quoted(scene));
+  scene.objects = {ObjectSpec::Polygon("Good", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}}),
+                   ObjectSpec::Plugin("Sphere", 5160), curve,
+                   ObjectSpec::Polygon("Flat", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, 1, 1}, {2, 2, 2, 2}}),
+                   ObjectSpec::Light("Sun")};
+  const std::string path = Quoted(Write(scene, "left.c4d"));
+  const ToolResult run = Tool("import " + path);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.err.find("message (information)"), std::string::npos) << run.err;
+  const ToolResult marks = Tool("scene " + path);
+  for (const char* reason : {"a primitive (data type 5160) without a polygon cache", "a spline whose setting 1001 is 2",
+                             "a mesh whose polygons are all degenerate"}) {
+    EXPECT_NE(run.out.find(reason), std::string::npos) << reason << "\n" << run.out;
+    EXPECT_NE(marks.out.find(std::string("not imported: ") + reason), std::string::npos) << reason << marks.out;
+  }
   EXPECT_NE(run.out.find("not converted: 3 objects"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"Sphere\": a primitive (data type 5160) without a polygon cache: re-save the scene with "
                          "polygon caches"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("\"Curve\": a spline whose setting 1001 is 2"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\"Flat\": a mesh whose polygons are all degenerate"), std::string::npos) << run.out;
+            std::string::npos);
   EXPECT_EQ(run.out.find("\"Sun\""), std::string::npos) << "a light is no object the message counts";
-
-  const json result = json::parse(Tool("import --json " + Quoted(scene)).out);
+  EXPECT_NE(marks.out.find("not imported: a light, which the import leaves out"), std::string::npos) << marks.out;
+  const json result = json::parse(Tool("import --json " + path).out);
   ASSERT_EQ(result["notConverted"].size(), 3u);
   EXPECT_EQ(result["notConverted"][0]["name"], "Sphere");
-}
-
-TEST_F(Convert, TheSceneVerbMarksEveryObjectTheImportLeavesOut) {
-  const std::string scene = Write(LeftOutScene(), "left.c4d");
-  const ToolResult text = Tool("scene " + Quoted(scene));
-  EXPECT_EQ(text.exitCode, 0);
-  for (const char* mark : {"not imported: a primitive (data type 5160) without a polygon cache",
-                           "not imported: a spline whose setting 1001 is 2",
-                           "not imported: a mesh whose polygons are all degenerate",
-                           "not imported: a light, which the import leaves out"}) {
-    EXPECT_NE(text.out.find(mark), std::string::npos) << mark << "\n" << text.out;
-  }
-  const json j = json::parse(Tool("scene --json " + Quoted(scene)).out);
+  const json j = json::parse(Tool("scene --json " + path).out);
   EXPECT_FALSE(j["objects"][0].contains("notImported"));
   EXPECT_NE(j["objects"][1]["notImported"].get<std::string>().find("re-save"), std::string::npos);
-}
-
-TEST_F(Convert, AMeshOverTheLargeObjectLimitIsListedWhenNotConverted) {
-  SceneSpec scene;
-  scene.objects = {ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-                                       std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2})),
-                   ObjectSpec::Polygon("Small", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}})};
-  const std::string path = Write(scene, "huge.c4d");
-  const ToolResult run = Tool("import --large no " + Quoted(path));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find("\"Huge\": a mesh of 500001 polygons, over the large-object limit of 500000"),
-            std::string::npos)
-      << run.out;
-}
-
-TEST_F(Convert, FormatsListsEveryWritableFormat) {
-  const ToolResult run = Tool("formats --json");
-  EXPECT_EQ(run.exitCode, 0);
-  std::set<std::string> names;
-  for (const json& format : json::parse(run.out)) names.insert(format["name"].get<std::string>());
-  EXPECT_EQ(names, (std::set<std::string>{"glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"}));
 }
 
 }  // namespace

@@ -79,56 +79,41 @@ class OnTerminal : public ToolProcessTest {
   }
 };
 
-constexpr char kClearLine[] = "\r\033[K";
+const std::string kClearLine = "\r\033[K";
 
-SceneSpec SmallScene() {
+// The bar is drawn with the file's name and counts and cleared at the end;
+// into a pipe nothing is drawn. The large question is asked at the prompt.
+TEST_F(OnTerminal, TheBarIsDrawnAndClearedAndTheLargeQuestionIsAskedAtThePrompt) {
   SceneSpec scene;
   scene.layers = {LayerSpec::Named("Walls", 1)};
   scene.objects = {ObjectSpec::Polygon("A", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}}).OnLayer(1),
                    ObjectSpec::Spline("B", {{0, 0, 0}, {1, 0, 0}}, false)};
-  return scene;
-}
-
-TEST_F(OnTerminal, TheBarIsDrawnWithNameAndCountsAndClearedAtTheEnd) {
-  const std::string scene = Write(SmallScene(), "small.c4d");
-  const TerminalRun run = Run({"import", scene, "-o", Path("small.glb")});
+  const std::string small = Write(scene, "small.c4d");
+  const TerminalRun run = Run({"import", small, "-o", Path("small.glb")});
   EXPECT_EQ(run.exitCode, 0) << run.terminal;
-  EXPECT_NE(run.terminal.find("\rsmall.c4d  ["), std::string::npos) << run.terminal;
-  EXPECT_NE(run.terminal.find("2/2 objects"), std::string::npos) << run.terminal;
-  EXPECT_NE(run.terminal.find("100%"), std::string::npos) << run.terminal;
-  // Nothing stays behind the cleared line.
-  ASSERT_GE(run.terminal.size(), 4u);
-  EXPECT_EQ(run.terminal.substr(run.terminal.size() - 4), kClearLine);
+  for (const char* drawn : {"\rsmall.c4d  [", "2/2 objects", "100%"}) {
+    EXPECT_NE(run.terminal.find(drawn), std::string::npos) << run.terminal;
+  }
+  EXPECT_TRUE(run.terminal.ends_with(kClearLine)) << "nothing stays behind the cleared line";
   EXPECT_NE(run.out.find("written: "), std::string::npos);
-}
+  const ToolResult piped = Tool("import " + Quoted(small) + " -o " + Quoted(Path("small.glb")));
+  EXPECT_EQ(piped.exitCode, 0);
+  EXPECT_EQ(piped.err, "");
 
-TEST_F(ToolProcessTest, NothingIsDrawnIntoAPipe) {
-  const std::string scene = Write(SmallScene(), "small.c4d");
-  const ToolResult run = Tool("import " + Quoted(scene) + " -o " + Quoted(Path("small.glb")));
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
-  EXPECT_EQ(run.err.find("\033["), std::string::npos) << run.err;
-  EXPECT_EQ(run.err.find("objects"), std::string::npos) << run.err;
-}
-
-TEST_F(OnTerminal, TheLargeQuestionIsAskedAtThePrompt) {
-  SceneSpec scene;
-  scene.objects = {ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-                                       std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2})),
-                   ObjectSpec::Polygon("Small", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 2}})};
-  const std::string path = Write(scene, "huge.c4d");
+  scene.objects[0] = ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                         std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2}));
   bool answered = false;
-  const TerminalRun run = Run({"import", path}, [&](const std::string& terminal) {
+  const TerminalRun asked = Run({"import", Write(scene, "huge.c4d")}, [&](const std::string& terminal) {
     if (answered || terminal.find("[y/n/c] ") == std::string::npos) return std::string();
     answered = true;
     return std::string("n\n");
   });
-  EXPECT_TRUE(answered) << run.terminal;
-  EXPECT_EQ(run.exitCode, 0) << run.terminal;
-  EXPECT_NE(run.out.find("objects: 1 mesh"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\"Huge\": a mesh of 500001 polygons"), std::string::npos) << run.out;
+  EXPECT_TRUE(answered) << asked.terminal;
+  EXPECT_EQ(asked.exitCode, 0) << asked.terminal;
+  EXPECT_NE(asked.out.find("objects: 1 polyline"), std::string::npos) << asked.out;
+  EXPECT_NE(asked.out.find("\"Huge\": a mesh of 500001 polygons"), std::string::npos) << asked.out;
   // The message box about it is one line on the terminal, not inside the bar.
-  EXPECT_NE(run.terminal.find("message (information): "), std::string::npos) << run.terminal;
+  EXPECT_NE(asked.terminal.find("message (information): "), std::string::npos) << asked.terminal;
 }
 
 // Many small meshes, then many splines: after Cancel the module skips the

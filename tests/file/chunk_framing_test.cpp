@@ -2,37 +2,32 @@
 // values, the ends of a file, and the nesting guard.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 
+#include "damage_scenes.h"
 #include "memory_file.h"
 
 namespace {
 
 constexpr int32_t kDocumentId = 110000;
 
-std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> bytes) { return bytes; }
-
 // Reads the chunks whose ids it knows (one int32, then the rest is skipped)
-// and leaves the others to the list.
+// and leaves the others to the list. The log names each: "10=1" read, "?99" offered.
 class RecordingNode : public PrivateChunk {
  public:
   explicit RecordingNode(std::set<int32_t> known = {}) : known_(std::move(known)) {}
   bool Read(GeChunkFile& file, int32_t id, int32_t) override {
     if (!known_.count(id)) {
-      offered.push_back(id);
+      log += " ?" + std::to_string(id);
       return false;
     }
     int32_t v = 0;
     file.ReadInt32(v);
-    read.push_back(id);
-    values.push_back(v);
+    log += " " + std::to_string(id) + "=" + std::to_string(v);
     file.SkipChunkRest();
     return true;
   }
-  std::vector<int32_t> read;
-  std::vector<int32_t> offered;
-  std::vector<int32_t> values;
+  std::string log;
 
  private:
   std::set<int32_t> known_;
@@ -47,197 +42,116 @@ class RecursingNode : public PrivateChunk {
   }
 };
 
-TEST(FileHeader, HeaderAloneOpensButHoldsNoDocument) {
-  MemoryFile f(WithHeader());
-  ASSERT_TRUE(f.opened);
-  RecordingNode doc;
-  EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_READ);
-}
-
-TEST(FileHeader, EighteenByteFileIsAnEmptyDocument) {
-  MemoryFile f(Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6', 1, 0, 0, 0, 7, 0xFF, 0xFF, 0xFF, 0xFF, 2}));
-  ASSERT_TRUE(f.opened);
-  RecordingNode doc;
-  EXPECT_TRUE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-}
-
-TEST(FileHeader, WrongShortOrEmptyHeaderFailsWithFormatError) {
-  for (const std::vector<uint8_t>& bytes :
-       {Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '5', 1, 0, 0, 0, 0, 0, 0, 0, 0, 2}),
-        Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}), Bytes({'X', 'C', '4', 'D', 'C', '4'}), Bytes({})}) {
-    MemoryFile f(bytes);
-    EXPECT_FALSE(f.opened);
-    EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT);
-    EXPECT_FALSE(f.file.IsOpen());
-  }
-}
-
-TEST(FileHeader, DocumentMustStartWithAChunkMarker) {
-  C4DWriter w = WithHeader();
-  w.Int32(1);
-  MemoryFile f(w);
-  RecordingNode doc;
-  EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT);
-}
-
-TEST(ChunkList, UnreadChunkIsSkippedWholeAndTheListGoesOn) {
+C4DWriter Document() {
   C4DWriter w = WithHeader();
   w.StartChunk(kDocumentId, 0);
-  w.StartChunk(10, 0).Int32(1).EndChunk();
-  w.StartChunk(99, 4).Str("skip me").StartChunk(98, 1).Vec({1, 2, 3}).StartChunk(97, 0).Memory({2, 1, 2});
-  w.EndChunk().Int32(5).EndChunk().PolygonArray({{1, 2, 3, 4}}, true).EndChunk();
-  w.StartChunk(11, 0).Int32(2).Float32(3).EndChunk();
-  w.EndChunk();
-  MemoryFile f(w);
-  RecordingNode doc({10, 11});
-  EXPECT_TRUE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(doc.read, (std::vector<int32_t>{10, 11}));
-  EXPECT_EQ(doc.values, (std::vector<int32_t>{1, 2}));
-  EXPECT_EQ(doc.offered, (std::vector<int32_t>{99}));  // nested chunks are never offered
-  EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
+  return w;
 }
 
-TEST(ChunkList, WithoutContinuingTheListEndsAfterTheFirstUnreadChunk) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk();
-  MemoryFile f(w);
+struct FrameCase {
+  const char* name;
+  std::vector<uint8_t> bytes;
+  bool ended;
+  int32_t error;
+  std::string log;  // "closed" when the file did not open
+};
+
+std::vector<FrameCase> FrameCases() {
+  const std::vector<uint8_t> header = {'X', 'C', '4', 'D', 'C', '4', 'D', '6'};
+  C4DWriter skipped = Document();
+  skipped.StartChunk(10, 0).Int32(1).EndChunk();
+  skipped.StartChunk(99, 4).Str("skip me").StartChunk(98, 1).Vec({1, 2, 3}).StartChunk(97, 0).Memory({2, 1, 2});
+  skipped.EndChunk().Int32(5).EndChunk().PolygonArray({{1, 2, 3, 4}}, true).EndChunk();
+  skipped.StartChunk(11, 0).Int32(2).Float32(3).EndChunk();
+  std::vector<uint8_t> unended = skipped.Data();
+  return {
+      {"header alone holds no document", header, false, FILEERROR_READ, ""},
+      {"eighteen bytes are an empty document", C4DWriter().Bytes(header).Bytes({1, 0, 0, 0, 7, 255, 255, 255, 255, 2}).Take(),
+       true, FILEERROR_NONE, ""},
+      {"wrong version", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '5', 1, 0, 0, 0, 0, 0, 0, 0, 0, 2}).Take(),
+       false, FILEERROR_FORMAT, "closed"},
+      {"swapped header", C4DWriter().Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}).Take(), false, FILEERROR_FORMAT, "closed"},
+      {"short header", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4'}).Take(), false, FILEERROR_FORMAT, "closed"},
+      {"empty file", {}, false, FILEERROR_FORMAT, "closed"},
+      {"no chunk marker", WithHeader().Int32(1).Take(), false, FILEERROR_FORMAT, ""},
+      // Nested chunks of a skipped chunk are never offered.
+      {"unread chunk is skipped whole", skipped.EndChunk().Take(), true, FILEERROR_NONE, " 10=1 ?99 11=2"},
+      {"no end marker: what was read stays", unended, false, FILEERROR_NONE, " 10=1 ?99 11=2"},
+      {"stray byte where a chunk must start", Document().StartChunk(10, 0).Int32(1).EndChunk().Int32(3).EndChunk().Take(),
+       false, FILEERROR_CHUNK_MARKER, " 10=1"},
+      {"unread chunk with a byte that is no tag", Document().StartChunk(99, 0).Byte(5).EndChunk().EndChunk().Take(), false,
+       FILEERROR_CHUNK_SKIP, " ?99"},
+      {"unread chunk ending inside a value", Document().StartChunk(99, 0).Bytes({TAG_INT32, 0, 0}).Take(), false,
+       FILEERROR_CHUNK_SKIP, " ?99"},
+      {"a node that sets an error ends the list",
+       Document().StartChunk(10, 0).Float32(1).EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk().Take(), false,
+       FILEERROR_FORMAT, " 10=0"},
+  };
+}
+
+class Frames : public testing::TestWithParam<FrameCase> {};
+
+TEST_P(Frames, EndAsExpected) {
+  const FrameCase& c = GetParam();
+  MemoryFile f(c.bytes);
+  RecordingNode doc({10, 11});
+  const bool ended = f.opened && f.file.ReadNodeChunks(&doc, true);
+  EXPECT_EQ(ended, c.ended);
+  EXPECT_EQ(f.file.GetError(), c.error);
+  EXPECT_EQ(f.opened ? doc.log : "closed", c.log);
+  EXPECT_EQ(f.file.IsOpen(), c.log != "closed");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](const auto& info) {
+  std::string name = info.param.name;
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
+
+TEST(ChunkList, WithoutContinuingItEndsAfterTheFirstUnreadChunkAndAReadStartIsNotReadAgain) {
+  MemoryFile f(WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
   RecordingNode list({10});
   EXPECT_EQ(f.file.ReadChunkList(&list, false, false), 1);
-  EXPECT_TRUE(list.read.empty());
-  uint8_t next = 0;
-  EXPECT_TRUE(f.file.ReadByte(next));
-  EXPECT_EQ(next, TAG_CHUNK_START);  // the following chunk is left for the caller
-}
-
-TEST(ChunkList, StartMarkerAlreadyReadIsNotReadAgain) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(10, 0).Int32(4).EndChunk().EndChunk();
-  MemoryFile f(w);
+  EXPECT_EQ(list.log, " ?99");
   uint8_t marker = 0;
   ASSERT_TRUE(f.file.ReadByte(marker));
-  RecordingNode list({10});
+  EXPECT_EQ(marker, TAG_CHUNK_START);  // the following chunk is left for the caller
   EXPECT_EQ(f.file.ReadChunkList(&list, false, true), 1);
-  EXPECT_EQ(list.values, (std::vector<int32_t>{4}));
+  EXPECT_EQ(list.log, " ?99 10=1");
 }
 
-TEST(ChunkList, DocumentEndingWithoutItsEndMarkerFailsWithoutError) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(kDocumentId, 0).StartChunk(10, 0).Int32(1).EndChunk().StartChunk(99, 0).EndChunk();
-  MemoryFile f(w);
-  RecordingNode doc({10});
-  EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-  EXPECT_EQ(doc.read, (std::vector<int32_t>{10}));  // what was read stays
-}
-
-TEST(ChunkList, StrayByteWhereAChunkMustStartIsAMarkerError) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(kDocumentId, 0).StartChunk(10, 0).Int32(1).EndChunk().Int32(3).EndChunk();
-  MemoryFile f(w);
-  RecordingNode doc({10});
-  EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_CHUNK_MARKER);
-}
-
-TEST(ChunkList, FailedSkipOfAnUnreadChunkBecomesASkipError) {
-  // One chunk holds a byte that is no value tag, the other ends inside a value.
-  C4DWriter undefinedTag = WithHeader();
-  undefinedTag.StartChunk(kDocumentId, 0).StartChunk(99, 0).Byte(5).EndChunk().EndChunk();
-  C4DWriter cutValue = WithHeader();
-  cutValue.StartChunk(kDocumentId, 0).StartChunk(99, 0).Byte(TAG_INT32).Bytes({0, 0});
-  for (C4DWriter* w : {&undefinedTag, &cutValue}) {
-    MemoryFile f(w->Data());
-    RecordingNode doc;
-    EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-    EXPECT_EQ(f.file.GetError(), FILEERROR_CHUNK_SKIP);
-  }
-}
-
-TEST(ChunkList, NodeThatSetsAnErrorEndsTheList) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(kDocumentId, 0).StartChunk(10, 0).Float32(1).EndChunk().StartChunk(10, 0).Int32(1).EndChunk();
-  w.EndChunk();
-  MemoryFile f(w);
-  RecordingNode doc({10});
-  EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-  EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT);
-  EXPECT_EQ(doc.read.size(), 1u);
-}
-
-// Each value kind, written by the writer, followed by a marker value that
-// must read correctly after the skip.
+// Each value kind, and a chunk's start and end marker, followed by a marker
+// value that must read correctly after the skip.
 TEST(SkipValue, SkipsEveryValueKindByItsSize) {
-  const double matrix64[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7};
-  const std::vector<std::function<void(C4DWriter&)>> kinds = {
-      [](C4DWriter& w) { w.Int8(-1); },
-      [](C4DWriter& w) { w.UInt8(1); },
-      [](C4DWriter& w) { w.Int16(-2); },
-      [](C4DWriter& w) { w.UInt16(2); },
-      [](C4DWriter& w) { w.Int32(3); },
-      [](C4DWriter& w) { w.UInt32(3); },
-      [](C4DWriter& w) { w.Int64(-4); },
-      [](C4DWriter& w) { w.UInt64(4); },
-      [](C4DWriter& w) { w.Float32(5); },
-      [](C4DWriter& w) { w.Float64(5); },
-      [](C4DWriter& w) { w.Bool(true); },
-      [](C4DWriter& w) { w.Time(1, 25); },
-      [](C4DWriter& w) { w.Vec({1, 2, 3}); },
-      [](C4DWriter& w) { w.Vec64(1, 2, 3); },
-      [](C4DWriter& w) { w.Mat(Matrix{}); },
-      [&](C4DWriter& w) { w.Mat64(matrix64); },
-      [](C4DWriter& w) { w.Memory({1, 2, 3}); },
-      [](C4DWriter& w) { w.Private({1}); },
-      [](C4DWriter& w) { w.Str("text"); },
-      [](C4DWriter& w) { w.Filename("a.tif"); },
-      [](C4DWriter& w) { ContainerSpec(3).Int(1, 2).Str(2, "s").WriteOlder(w); },
-      [](C4DWriter& w) { w.VectorArray({{1, 2, 3}}); },
-      [](C4DWriter& w) { w.PolygonArray({{1, 2, 3, 4}}); },
-      [](C4DWriter& w) { w.UInt16Array({1, 2, 3}); },
-      [](C4DWriter& w) { w.Byte(250).Word32(2).Bytes({7, 7}); },  // any counted tag
-      [](C4DWriter& w) { w.StartChunk(5, 1); },                    // only the header
-      [](C4DWriter& w) { w.EndChunk(); },
-  };
+  std::vector<std::function<void(C4DWriter&)>> kinds = EveryValueKind();
+  kinds.push_back([](C4DWriter& w) { w.Byte(250).Word32(2).Bytes({7, 7}); });  // any counted tag
+  kinds.push_back([](C4DWriter& w) { w.StartChunk(5, 1); });                    // only the header
+  kinds.push_back([](C4DWriter& w) { w.EndChunk(); });
+  kinds.push_back([](C4DWriter& w) { w.Str(""); });
   for (size_t i = 0; i < kinds.size(); ++i) {
     C4DWriter w = WithHeader();
     kinds[i](w);
-    w.Int32(1234);
-    MemoryFile f(w);
+    const size_t size = w.Size() - 8;
+    MemoryFile f(w.Int32(1234));
     uint8_t tag = 0;
     int32_t marker = 0;
     ASSERT_TRUE(f.file.ReadByte(tag));
-    EXPECT_TRUE(f.file.SkipValue(tag)) << "kind " << i;
-    EXPECT_TRUE(f.file.ReadInt32(marker)) << "kind " << i;
+    EXPECT_TRUE(f.file.SkipValue(tag) && f.file.ReadInt32(marker)) << "kind " << i;
     EXPECT_EQ(marker, 1234) << "kind " << i;
+    EXPECT_EQ(f.file.GetPosition(), int64_t(8 + size + 5));
   }
-}
-
-TEST(SkipValue, EmptyStringIsFiveBytesInAll) {
-  C4DWriter w = WithHeader();
-  w.Str("");
-  MemoryFile f(w);
-  uint8_t tag = 0;
-  ASSERT_TRUE(f.file.ReadByte(tag));
-  EXPECT_TRUE(f.file.SkipValue(tag));
-  EXPECT_EQ(f.file.GetPosition(), 8 + 5);
 }
 
 TEST(SkipValue, TagWithoutDefinedSizeStopsWithFormatError) {
   for (uint8_t tag : {0, 3, 10, 27, 100, 127}) {
-    C4DWriter w = WithHeader();
-    w.Bytes(std::vector<uint8_t>(16, 0));
-    MemoryFile f(w);
+    MemoryFile f(WithHeader().Bytes(std::vector<uint8_t>(16, 0)));
     EXPECT_FALSE(f.file.SkipValue(tag));
     EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT) << int(tag);
   }
 }
 
 TEST(SkipValue, RunningPastTheEndSetsOnlyTheReadFlagUntilTheNextRead) {
-  C4DWriter w = WithHeader();
-  w.Bytes({TAG_VECTOR, 0, 0});
-  MemoryFile f(w);
+  MemoryFile f(WithHeader().Bytes({TAG_VECTOR, 0, 0}));
   uint8_t tag = 0;
   ASSERT_TRUE(f.file.ReadByte(tag));
   EXPECT_TRUE(f.file.SkipValue(tag));
@@ -247,53 +161,32 @@ TEST(SkipValue, RunningPastTheEndSetsOnlyTheReadFlagUntilTheNextRead) {
   EXPECT_EQ(f.file.GetError(), FILEERROR_READ);
 }
 
-TEST(SkipChunkRest, ConsumesNestedChunksUpToTheOwnEndMarker) {
-  C4DWriter w = WithHeader();
-  w.Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9);
-  MemoryFile f(w);
-  EXPECT_TRUE(f.file.SkipChunkRest());
+TEST(SkipChunkRest, ConsumesNestedChunksUpToTheOwnEndMarkerWithoutRecursion) {
+  MemoryFile f(WithHeader().Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9));
   int32_t after = 0;
-  EXPECT_TRUE(f.file.ReadInt32(after));
+  EXPECT_TRUE(f.file.SkipChunkRest() && f.file.ReadInt32(after));
   EXPECT_EQ(after, 9);
-}
-
-TEST(SkipChunkRest, EndOfFileAtAValueBoundaryFailsWithoutError) {
-  C4DWriter w = WithHeader();
-  w.Int32(1).StartChunk(2, 0).EndChunk();
-  MemoryFile f(w);
-  EXPECT_FALSE(f.file.SkipChunkRest());
-  EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-}
-
-TEST(SkipChunkRest, DeeplyNestedChunksAreSkippedWithoutRecursion) {
-  constexpr int kDepth = 100000;
-  C4DWriter w = WithHeader();
-  for (int i = 0; i < kDepth; ++i) w.StartChunk(i, 0);
-  for (int i = 0; i <= kDepth; ++i) w.EndChunk();
-  MemoryFile f(w);
-  EXPECT_TRUE(f.file.SkipChunkRest());
-  EXPECT_EQ(f.file.Remaining(), 0);
+  // The end of the file at a value boundary fails without an error.
+  MemoryFile cut(WithHeader().Int32(1).StartChunk(2, 0).EndChunk());
+  EXPECT_FALSE(cut.file.SkipChunkRest());
+  EXPECT_EQ(cut.file.GetError(), FILEERROR_NONE);
+  C4DWriter deep = WithHeader();
+  for (int i = 0; i < 100000; ++i) deep.StartChunk(i, 0);
+  for (int i = 0; i <= 100000; ++i) deep.EndChunk();
+  MemoryFile d(deep);
+  EXPECT_TRUE(d.file.SkipChunkRest());
+  EXPECT_EQ(d.file.Remaining(), 0);
 }
 
 TEST(Nesting, ListsWithinListsStopAtTheDepthLimit) {
-  auto nested = [](int depth) {
-    C4DWriter w = WithHeader();
-    w.StartChunk(kDocumentId, 0);
+  for (int depth : {kMaxNestingDepth - 1, kMaxNestingDepth + 10}) {
+    C4DWriter w = Document();
     for (int i = 0; i < depth; ++i) w.StartChunk(i, 0);
     for (int i = 0; i <= depth; ++i) w.EndChunk();
-    return w.Take();
-  };
-  {
-    MemoryFile f(nested(kMaxNestingDepth - 1));
+    MemoryFile f(w);
     RecursingNode doc;
-    EXPECT_TRUE(f.file.ReadNodeChunks(&doc, true));
-    EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-  }
-  {
-    MemoryFile f(nested(kMaxNestingDepth + 10));
-    RecursingNode doc;
-    EXPECT_FALSE(f.file.ReadNodeChunks(&doc, true));
-    EXPECT_EQ(f.file.GetError(), FILEERROR_NESTING);
+    EXPECT_EQ(f.file.ReadNodeChunks(&doc, true), depth < kMaxNestingDepth);
+    EXPECT_EQ(f.file.GetError(), depth < kMaxNestingDepth ? FILEERROR_NONE : FILEERROR_NESTING);
     EXPECT_EQ(f.file.GetNestingDepth(), 0);  // every level left again
   }
 }

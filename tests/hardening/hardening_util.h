@@ -1,10 +1,16 @@
 // Shared by the hardening tests: the scenes they damage, the positions they
-// damage them at, and the ways they damage a byte.
+// damage them at, the ways they damage a byte, and the kept inputs that once
+// broke the reader or the import (tests/regressions; the fuzz runs copy
+// theirs there), each to be loaded and imported cleanly forever after.
 #pragma once
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "damage_scenes.h"
 
@@ -13,6 +19,23 @@ inline std::vector<NamedScene> ScenesToDamage() {
   std::vector<NamedScene> scenes = RepresentativeScenes();
   scenes.push_back({"sample", ReadFileBytes(C4D_SAMPLE_FILE)});
   return scenes;
+}
+
+inline std::vector<NamedScene> RegressionInputs() {
+  std::vector<NamedScene> inputs;
+  for (const auto& entry : std::filesystem::directory_iterator(C4D_REGRESSIONS_DIR)) {
+    if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
+    inputs.push_back({entry.path().filename().string(), ReadFileBytes(entry.path().string())});
+  }
+  std::sort(inputs.begin(), inputs.end(), [](const NamedScene& a, const NamedScene& b) { return a.name < b.name; });
+  return inputs;
+}
+
+// The scene's name as a test name.
+inline std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
+  std::string name;
+  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
 }
 
 // Sanitizers make every load several times slower; their runs sample more
@@ -31,18 +54,11 @@ constexpr size_t kSanitizerSlowdown = 1;
 inline std::vector<size_t> Positions(size_t size, size_t budget) {
   std::vector<size_t> positions;
   budget = std::max<size_t>(budget, 2);
-  if (size <= budget) {
-    for (size_t i = 0; i < size; ++i) positions.push_back(i);
-    return positions;
-  }
-  const size_t head = std::min<size_t>(64, budget / 4);
+  const size_t head = size <= budget ? size : std::min<size_t>(64, budget / 4);
   for (size_t i = 0; i < head; ++i) positions.push_back(i);
+  if (size <= budget) return positions;
   const size_t stride = (size - head) / (budget - head) + 1;
-  for (size_t k = 0;; ++k) {
-    const size_t at = head + k * stride + k % stride;
-    if (at >= size) break;
-    positions.push_back(at);
-  }
+  for (size_t k = 0, at = head; at < size; ++k, at = head + k * stride + k % stride) positions.push_back(at);
   return positions;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 #include "file_walk.h"
@@ -28,33 +29,23 @@ class OnDisk {
   std::string path_;
 };
 
-std::string WalkFromMemory(const std::vector<uint8_t>& bytes) {
-  GeChunkFile file;
-  const bool opened = file.OpenMemory(bytes.data(), bytes.size());
-  return (opened ? WalkFile(file) : "not opened\n") + "error " + std::to_string(file.GetError());
-}
-
-std::string WalkFromPath(const std::string& path) {
-  GeChunkFile file;
-  const bool opened = file.Open(path.c_str());
-  return (opened ? WalkFile(file) : "not opened\n") + "error " + std::to_string(file.GetError());
-}
-
-// What a whole document load made of the bytes, and where it stopped.
-std::string LoadFromMemory(const std::vector<uint8_t>& bytes) {
+// The walk of the file's chunks and what a whole document load made of it,
+// with where it stopped; `open` opens the file from memory or from a path.
+std::string WalkAndLoad(const std::function<bool(GeChunkFile&)>& open) {
+  GeChunkFile walked, loaded;
   C4DBaseDocument document;
-  GeChunkFile file;
-  const bool loaded = file.OpenMemory(bytes.data(), bytes.size()) && document.Load(file);
-  return std::to_string(loaded) + " " + std::to_string(file.GetError()) + " @" +
-         std::to_string(file.GetPosition()) + " " + SceneText(document);
+  const std::string walk = (open(walked) ? WalkFile(walked) : "not opened\n") + "error " + std::to_string(walked.GetError());
+  const bool ok = open(loaded) && document.Load(loaded);
+  return walk + "\n" + std::to_string(ok) + " " + std::to_string(loaded.GetError()) + " @" +
+         std::to_string(loaded.GetPosition()) + " " + SceneText(document);
 }
 
-std::string LoadFromPath(const std::string& path) {
-  C4DBaseDocument document;
-  GeChunkFile file;
-  const bool loaded = file.Open(path.c_str()) && document.Load(file);
-  return std::to_string(loaded) + " " + std::to_string(file.GetError()) + " @" +
-         std::to_string(file.GetPosition()) + " " + SceneText(document);
+// The same bytes read from memory and from a file on disk.
+void ExpectSameFromMemoryAndPath(OnDisk& disk, const std::vector<uint8_t>& bytes, const std::string& what) {
+  const std::string& path = disk.Write(bytes);
+  EXPECT_EQ(WalkAndLoad([&](GeChunkFile& f) { return f.OpenMemory(bytes.data(), bytes.size()); }),
+            WalkAndLoad([&](GeChunkFile& f) { return f.Open(path.c_str()); }))
+      << what;
 }
 
 class OpenMemory : public testing::TestWithParam<NamedScene> {};
@@ -64,9 +55,7 @@ TEST_P(OpenMemory, WalksAndLoadsLikeOpenWholeCutAndDamaged) {
   ASSERT_FALSE(whole.empty());
   OnDisk disk;
   auto same = [&](const std::vector<uint8_t>& bytes, const std::string& what) {
-    const std::string& path = disk.Write(bytes);
-    EXPECT_EQ(WalkFromMemory(bytes), WalkFromPath(path)) << what;
-    EXPECT_EQ(LoadFromMemory(bytes), LoadFromPath(path)) << what;
+    ExpectSameFromMemoryAndPath(disk, bytes, what);
   };
   same(whole, "whole");
   for (size_t length : Positions(whole.size(), 120 / kSanitizerSlowdown)) {
@@ -79,12 +68,7 @@ TEST_P(OpenMemory, WalksAndLoadsLikeOpenWholeCutAndDamaged) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, OpenMemory, testing::ValuesIn(ScenesToDamage()),
-                         [](const testing::TestParamInfo<NamedScene>& info) {
-                           std::string name;
-                           for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Scenes, OpenMemory, testing::ValuesIn(ScenesToDamage()), SceneName);
 
 // A scene several times the size of the read buffer, whole and cut around
 // the buffer's edges, where a file refills its buffer and memory never does.
@@ -105,14 +89,10 @@ TEST(OpenMemoryLargeFile, ReadsLikeOpenAcrossTheReadBuffersEdges) {
   ASSERT_GT(whole.size(), 3u * 256 * 1024);
 
   OnDisk disk;
-  EXPECT_EQ(LoadFromMemory(whole), LoadFromPath(disk.Write(whole)));
-  for (size_t edge : {size_t{256 * 1024}, size_t{512 * 1024}}) {
-    for (size_t length : {edge - 1, edge, edge + 1}) {
-      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(length));
-      const std::string& path = disk.Write(cut);
-      EXPECT_EQ(WalkFromMemory(cut), WalkFromPath(path)) << length;
-      EXPECT_EQ(LoadFromMemory(cut), LoadFromPath(path)) << length;
-    }
+  ExpectSameFromMemoryAndPath(disk, whole, "whole");
+  for (size_t length : {(256 << 10) - 1, 256 << 10, (256 << 10) + 1, (512 << 10) - 1, 512 << 10, (512 << 10) + 1}) {
+    ExpectSameFromMemoryAndPath(disk, std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)),
+                                std::to_string(length));
   }
 }
 

@@ -1,72 +1,58 @@
 // The node framework: base chunks at every level, name rules, lists nested in
-// lists, and chunks that a list does not accept.
+// lists, chunks that a list does not accept, and the alias links between
+// nodes: pairing whatever the order, duplicate ids, damaged records, the
+// registry's index, and links outliving the file object.
 #include <gtest/gtest.h>
 
 #include "scene_test_util.h"
 
 namespace {
 
-// A null object whose base-list chunk has the given level and carries a
-// name, bits, a container entry, a goal and a layer link.
-ObjectSpec RichNull(int32_t level) {
-  ObjectSpec o = ObjectSpec::Null("Named").Bits(0x240).Goal(77).OnLayer(5);
-  o.node.level = level;
-  o.node.data.Int(1000, 42);
-  return o;
-}
-
 class BaseListLevel : public ::testing::TestWithParam<int32_t> {};
 
+// A null object whose base-list chunk has the given level and carries a
+// name, bits, a container entry, a goal and a layer link.
 TEST_P(BaseListLevel, ReadsEveryValueItsLevelCarries) {
   const int32_t level = GetParam();
-  SceneSpec scene = SceneOf({RichNull(level), ObjectSpec::Instance("Ref", 77)});
+  ObjectSpec named = ObjectSpec::Null("Named").Bits(0x240).Goal(77).OnLayer(5);
+  named.node.level = level;
+  named.node.data.Int(1000, 42);
+  SceneSpec scene = SceneOf({named, ObjectSpec::Instance("Ref", 77)});
   scene.layers.push_back(LayerSpec::Named("L", 5));
   LoadedScene loaded(WriteScene(scene));
   ASSERT_TRUE(loaded.loaded) << loaded.error;
-
-  C4DBaseObject* named = loaded.Object(0);
-  EXPECT_EQ(NameOf(named), "Named");
-  EXPECT_EQ(named->nodeBits, 0x240);
-  EXPECT_EQ(named->data.FindInt32(1000, 0), 42);
+  C4DBaseObject* object = loaded.Object(0);
+  EXPECT_EQ(NameOf(object), "Named");
+  EXPECT_EQ(object->nodeBits, 0x240);
+  EXPECT_EQ(object->data.FindInt32(1000, 0), 42);
   // The goal travels at every level; the layer link from level 5 on.
-  auto* instance = static_cast<C4DPluginObject*>(loaded.Object(1));
-  EXPECT_EQ(static_cast<C4DInstanceObjectData*>(instance->objectData)->GetReference(), named);
-  if (level >= 5) {
-    EXPECT_EQ(NameOf(named->GetLayer()), "L");
-  } else {
-    EXPECT_EQ(named->GetLayer(), nullptr);
-    EXPECT_FALSE(named->layerLink.IsBound());
-  }
-  EXPECT_EQ(named->auxData.First(), nullptr);
+  EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(1))->GetReference(), object);
+  EXPECT_EQ(NameOf(object->GetLayer()), level >= 5 ? "L" : "<null>");
+  EXPECT_EQ(object->layerLink.IsBound(), level >= 5);
+  EXPECT_EQ(object->auxData.First(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, BaseListLevel, ::testing::Values(0, 1, 2, 3, 4, 5));
 
 TEST(BaseList, SubChunkBlockIsSkippedAndAMarkerOtherThanOneEndsTheStep) {
-  auto object = [](SceneWriter& s, int32_t marker) {
-    C4DWriter& w = s.Raw();
-    w.StartChunk(5154, 0).StartChunk(scene_chunk::kBaseList, 5).Int32(0).Int32(0);
-    ContainerSpec().WriteChunk(w);
-    w.UInt8(0).Str("X").Int32(1);
-    ContainerSpec().Int(7, 8).WriteChunk(w);  // the second container
-    w.Int32(marker);
-    if (marker == 1) {
-      w.Int32(2);
-      w.StartChunk(1, 0).Int32(5).StartChunk(2, 0).EndChunk().EndChunk();
-      w.StartChunk(3, 1).Str("ignored").EndChunk();
-    }
-    w.Int32(9).Int32(2).Int32(1).Int32(2);  // the level-3 word, then two words
-    w.LinkRecord(5).EndChunk().EndChunk();
-  };
   for (int32_t marker : {1, 2}) {
-    auto bytes = DocumentWith(kSceneVersionCurrent, [&](SceneWriter& s) {
-      s.Raw().StartChunk(scene_chunk::kLayers, 0);
+    LoadedScene loaded(WriteDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
+      C4DWriter& w = s.Raw();
+      w.StartChunk(scene_chunk::kLayers, 0);
       s.Layer(LayerSpec::Named("L", 5));
-      s.Raw().EndChunk().StartChunk(scene_chunk::kObjects, 0);
-      object(s, marker);
-      s.Raw().EndChunk();
-    });
-    LoadedScene loaded(bytes);
+      w.EndChunk().StartChunk(scene_chunk::kObjects, 0);
+      w.StartChunk(5154, 0).StartChunk(scene_chunk::kBaseList, 5).Int32(0).Int32(0);
+      ContainerSpec().WriteChunk(w);
+      w.UInt8(0).Str("X").Int32(1);
+      ContainerSpec().Int(7, 8).WriteChunk(w);  // the second container
+      w.Int32(marker);
+      if (marker == 1) {
+        w.Int32(2).StartChunk(1, 0).Int32(5).StartChunk(2, 0).EndChunk().EndChunk();
+        w.StartChunk(3, 1).Str("ignored").EndChunk();
+      }
+      w.Int32(9).Int32(2).Int32(1).Int32(2);  // the level-3 word, then two words
+      w.LinkRecord(5).EndChunk().EndChunk().EndChunk();
+    }));
     ASSERT_TRUE(loaded.loaded) << "marker " << marker << " error " << loaded.error;
     EXPECT_EQ(loaded.Object(0)->auxData.FindInt32(7, 0), 8);
     EXPECT_EQ(NameOf(loaded.Object(0)->GetLayer()), "L") << "marker " << marker;
@@ -75,130 +61,222 @@ TEST(BaseList, SubChunkBlockIsSkippedAndAMarkerOtherThanOneEndsTheStep) {
 
 TEST(NodeChunk, KeepsTheFirstTwoWordsAndReadsItsGoalFromLevelTwo) {
   for (int32_t level : {1, 2}) {
-    auto bytes = ObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
+    LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
       s.Raw().StartChunk(5154, 0);
       s.NodeChunk({7, 8, 9, 10, 11}, 31, level);
-      s.Raw().EndChunk();
-      s.Raw().StartChunk(5154, 0);
+      s.Raw().EndChunk().StartChunk(5154, 0);
       s.NodeChunk({}, 0, level);
       s.Raw().EndChunk();
       s.Object(ObjectSpec::Instance("Ref", 31));
-    });
-    LoadedScene loaded(bytes);
+    }));
     ASSERT_TRUE(loaded.loaded);
     EXPECT_EQ(loaded.Object(0)->nodeWords[0], 7);
     EXPECT_EQ(loaded.Object(0)->nodeWords[1], 8);
     EXPECT_EQ(loaded.Object(1)->nodeWords[0], 0);
-    auto* instance = static_cast<C4DPluginObject*>(loaded.Object(2));
-    PrivateChunk* target = static_cast<C4DInstanceObjectData*>(instance->objectData)->GetReference();
-    EXPECT_EQ(target, level >= 2 ? loaded.Object(0) : nullptr) << "level " << level;
+    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(2))->GetReference(), level >= 2 ? loaded.Object(0) : nullptr);
   }
 }
 
 TEST(NameRules, EmptyNamesBecomeTheKindsDefaultOnlyAfterABaseListChunk) {
-  SceneSpec scene;
-  ObjectSpec spline = ObjectSpec::Spline("", {{0, 0, 0}}, false);
-  spline.tags.push_back(TagSpec::UVW({}));
-  spline.tags.push_back(TagSpec::Texture(0));
+  ObjectSpec spline = ObjectSpec::Spline("", {{0, 0, 0}}, false).WithTag(TagSpec::UVW({})).WithTexture(0);
   ObjectSpec bare = ObjectSpec::Spline("", {}, false);
   bare.node.write = false;
-  ObjectSpec plugin = ObjectSpec::Null("");
-  scene.objects = {spline, bare, plugin};
-  scene.materials.push_back(MaterialSpec::Colored("", 1, {1, 0, 0}));
-  MaterialSpec named = MaterialSpec::Colored("Steel", 2, {1, 1, 1});
-  scene.materials.push_back(named);
+  SceneSpec scene = SceneOf({spline, bare, ObjectSpec::Null("")});
+  scene.materials = {MaterialSpec::Colored("", 1, {1, 0, 0}), MaterialSpec::Colored("Steel", 2, {1, 1, 1})};
   LoadedScene loaded(WriteScene(scene));
   ASSERT_TRUE(loaded.loaded);
-
   C4DBaseObject* first = loaded.Object(0);
   EXPECT_EQ(NameOf(first), "Spline");
   EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_UVW)), "UVW");
   EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_TEXTURE)), "Texture");
   EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_POINT)), "");
-  EXPECT_EQ(NameOf(loaded.Object(1)), "");
-  EXPECT_EQ(NameOf(loaded.Object(2)), "");
+  EXPECT_EQ(NameOf(loaded.Object(1)) + NameOf(loaded.Object(2)), "");
   EXPECT_EQ(NameOf(loaded.Materials().GetFirstMaterial()), "Mat");
   EXPECT_EQ(NameOf(loaded.Materials().GetFirstMaterial()->GetNextInList()), "Steel");
 }
 
-TEST(Lists, NodesInNestedListChunksEndUpInOneFlatListInFileOrder) {
-  auto bytes = ObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
-    C4DWriter& w = s.Raw();
-    s.Object(ObjectSpec::Null("A"));
-    w.StartChunk(scene_chunk::kList, 0);
-    s.Object(ObjectSpec::Null("B"));
-    w.StartChunk(scene_chunk::kList, 0);
-    s.Object(ObjectSpec::Null("C"));
-    w.EndChunk();
-    w.StartChunk(110063, 0);  // a wrapper that continues the list as well
-    s.Object(ObjectSpec::Null("D"));
-    w.EndChunk();
-    w.EndChunk();
-    s.Object(ObjectSpec::Null("E"));
-  });
+// What a document's lists hold: the object tree, then the counts of
+// materials and layers.
+std::string Lists(const std::vector<uint8_t>& bytes) {
   LoadedScene loaded(bytes);
-  ASSERT_TRUE(loaded.loaded);
-  std::string names;
-  for (C4DBaseObject* o : loaded.Objects().Objects()) names += NameOf(o);
-  EXPECT_EQ(names, "ABCDE");
+  EXPECT_TRUE(loaded.loaded) << loaded.error;
+  return Tree(&loaded.Objects()) + " | " + std::to_string(loaded.Materials().GetCount()) + " " +
+         std::to_string(loaded.Layers().GetCount());
 }
 
-TEST(Lists, AnUnacceptedObjectChunkIsSkippedWithItsWholeSubtree) {
-  SceneSpec scene;
-  scene.wrapLists = true;  // inside 110100 the list goes on after a skipped chunk
+TEST(Lists, NestedListChunksAndChunksAListDoesNotAccept) {
+  // Nodes in nested list chunks end up in one flat list in file order.
+  EXPECT_EQ(Lists(WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
+              C4DWriter& w = s.Raw();
+              s.Object(ObjectSpec::Null("A"));
+              w.StartChunk(scene_chunk::kList, 0);
+              s.Object(ObjectSpec::Null("B"));
+              w.StartChunk(scene_chunk::kList, 0);
+              s.Object(ObjectSpec::Null("C"));
+              w.EndChunk().StartChunk(110063, 0);  // a wrapper that continues the list as well
+              s.Object(ObjectSpec::Null("D"));
+              w.EndChunk().EndChunk();
+              s.Object(ObjectSpec::Null("E"));
+            })),
+            "A B C D E | 0 0");
+  // An object chunk a list does not accept is skipped with its whole subtree;
+  // inside a list chunk 110100 the list goes on after it.
   ObjectSpec stranger = ObjectSpec::Null("Stranger").Child(ObjectSpec::Null("Inner"));
   stranger.typeId = 5140;
-  scene.objects = {ObjectSpec::Null("Before").Child(stranger), stranger, ObjectSpec::Null("After")};
-  LoadedScene loaded(WriteScene(scene));
-  ASSERT_TRUE(loaded.loaded);
-  EXPECT_EQ(NameOf(loaded.Object(0)), "Before");
-  EXPECT_EQ(loaded.Object(0)->childList->GetCount(), 0);
-  EXPECT_EQ(NameOf(loaded.Object(1)), "After");
-  EXPECT_EQ(loaded.Object(2), nullptr);
-}
-
-TEST(Lists, AChunkTheObjectListDoesNotAcceptEndsTheListsAndTheLoadStillSucceeds) {
-  SceneSpec scene;
-  ObjectSpec stranger = ObjectSpec::Null("Stranger");
+  SceneSpec wrapped = SceneOf({ObjectSpec::Null("Before").Child(stranger), stranger, ObjectSpec::Null("After")});
+  wrapped.wrapLists = true;
+  EXPECT_EQ(Lists(WriteScene(wrapped)), "Before After | 0 0");
+  // Directly in the object list chunk it goes to the document, which skips
+  // it; the end of the object list then ends the document, before the others.
   stranger.typeId = 5102;
-  scene.objects = {ObjectSpec::Null("A"), stranger, ObjectSpec::Null("B")};
-  scene.objectsFirst = true;  // the material and layer lists come after
-  scene.materials.push_back(MaterialSpec::Colored("M", 1, {1, 1, 1}));
-  scene.layers.push_back(LayerSpec::Named("L", 2));
-  LoadedScene loaded(WriteScene(scene));
-  EXPECT_TRUE(loaded.loaded);
-  EXPECT_EQ(loaded.error, FILEERROR_NONE);
-  EXPECT_EQ(loaded.Objects().GetCount(), 1);
-  EXPECT_EQ(NameOf(loaded.Object(0)), "A");
-  // B went to the document, which skipped it; the end of the object list
-  // chunk then ended the document, before the other lists.
-  EXPECT_TRUE(loaded.Materials().IsEmpty());
-  EXPECT_TRUE(loaded.Layers().IsEmpty());
-}
-
-TEST(Lists, AnEmptyListChunkYieldsAnEmptyList) {
-  LoadedScene loaded(WriteScene(SceneSpec{}));
-  ASSERT_TRUE(loaded.loaded);
-  EXPECT_EQ(loaded.Objects().GetFirst(), nullptr);
-  EXPECT_EQ(loaded.Materials().GetFirst(), nullptr);
-  EXPECT_EQ(loaded.Layers().GetFirst(), nullptr);
+  SceneSpec ended = SceneOf({ObjectSpec::Null("A"), stranger, ObjectSpec::Null("B")});
+  ended.objectsFirst = true;
+  ended.materials.push_back(MaterialSpec::Colored("M", 1, {1, 1, 1}));
+  ended.layers.push_back(LayerSpec::Named("L", 2));
+  EXPECT_EQ(Lists(WriteScene(ended)), "A | 0 0");
+  ended.objectsFirst = false;
+  EXPECT_EQ(Lists(WriteScene(ended)), "A | 1 1");
+  EXPECT_EQ(Lists(WriteScene(SceneSpec{})), " | 0 0");
 }
 
 TEST(Shaders, ShaderChunksOfANodeLandInItsShaderList) {
-  auto bytes = ObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
+  LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
     C4DWriter& w = s.Raw();
     w.StartChunk(5154, 0).StartChunk(110131, 0);
     w.StartChunk(5707, 0).StartChunk(110064, 0).Int32(1011).Int32(0).Str("noise").EndChunk().EndChunk();
     w.StartChunk(scene_chunk::kList, 0).StartChunk(5707, 0).EndChunk().EndChunk();
     w.StartChunk(5708, 0).EndChunk();  // not a shader
     w.EndChunk().EndChunk();
-  });
-  LoadedScene loaded(bytes);
+  }));
   ASSERT_TRUE(loaded.loaded);
   const C4DRootShader& shaders = loaded.Object(0)->shaders;
   ASSERT_EQ(shaders.GetCount(), 2);
   EXPECT_EQ(static_cast<C4DXBaseShader*>(shaders.GetFirst())->shaderKind, 1011);
   EXPECT_EQ(shaders.GetFirst()->typeId, 5707);
+}
+
+TEST(Links, ResolveWhetherTheGoalComesBeforeOrAfterAndAfterTheFileIsGone) {
+  for (bool objectsFirst : {false, true}) {
+    SceneSpec scene;
+    scene.objectsFirst = objectsFirst;
+    scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", 12, {0, 0, 1})};
+    scene.layers = {LayerSpec::Named("Layer", 21)};
+    scene.objects = {ObjectSpec::Null("A").WithTexture(12).OnLayer(21), ObjectSpec::Null("B").WithTexture(12),
+                     ObjectSpec::Null("C").WithTexture(404).OnLayer(404), ObjectSpec::Instance("Early", 9),
+                     ObjectSpec::Null("Target").Goal(9), ObjectSpec::Instance("Late", 9),
+                     ObjectSpec::Instance("Dangling", 99)};
+    LoadedScene loaded(WriteScene(scene));
+    ASSERT_TRUE(loaded.loaded);
+    loaded.CloseFile();
+    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), "Blue") << objectsFirst;
+    EXPECT_EQ(MaterialOfTag(loaded.Object(1)), MaterialOfTag(loaded.Object(0)));
+    EXPECT_EQ(NameOf(loaded.Object(0)->GetLayer()), "Layer");
+    // Links that never met their goal stay unresolved once the registry is gone.
+    EXPECT_EQ(MaterialOfTag(loaded.Object(2)), nullptr);
+    EXPECT_EQ(loaded.Object(2)->GetLayer(), nullptr);
+    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(3))->GetReference(), loaded.Object(4));
+    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(5))->GetReference(), loaded.Object(4));
+    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(6))->GetReference(), nullptr);
+    // Destroying the target unbinds its links.
+    delete loaded.Materials().GetFirst()->GetNextInList();
+    EXPECT_EQ(MaterialOfTag(loaded.Object(0)), nullptr);
+    EXPECT_EQ(loaded.Materials().GetCount(), 1);
+  }
+}
+
+TEST(Links, OfTwoGoalsWithOneIdTheLastReadTakesTheLinks) {
+  for (bool objectsFirst : {false, true}) {  // links before, between and after the goals
+    SceneSpec scene = SceneOf({ObjectSpec::Null("Early").WithTexture(7)});
+    scene.objectsFirst = objectsFirst;
+    scene.materials = {MaterialSpec::Colored("First", 7, {1, 0, 0}), MaterialSpec::Colored("Second", 7, {0, 1, 0})};
+    LoadedScene loaded(WriteScene(scene));
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), "Second");
+    EXPECT_EQ(loaded.Materials().GetFirst()->goal.GetLinkCount(), 0);
+  }
+}
+
+std::vector<uint8_t> Record(const char* prefix, uint64_t id, size_t extra = 0) {
+  std::vector<uint8_t> bytes(prefix, prefix + 6);
+  for (int shift = 56; shift >= 0; shift -= 8) bytes.push_back(uint8_t(id >> shift));
+  bytes.resize(bytes.size() + extra, 0xAB);
+  return bytes;
+}
+
+TEST(GoalRecords, AMalformedGoalRecordRegistersNothingAndDropsTheGoalsBindings) {
+  // An object whose container links to its own goal, then a node chunk with
+  // a goal record under test (none when empty).
+  for (const auto& record : {std::vector<uint8_t>{}, Record("agoal1", 5, 1), Record("agoalX", 5), Record("agoal1", 0)}) {
+    LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
+      ObjectSpec o = ObjectSpec::Instance("Self", 5).Goal(5);
+      C4DWriter& w = s.Raw();
+      w.StartChunk(5154, 0);
+      s.BaseList(o.node);
+      s.DataChunk(o);
+      w.StartChunk(scene_chunk::kNode, 2).Int32(0).UInt8(record.empty() ? 0 : 1);
+      if (!record.empty()) w.Memory(record);
+      w.EndChunk().EndChunk();
+    }));
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(0))->GetReference(), record.empty() ? loaded.Object(0) : nullptr);
+  }
+}
+
+TEST(LinkRecords, AMalformedLinkRecordLeavesTheLinkAsItWas) {
+  std::vector<uint8_t> shortRecord = Record("alias2", 4);
+  shortRecord.pop_back();
+  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
+      {Record("alias2", 4, 9), "Four"}, {shortRecord, "Three"}, {Record("aliasX", 4), "Three"}};
+  for (const auto& [record, expected] : cases) {
+    LoadedScene loaded(WriteDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
+      C4DWriter& w = s.Raw();
+      w.StartChunk(scene_chunk::kMaterials, 0);
+      s.Material(MaterialSpec::Colored("Three", 3, {1, 1, 1}));
+      s.Material(MaterialSpec::Colored("Four", 4, {1, 1, 1}));
+      w.EndChunk().StartChunk(scene_chunk::kObjects, 0);
+      // A tag whose payload first links to 3, then carries the record under test.
+      w.StartChunk(5154, 0).StartChunk(scene_chunk::kTags, 0).StartChunk(5616, 0);
+      for (int pass = 0; pass < 2; ++pass) {
+        w.StartChunk(110010, 3).Vec({}).Vec({}).Vec({}).Mat(Matrix{}).Mat(Matrix{});
+        w.Float32(0).Float32(0).Float32(1).Float32(1).Bool(true).Bool(false).Bool(false);
+        w.Int32(6).Int32(0).Int32(0).Int32(0).Str("").Bool(false);
+        pass == 0 ? w.LinkRecord(3) : w.Memory(record);
+        w.EndChunk();
+      }
+      w.EndChunk().EndChunk().EndChunk().EndChunk();
+    }));
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), expected);
+  }
+}
+
+TEST(Registry, FindsEachIdsFirstEntryAndKeepsCreationOrder) {
+  AliasRegistry registry;
+  for (AliasId id = 1; id <= 1000; ++id) ASSERT_NE(registry.FindOrCreate(id * 7919), nullptr);
+  EXPECT_EQ(registry.GetCount(), 1000);
+  EXPECT_EQ(registry.FindOrCreate(7919), registry.entries.Get(0));
+  EXPECT_EQ(registry.Find(7919 * 1000), registry.entries.Get(999));
+  EXPECT_EQ(registry.Find(3), nullptr);
+  EXPECT_EQ(registry.GetCount(), 1000);
+  // A link waiting on a placeholder resolves to nothing until its goal comes.
+  C4DPluginObject target(5154);
+  GeAliasLink link;
+  registry.RegisterLink(7919, link);
+  EXPECT_TRUE(link.IsBound());
+  EXPECT_EQ(ResolveLink(link), nullptr);
+  registry.RegisterGoal(7919, target.goal);
+  EXPECT_EQ(ResolveLink(link), &target);
+  std::unique_ptr<GeLinkValue> copy(link.CloneLink());  // copies bind to the same goal
+  EXPECT_EQ(copy->ResolveTarget(), &target);
+  registry.Empty();
+  EXPECT_EQ(registry.GetCount(), 0);
+  EXPECT_EQ(ResolveLink(link), &target);  // bindings outlive the registry
+  // An invalid goal resolves to nothing.
+  target.goal.valid = 0;
+  EXPECT_EQ(ResolveLink(link), nullptr);
+  link.Unbind();
+  copy.reset();
+  EXPECT_EQ(target.goal.GetLinkCount(), 0);
 }
 
 }  // namespace

@@ -1,40 +1,35 @@
-// Helpers for the scene tests: documents written chunk by chunk.
+// Helpers for the scene tests: scenes loaded from written bytes, read back.
 #pragma once
-#include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "scene_loader.h"
 #include "scene_writer.h"
 
-// A document with a header chunk of `version`, then whatever `body` writes
-// inside the document chunk.
-inline std::vector<uint8_t> DocumentWith(int32_t version, const std::function<void(SceneWriter&)>& body) {
-  C4DWriter w;
-  SceneWriter s(w, version);
-  w.Header().StartChunk(scene_chunk::kDocument, 0);
-  s.DocumentHeader(version, false);
-  body(s);
-  w.EndChunk();
-  return w.Take();
-}
-
-// A document whose object list chunk holds what `objects` writes.
-inline std::vector<uint8_t> ObjectsDocument(int32_t version, const std::function<void(SceneWriter&)>& objects) {
-  return DocumentWith(version, [&](SceneWriter& s) {
-    s.Raw().StartChunk(scene_chunk::kObjects, 0);
-    objects(s);
-    s.Raw().EndChunk();
-  });
-}
-
-// A scene of the given objects only.
-inline SceneSpec SceneOf(std::vector<ObjectSpec> objects, int32_t version = kSceneVersionCurrent) {
-  SceneSpec scene;
-  scene.version = version;
-  scene.objects = std::move(objects);
-  return scene;
-}
-
 inline std::string NameOf(const C4DBaseList2D* node) { return node ? node->GetNameString() : "<null>"; }
+
+// The names of an object list, each object's children in parentheses.
+inline std::string Tree(const C4DRootObject* list) {
+  std::string text;
+  if (!list) return text;
+  for (C4DBaseObject* o : list->Objects()) {
+    text += (text.empty() ? "" : " ") + NameOf(o);
+    if (o->childList && !o->childList->IsEmpty()) text += "(" + Tree(o->childList) + ")";
+  }
+  return text;
+}
+
+template <typename T>
+T* DataOf(const C4DBaseObject* object) {
+  auto* plugin = dynamic_cast<const C4DPluginObject*>(object);
+  return plugin ? dynamic_cast<T*>(plugin->objectData) : nullptr;
+}
+
+template <typename T>
+T* TagOf(const C4DBaseObject* object, int32_t type) {
+  return object ? static_cast<T*>(object->GetTag(type)) : nullptr;
+}
+
+inline C4DBaseMaterial* MaterialOfTag(const C4DBaseObject* object) {
+  auto* tag = TagOf<C4DTextureTag>(object, TAG_TYPE_TEXTURE);
+  return tag ? tag->GetMaterial() : nullptr;
+}

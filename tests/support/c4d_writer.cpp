@@ -29,21 +29,18 @@ C4DWriter& C4DWriter::Bytes(const std::vector<uint8_t>& bytes) {
 }
 
 namespace {
-void PutWord16(C4DWriter& w, uint16_t v) { w.Byte(static_cast<uint8_t>(v >> 8)).Byte(static_cast<uint8_t>(v)); }
-void PutFloat(C4DWriter& w, float f) { w.Word32(std::bit_cast<uint32_t>(f)); }
-// Eight-byte kinds: the low-order word first, each word big-endian.
-void PutWord64(C4DWriter& w, uint64_t v) { w.Word32(static_cast<uint32_t>(v)).Word32(static_cast<uint32_t>(v >> 32)); }
-void PutDouble(C4DWriter& w, double d) { PutWord64(w, std::bit_cast<uint64_t>(d)); }
-void PutVector(C4DWriter& w, const Vector& v) {
-  PutFloat(w, v.x);
-  PutFloat(w, v.y);
-  PutFloat(w, v.z);
+C4DWriter& PutWord16(C4DWriter& w, uint16_t v) { return w.Byte(uint8_t(v >> 8)).Byte(uint8_t(v)); }
+C4DWriter& PutBigEndian64(C4DWriter& w, uint64_t v) { return w.Word32(uint32_t(v >> 32)).Word32(uint32_t(v)); }
+// The newer variant writes reals as big-endian doubles.
+C4DWriter& PutFloat(C4DWriter& w, float f) {
+  return w.IsNewer() ? PutBigEndian64(w, std::bit_cast<uint64_t>(double(f))) : w.Word32(std::bit_cast<uint32_t>(f));
 }
-void PutMatrix(C4DWriter& w, const Matrix& m) {
-  PutVector(w, m.off);
-  PutVector(w, m.xAxis);
-  PutVector(w, m.yAxis);
-  PutVector(w, m.zAxis);
+// Eight-byte kinds: the low-order word first, each word big-endian.
+C4DWriter& PutWord64(C4DWriter& w, uint64_t v) { return w.Word32(uint32_t(v)).Word32(uint32_t(v >> 32)); }
+C4DWriter& PutDouble(C4DWriter& w, double d) { return PutWord64(w, std::bit_cast<uint64_t>(d)); }
+C4DWriter& PutVector(C4DWriter& w, const Vector& v) { return PutFloat(PutFloat(PutFloat(w, v.x), v.y), v.z); }
+C4DWriter& PutMatrix(C4DWriter& w, const Matrix& m) {
+  return PutVector(PutVector(PutVector(PutVector(w, m.off), m.xAxis), m.yAxis), m.zAxis);
 }
 std::vector<uint16_t> Units(const std::string& text) {
   std::vector<uint16_t> units;
@@ -51,9 +48,10 @@ std::vector<uint16_t> Units(const std::string& text) {
   return units;
 }
 // A byte count, then the 16-bit units big-endian, without a tag.
-void PutCountedUnits(C4DWriter& w, const std::vector<uint16_t>& units) {
+C4DWriter& PutCountedUnits(C4DWriter& w, const std::vector<uint16_t>& units) {
   w.Word32(static_cast<uint32_t>(units.size() * 2));
   for (uint16_t u : units) PutWord16(w, u);
+  return w;
 }
 std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
   std::vector<uint8_t> bytes(prefix, prefix + 6);
@@ -63,6 +61,23 @@ std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
 }  // namespace
 
 C4DWriter& C4DWriter::Header() { return Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6'}); }
+
+C4DWriter& C4DWriter::NewerHeader(int32_t version) {
+  newer_ = true;
+  return Bytes({'Q', 'C', '4', 'D', 'C', '4', 'D', '6'}).Word32(static_cast<uint32_t>(version)).Byte(0);
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<int32_t>& words) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 4 * words.size())).Byte(3);
+  for (int32_t v : words) Word32(static_cast<uint32_t>(v));
+  return *this;
+}
+
+C4DWriter& C4DWriter::Packed(const std::vector<double>& values) {
+  Byte(140).Word32(static_cast<uint32_t>(1 + 8 * values.size())).Byte(6);
+  for (double v : values) PutBigEndian64(*this, std::bit_cast<uint64_t>(v));
+  return *this;
+}
 
 C4DWriter& C4DWriter::StartChunk(int32_t id, int32_t level) {
   ++open_chunks_;
@@ -76,63 +91,22 @@ C4DWriter& C4DWriter::EndChunk() {
 
 C4DWriter& C4DWriter::Int8(int8_t v) { return Byte(11).Byte(static_cast<uint8_t>(v)); }
 C4DWriter& C4DWriter::UInt8(uint8_t v) { return Byte(12).Byte(v); }
-C4DWriter& C4DWriter::Int16(int16_t v) {
-  Byte(13);
-  PutWord16(*this, static_cast<uint16_t>(v));
-  return *this;
-}
-C4DWriter& C4DWriter::UInt16(uint16_t v) {
-  Byte(14);
-  PutWord16(*this, v);
-  return *this;
-}
+C4DWriter& C4DWriter::Int16(int16_t v) { return PutWord16(Byte(13), static_cast<uint16_t>(v)); }
+C4DWriter& C4DWriter::UInt16(uint16_t v) { return PutWord16(Byte(14), v); }
 C4DWriter& C4DWriter::Int32(int32_t v) { return Byte(15).Word32(static_cast<uint32_t>(v)); }
 C4DWriter& C4DWriter::UInt32(uint32_t v) { return Byte(16).Word32(v); }
-C4DWriter& C4DWriter::Int64(int64_t v) {
-  Byte(17);
-  PutWord64(*this, static_cast<uint64_t>(v));
-  return *this;
-}
-C4DWriter& C4DWriter::UInt64(uint64_t v) {
-  Byte(18);
-  PutWord64(*this, v);
-  return *this;
-}
-C4DWriter& C4DWriter::Float32(float v) {
-  Byte(19);
-  PutFloat(*this, v);
-  return *this;
-}
-C4DWriter& C4DWriter::Float64(double v) {
-  Byte(20);
-  PutDouble(*this, v);
-  return *this;
-}
+C4DWriter& C4DWriter::Int64(int64_t v) { return PutWord64(Byte(17), static_cast<uint64_t>(v)); }
+C4DWriter& C4DWriter::UInt64(uint64_t v) { return PutWord64(Byte(18), v); }
+C4DWriter& C4DWriter::Float32(float v) { return PutFloat(Byte(19), v); }
+C4DWriter& C4DWriter::Float64(double v) { return PutDouble(Byte(20), v); }
 C4DWriter& C4DWriter::Bool(bool v) { return Byte(21).Byte(v ? 1 : 0); }
 C4DWriter& C4DWriter::BoolByte(uint8_t raw) { return Byte(21).Byte(raw); }
 C4DWriter& C4DWriter::Time(float numerator, float denominator) {
-  Byte(22);
-  PutFloat(*this, numerator);
-  PutFloat(*this, denominator);
-  return *this;
+  return PutFloat(PutFloat(Byte(22), numerator), denominator);
 }
-C4DWriter& C4DWriter::Vec(const Vector& v) {
-  Byte(23);
-  PutVector(*this, v);
-  return *this;
-}
-C4DWriter& C4DWriter::Vec64(double x, double y, double z) {
-  Byte(24);
-  PutDouble(*this, x);
-  PutDouble(*this, y);
-  PutDouble(*this, z);
-  return *this;
-}
-C4DWriter& C4DWriter::Mat(const Matrix& m) {
-  Byte(25);
-  PutMatrix(*this, m);
-  return *this;
-}
+C4DWriter& C4DWriter::Vec(const Vector& v) { return PutVector(Byte(23), v); }
+C4DWriter& C4DWriter::Vec64(double x, double y, double z) { return PutDouble(PutDouble(PutDouble(Byte(24), x), y), z); }
+C4DWriter& C4DWriter::Mat(const Matrix& m) { return PutMatrix(Byte(25), m); }
 C4DWriter& C4DWriter::Mat64(const double (&values)[12]) {
   Byte(26);
   for (double d : values) PutDouble(*this, d);
@@ -145,16 +119,8 @@ C4DWriter& C4DWriter::Private(const std::vector<uint8_t>& bytes) {
   return Byte(129).Word32(static_cast<uint32_t>(bytes.size())).Bytes(bytes);
 }
 C4DWriter& C4DWriter::Str(const std::string& text) { return Str16(Units(text)); }
-C4DWriter& C4DWriter::Str16(const std::vector<uint16_t>& units) {
-  Byte(130);
-  PutCountedUnits(*this, units);
-  return *this;
-}
-C4DWriter& C4DWriter::Filename(const std::string& text) {
-  Byte(131);
-  PutCountedUnits(*this, Units(text));
-  return *this;
-}
+C4DWriter& C4DWriter::Str16(const std::vector<uint16_t>& units) { return PutCountedUnits(Byte(130), units); }
+C4DWriter& C4DWriter::Filename(const std::string& text) { return PutCountedUnits(Byte(131), Units(text)); }
 C4DWriter& C4DWriter::VectorArray(const std::vector<Vector>& points) {
   Byte(133).Word32(static_cast<uint32_t>(points.size() * 12));
   for (const Vector& p : points) PutVector(*this, p);
@@ -203,70 +169,41 @@ ContainerSpec& ContainerSpec::Add(Entry entry) {
 }
 
 namespace {
-ContainerSpec::Entry NewEntry(int32_t key, int32_t type) {
+// An entry of `key` and `type` with the payload fields `set` fills in.
+template <typename Set>
+ContainerSpec::Entry Make(int32_t key, int32_t type, Set set) {
   ContainerSpec::Entry e;
   e.key = key;
   e.type = type;
+  set(e);
   return e;
 }
 }  // namespace
 
-ContainerSpec& ContainerSpec::Int(int32_t key, int32_t v) {
-  Entry e = NewEntry(key, 15);
-  e.i = v;
-  return Add(std::move(e));
-}
-ContainerSpec& ContainerSpec::Real(int32_t key, float v) {
-  Entry e = NewEntry(key, 19);
-  e.f = v;
-  return Add(std::move(e));
-}
-ContainerSpec& ContainerSpec::Vec(int32_t key, const Vector& v) {
-  Entry e = NewEntry(key, 23);
-  e.v = v;
-  return Add(std::move(e));
-}
-ContainerSpec& ContainerSpec::Mat(int32_t key, const Matrix& m) {
-  Entry e = NewEntry(key, 25);
-  e.m = m;
-  return Add(std::move(e));
-}
+ContainerSpec& ContainerSpec::Int(int32_t key, int32_t v) { return Add(Make(key, 15, [&](Entry& e) { e.i = v; })); }
+ContainerSpec& ContainerSpec::Real(int32_t key, float v) { return Add(Make(key, 19, [&](Entry& e) { e.f = v; })); }
+ContainerSpec& ContainerSpec::Vec(int32_t key, const Vector& v) { return Add(Make(key, 23, [&](Entry& e) { e.v = v; })); }
+ContainerSpec& ContainerSpec::Mat(int32_t key, const Matrix& m) { return Add(Make(key, 25, [&](Entry& e) { e.m = m; })); }
 ContainerSpec& ContainerSpec::Str(int32_t key, const std::string& text) {
-  Entry e = NewEntry(key, 130);
-  e.text = text;
-  return Add(std::move(e));
+  return Add(Make(key, 130, [&](Entry& e) { e.text = text; }));
 }
 ContainerSpec& ContainerSpec::Filename(int32_t key, const std::string& text) {
-  Entry e = NewEntry(key, 131);
-  e.text = text;
-  return Add(std::move(e));
+  return Add(Make(key, 131, [&](Entry& e) { e.text = text; }));
 }
 ContainerSpec& ContainerSpec::Link(int32_t key, uint64_t aliasId) {
-  Entry e = NewEntry(key, 133);
-  e.aliasId = aliasId;
-  return Add(std::move(e));
+  return Add(Make(key, 133, [&](Entry& e) { e.aliasId = aliasId; }));
 }
 ContainerSpec& ContainerSpec::Sub(int32_t key, const ContainerSpec& sub) {
-  Entry e = NewEntry(key, 132);
-  e.sub.push_back(sub);
-  return Add(std::move(e));
+  return Add(Make(key, 132, [&](Entry& e) { e.sub.push_back(sub); }));
 }
 ContainerSpec& ContainerSpec::SubOlder(int32_t key, const ContainerSpec& sub) {
-  Entry e = NewEntry(key, 132);
-  e.sub.push_back(sub);
-  e.subOlder = true;
-  return Add(std::move(e));
+  return Add(Make(key, 132, [&](Entry& e) { e.sub.push_back(sub), e.subOlder = true; }));
 }
 ContainerSpec& ContainerSpec::Time(int32_t key, float numerator, float denominator) {
-  Entry e = NewEntry(key, 22);
-  e.f = numerator;
-  e.denominator = denominator;
-  return Add(std::move(e));
+  return Add(Make(key, 22, [&](Entry& e) { e.f = numerator, e.denominator = denominator; }));
 }
 ContainerSpec& ContainerSpec::UnknownChunk(int32_t key, int32_t type, int32_t chunkId) {
-  Entry e = NewEntry(key, type);
-  e.i = chunkId;
-  return Add(std::move(e));
+  return Add(Make(key, type, [&](Entry& e) { e.i = chunkId; }));
 }
 
 namespace {
@@ -287,15 +224,8 @@ void ContainerSpec::WriteOlderEntry(C4DWriter& w, const Entry& e) const {
     case 132: e.sub.front().WriteOlder(w); break;
     // Every other type byte is the tag of a payload that follows directly.
     case 131: PutCountedUnits(w, Units(e.text)); break;
-    case 133: {
-      const std::vector<uint8_t> record = AliasRecord("alias2", e.aliasId);
-      w.Word32(static_cast<uint32_t>(record.size())).Bytes(record);
-      break;
-    }
-    case 22:
-      PutFloat(w, e.f);
-      PutFloat(w, e.denominator);
-      break;
+    case 133: w.Word32(14).Bytes(AliasRecord("alias2", e.aliasId)); break;
+    case 22: PutFloat(PutFloat(w, e.f), e.denominator); break;
     default: {
       C4DWriter chunk;
       WriteUnknownChunk(chunk, e.i);
@@ -323,13 +253,7 @@ void ContainerSpec::WriteChunkEntry(C4DWriter& w, const Entry& e, int32_t level)
     case 25: w.Mat(e.m); break;
     case 130: w.Str(e.text); break;
     case 131: w.Filename(e.text); break;
-    case 132:
-      if (e.subOlder) {
-        e.sub.front().WriteOlder(w);
-      } else {
-        e.sub.front().WriteChunk(w, level);
-      }
-      break;
+    case 132: e.subOlder ? e.sub.front().WriteOlder(w) : e.sub.front().WriteChunk(w, level); break;
     case 133: w.LinkRecord(e.aliasId); break;
     default: WriteUnknownChunk(w, e.i); break;
   }

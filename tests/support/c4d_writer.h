@@ -12,6 +12,13 @@ class C4DWriter {
  public:
   // The 8-byte file header "XC4D" "C4D6".
   C4DWriter& Header();
+  // The newer variant's header ("QC4D" "C4D6", version, 0); from here on
+  // reals, times, vectors and matrices are written as big-endian doubles.
+  C4DWriter& NewerHeader(int32_t version);
+  bool IsNewer() const { return newer_; }
+  // Packed arrays (tag 140, newer variant): kind 3 words, kind 6 doubles.
+  C4DWriter& Packed(const std::vector<int32_t>& words);
+  C4DWriter& Packed(const std::vector<double>& values);
 
   // Chunk framing: start marker, id, level ... end marker.
   C4DWriter& StartChunk(int32_t id, int32_t level);
@@ -61,6 +68,7 @@ class C4DWriter {
  private:
   std::vector<uint8_t> data_;
   int open_chunks_ = 0;
+  bool newer_ = false;
 };
 
 // A container to be written in either form. Entries keep their order.

@@ -9,8 +9,6 @@ namespace {
 
 std::vector<Vector> Square() { return {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}; }
 
-ObjectSpec Quad(const std::string& name) { return ObjectSpec::Polygon(name, Square(), {{0, 1, 2, 3}}); }
-
 // Meshes in both index forms with materials, layers, texture, UVW and phong
 // tags, own colours and a mesh with an index past its points.
 SceneSpec Meshes() {
@@ -112,10 +110,61 @@ SceneSpec Containers() {
 
 }  // namespace
 
+SceneSpec NewerVariantScene() {
+  SceneSpec scene;
+  scene.newer = true;
+  scene.version = 2025100;
+  scene.materials = {MaterialSpec::Colored("Paint", 11, {0.8f, 0.1f, 0.1f})};
+  scene.layers = {LayerSpec::Named("Walls", 21)};
+  ObjectSpec mesh = ObjectSpec::Polygon("Mesh", {}, {{0, 1, 2, 3}, {0, 2, 4, 4}});
+  mesh.typeId = 1001091;
+  mesh.tags[0].points64 = {{1e6 + 0.125, 0.5, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 2, 0}};
+  mesh.WithTexture(11).OnLayer(21).WithTag(TagSpec::UVW(std::vector<Vector>(8, Vector{0.5f, 0.25f, 0})));
+  ObjectSpec group = ObjectSpec::Null("Group").At({10, 0, 0}).Scaled({2, 2, 2}).Child(mesh);
+  ObjectSpec path = ObjectSpec::Spline("Path", Square(), true);
+  path.rotation = {1.5707963f, 0, 0};
+  scene.objects = {group, path, ObjectSpec::Plugin("Cube", 5159)};
+  return scene;
+}
+
 std::vector<NamedScene> RepresentativeScenes() {
   return {{"meshes", WriteScene(Meshes())},       {"caches", WriteScene(Caches())},
           {"splines", WriteScene(Splines())},     {"old layout", WriteScene(OldLayout())},
-          {"wrapped lists", WriteScene(Wrapped())}, {"containers", WriteScene(Containers())}};
+          {"wrapped lists", WriteScene(Wrapped())}, {"containers", WriteScene(Containers())},
+          {"newer variant", WriteScene(NewerVariantScene())}};
+}
+
+std::vector<std::function<void(C4DWriter&)>> EveryValueKind() {
+  static const double matrix64[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7};
+  return {
+      [](C4DWriter& w) { w.Int8(-1); },
+      [](C4DWriter& w) { w.UInt8(2); },
+      [](C4DWriter& w) { w.Int16(-3); },
+      [](C4DWriter& w) { w.UInt16(4); },
+      [](C4DWriter& w) { w.Int32(5); },
+      [](C4DWriter& w) { w.UInt32(6); },
+      [](C4DWriter& w) { w.Int64(-7); },
+      [](C4DWriter& w) { w.UInt64(8); },
+      [](C4DWriter& w) { w.Float32(0.5f); },
+      [](C4DWriter& w) { w.Float64(0.25); },
+      [](C4DWriter& w) { w.Bool(true); },
+      [](C4DWriter& w) { w.Time(3, 6); },
+      [](C4DWriter& w) { w.Vec({1, 2, 3}); },
+      [](C4DWriter& w) { w.Vec64(1, 2, 3); },
+      [](C4DWriter& w) { w.Mat(Matrix()); },
+      [](C4DWriter& w) { w.Mat64(matrix64); },
+      [](C4DWriter& w) { w.Memory({1, 2, 3}); },
+      [](C4DWriter& w) { w.Private({4, 5}); },
+      [](C4DWriter& w) { w.Str("name"); },
+      [](C4DWriter& w) { w.Filename("file"); },
+      [](C4DWriter& w) { ContainerSpec(9).Int(1, 1).Vec(2, {1, 1, 1}).Sub(3, ContainerSpec(4).Str(1, "x")).WriteOlder(w); },
+      [](C4DWriter& w) { w.VectorArray({{1, 2, 3}}); },
+      [](C4DWriter& w) { w.PolygonArray({{0, 1, 2, 3}}); },
+      [](C4DWriter& w) { w.PolygonArray({{0, 1, 2, 2}}, true); },
+      [](C4DWriter& w) { w.UInt16Array({1, 2, 3}); },
+      [](C4DWriter& w) { w.GoalRecord(1); },
+      [](C4DWriter& w) { w.LinkRecord(1); },
+  };
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -12,7 +12,21 @@ namespace {
 std::string Num(double v) {
   if (std::isnan(v)) return "nan";
   char text[32];
-  std::snprintf(text, sizeof text, "%g", v);
+  std::snprintf(text, sizeof text, "%.9g", v);
+  return text;
+}
+std::string Text(const Vector& v) { return Num(v.x) + "," + Num(v.y) + "," + Num(v.z); }
+std::string Text(const CPolygon& p) {
+  return std::to_string(p.a) + "," + std::to_string(p.b) + "," + std::to_string(p.c) + "," + std::to_string(p.d);
+}
+std::string Text(uint16_t v) { return std::to_string(v); }
+
+// An array as its count, then its first and its last element.
+template <typename T>
+std::string ArrayText(T* array, int32_t count) {
+  std::string text = std::to_string(count);
+  if (count > 0) text += " " + Text(array[0]) + (count > 1 ? " .. " + Text(array[count - 1]) : "");
+  GeFree(array);
   return text;
 }
 
@@ -58,115 +72,54 @@ class Walker : public PrivateChunk {
   bool Value(GeChunkFile& file, uint8_t tag, int32_t id) {
     bool ok = false;
     std::string text;
+    uint8_t u8 = 0;
+    uint32_t u32 = 0;
+    int32_t i = 0, count = 0;
+    float f = 0;
+    GeTime t;
+    Vector v;
+    Matrix m;
+    String s;
+    uint8_t* block = nullptr;
+    Vector* vectors = nullptr;
+    CPolygon* polygons = nullptr;
+    uint16_t* words = nullptr;
     switch (tag) {
-      case TAG_UINT8: {
-        uint8_t v = 0;
-        ok = file.ReadUInt8(v);
-        text = std::to_string(v);
-        break;
-      }
-      case TAG_INT32: {
+      case TAG_UINT8: ok = file.ReadUInt8(u8), text = std::to_string(u8); break;
+      case TAG_INT32:
+        // Chunks with ids divisible by 3 hold stand-alone values: a type, then the value.
         if (id % 3 == 0) {
-          // A stand-alone value: its type, then the value itself.
           GeValue value;
-          ok = ReadValue(file, value);
-          text = "value " + std::to_string(value.GetType());
+          ok = ReadValue(file, value), text = "value " + std::to_string(value.GetType());
         } else {
-          int32_t v = 0;
-          ok = file.ReadInt32(v);
-          text = std::to_string(v);
+          ok = file.ReadInt32(i), text = std::to_string(i);
         }
         break;
-      }
-      case TAG_UINT32: {
-        uint32_t v = 0;
-        ok = file.ReadUInt32(v);
-        text = std::to_string(v);
+      case TAG_UINT32: ok = file.ReadUInt32(u32), text = std::to_string(u32); break;
+      case TAG_FLOAT32: ok = file.ReadFloat32(f), text = Num(f); break;
+      case TAG_BOOL: ok = file.ReadBool(i), text = std::to_string(i); break;
+      case TAG_TIME: ok = file.ReadTime(t), text = Num(t.numerator) + "/" + Num(t.denominator); break;
+      case TAG_VECTOR: ok = file.ReadVector(v), text = Text(v); break;
+      case TAG_MATRIX:
+        ok = file.ReadMatrix(m), text = Text(m.off) + " " + Text(m.xAxis) + " " + Text(m.yAxis) + " " + Text(m.zAxis);
         break;
-      }
-      case TAG_FLOAT32: {
-        float v = 0;
-        ok = file.ReadFloat32(v);
-        text = Num(v);
-        break;
-      }
-      case TAG_BOOL: {
-        int32_t v = 0;
-        ok = file.ReadBool(v);
-        text = std::to_string(v);
-        break;
-      }
-      case TAG_TIME: {
-        GeTime v;
-        ok = file.ReadTime(v);
-        text = Num(v.numerator) + "/" + Num(v.denominator);
-        break;
-      }
-      case TAG_VECTOR: {
-        Vector v;
-        ok = file.ReadVector(v);
-        text = Num(v.x) + "," + Num(v.y) + "," + Num(v.z);
-        break;
-      }
-      case TAG_MATRIX: {
-        Matrix m;
-        ok = file.ReadMatrix(m);
-        text = Num(m.off.x) + "," + Num(m.zAxis.z);
-        break;
-      }
-      case TAG_MEMORY: {
-        uint8_t* block = nullptr;
-        int32_t count = 0;
-        ok = file.ReadMemory(block, count);
-        text = std::to_string(count);
+      case TAG_MEMORY:
+        ok = file.ReadMemory(block, count), text = std::to_string(count);
+        if (count > 0) text += " " + std::to_string(block[count - 1]);
         GeFree(block);
         break;
-      }
-      case TAG_PRIVATE:
-        ok = file.SkipPrivateBlock();
-        break;
-      case TAG_STRING:
-      case TAG_FILENAME: {
-        String s;
-        ok = tag == TAG_STRING ? file.ReadString(s) : file.ReadFilename(s);
-        text = s.To8Bit();
-        break;
-      }
+      case TAG_PRIVATE: ok = file.SkipPrivateBlock(); break;
+      case TAG_STRING: ok = file.ReadString(s), text = s.To8Bit(); break;
+      case TAG_FILENAME: ok = file.ReadFilename(s), text = s.To8Bit(); break;
       case TAG_CONTAINER: {
         GeContainer container;
-        ok = ReadContainer(file, container, (id & 2) != 0);
-        text = std::to_string(container.GetId());
+        ok = ReadContainer(file, container, (id & 2) != 0), text = std::to_string(container.GetId());
         break;
       }
-      case TAG_VECTOR_ARRAY: {
-        Vector* array = nullptr;
-        int32_t count = 0;
-        ok = file.ReadVectorArray(array, count);
-        text = std::to_string(count) + (count > 0 ? " " + Num(array[count - 1].z) : "");
-        GeFree(array);
-        break;
-      }
-      case TAG_POLYGON_ARRAY: {
-        CPolygon* array = nullptr;
-        int32_t count = 0;
-        ok = file.ReadPolygonArray(array, count);
-        text = std::to_string(count) + (count > 0 ? " " + std::to_string(array[count - 1].d) : "");
-        GeFree(array);
-        break;
-      }
-      case TAG_UINT16_ARRAY: {
-        uint16_t* array = nullptr;
-        int32_t count = 0;
-        ok = file.ReadUInt16Array(array, count);
-        text = std::to_string(count) + (count > 0 ? " " + std::to_string(array[count - 1]) : "");
-        GeFree(array);
-        break;
-      }
-      default: {
-        uint8_t byte = 0;
-        ok = file.ReadByte(byte) && file.SkipValue(byte);
-        break;
-      }
+      case TAG_VECTOR_ARRAY: ok = file.ReadVectorArray(vectors, count), text = ArrayText(vectors, count); break;
+      case TAG_POLYGON_ARRAY: ok = file.ReadPolygonArray(polygons, count), text = ArrayText(polygons, count); break;
+      case TAG_UINT16_ARRAY: ok = file.ReadUInt16Array(words, count), text = ArrayText(words, count); break;
+      default: ok = file.ReadByte(u8) && file.SkipValue(u8); break;
     }
     Note(file, "tag " + std::to_string(tag) + (ok ? " " : " failed ") + text);
     return ok;

@@ -131,9 +131,3 @@ inline ObjectSpec SplineWith(const std::string& name, std::vector<Vector> points
   spline.node.data = ContainerSpec().Int(1000, 0).Int(1001, mode).Int(1002, closed ? 1 : 0);
   return spline;
 }
-
-inline SceneSpec SceneOf(std::vector<ObjectSpec> objects) {
-  SceneSpec scene;
-  scene.objects = std::move(objects);
-  return scene;
-}

@@ -33,44 +33,38 @@ void NoRecord(C4DWriter& w) { w.Memory({}); }
 // ---------------------------------------------------------------------------
 // Spec builders
 
-TagSpec TagSpec::Points(std::vector<Vector> points) {
+namespace {
+TagSpec MakeTag(TagSpec::Kind kind) {
   TagSpec t;
-  t.kind = Kind::Point;
+  t.kind = kind;
+  return t;
+}
+}  // namespace
+
+TagSpec TagSpec::Points(std::vector<Vector> points) {
+  TagSpec t = MakeTag(Kind::Point);
   t.points = std::move(points);
   return t;
 }
-
 TagSpec TagSpec::Polygons(std::vector<CPolygon> polygons, bool sixteenBit) {
-  TagSpec t;
-  t.kind = Kind::Polygon;
+  TagSpec t = MakeTag(Kind::Polygon);
   t.polygons = std::move(polygons);
   t.sixteenBit = sixteenBit;
   return t;
 }
-
 TagSpec TagSpec::Texture(uint64_t materialId) {
-  TagSpec t;
-  t.kind = Kind::Texture;
+  TagSpec t = MakeTag(Kind::Texture);
   t.materialId = materialId;
   return t;
 }
-
 TagSpec TagSpec::UVW(std::vector<Vector> uvw) {
-  TagSpec t;
-  t.kind = Kind::UVW;
+  TagSpec t = MakeTag(Kind::UVW);
   t.uvw = std::move(uvw);
   return t;
 }
-
-TagSpec TagSpec::Phong() {
-  TagSpec t;
-  t.kind = Kind::Phong;
-  return t;
-}
-
+TagSpec TagSpec::Phong() { return MakeTag(Kind::Phong); }
 TagSpec TagSpec::Segments(std::vector<std::pair<int32_t, bool>> segments) {
-  TagSpec t;
-  t.kind = Kind::Segment;
+  TagSpec t = MakeTag(Kind::Segment);
   t.segments = std::move(segments);
   return t;
 }
@@ -84,32 +78,22 @@ ObjectSpec ObjectSpec::Plugin(const std::string& name, int32_t dataTypeId) {
 
 ObjectSpec ObjectSpec::Polygon(const std::string& name, std::vector<Vector> points,
                                std::vector<CPolygon> polygons) {
-  ObjectSpec o = Plugin(name, 5100);
-  o.tags.push_back(TagSpec::Points(std::move(points)));
-  o.tags.push_back(TagSpec::Polygons(std::move(polygons)));
-  return o;
+  return Plugin(name, 5100).WithTag(TagSpec::Points(std::move(points))).WithTag(TagSpec::Polygons(std::move(polygons)));
 }
 
 ObjectSpec ObjectSpec::Spline(const std::string& name, std::vector<Vector> points, bool closed) {
-  ObjectSpec o;
-  o.typeId = 5101;
-  o.dataTypeId = 0;  // a data chunk would replace the spline's point data
-  o.node.name = name;
+  ObjectSpec o = Plugin(name, 0).WithTag(TagSpec::Points(std::move(points)));
+  o.typeId = 5101;  // and no data chunk: it would replace the spline's point data
   o.node.data.Int(1000, 0).Int(1001, 0).Int(1002, closed ? 1 : 0);
-  o.tags.push_back(TagSpec::Points(std::move(points)));
   return o;
 }
 
 ObjectSpec ObjectSpec::Null(const std::string& name) { return Plugin(name, 5140); }
 ObjectSpec ObjectSpec::Light(const std::string& name) { return Plugin(name, 5102); }
 ObjectSpec ObjectSpec::Camera(const std::string& name) { return Plugin(name, 5103); }
-
 ObjectSpec ObjectSpec::Primitive(const std::string& name, ObjectSpec cache, int32_t dataTypeId) {
-  ObjectSpec o = Plugin(name, dataTypeId);
-  o.fallbackCache.push_back(std::move(cache));
-  return o;
+  return Plugin(name, dataTypeId).Fallback(std::move(cache));
 }
-
 ObjectSpec ObjectSpec::Instance(const std::string& name, uint64_t referenceId, std::optional<ObjectSpec> cache) {
   ObjectSpec o = Plugin(name, 5126);
   o.node.data.Link(1001, referenceId);
@@ -117,14 +101,8 @@ ObjectSpec ObjectSpec::Instance(const std::string& name, uint64_t referenceId, s
   return o;
 }
 
-ObjectSpec& ObjectSpec::At(const Vector& p) {
-  position = p;
-  return *this;
-}
-ObjectSpec& ObjectSpec::Scaled(const Vector& s) {
-  scale = s;
-  return *this;
-}
+ObjectSpec& ObjectSpec::At(const Vector& p) { position = p; return *this; }
+ObjectSpec& ObjectSpec::Scaled(const Vector& s) { scale = s; return *this; }
 ObjectSpec& ObjectSpec::RotatedZ(float degrees) {
   const double r = double(degrees) * 3.14159265358979323846 / 180.0;
   // Quarter turns come out exact.
@@ -137,40 +115,15 @@ ObjectSpec& ObjectSpec::RotatedZ(float degrees) {
   rotation = Vector{0.0f, 0.0f, float(r)};
   return *this;
 }
-ObjectSpec& ObjectSpec::Colored(const Vector& rgb) {
-  color = rgb;
-  useColor = true;
-  return *this;
-}
-ObjectSpec& ObjectSpec::OnLayer(uint64_t layerId) {
-  node.layerId = layerId;
-  return *this;
-}
-ObjectSpec& ObjectSpec::Goal(uint64_t goalId) {
-  node.goalId = goalId;
-  return *this;
-}
-ObjectSpec& ObjectSpec::WithTag(TagSpec tag) {
-  tags.push_back(std::move(tag));
-  return *this;
-}
+ObjectSpec& ObjectSpec::Colored(const Vector& rgb) { color = rgb; useColor = true; return *this; }
+ObjectSpec& ObjectSpec::OnLayer(uint64_t layerId) { node.layerId = layerId; return *this; }
+ObjectSpec& ObjectSpec::Goal(uint64_t goalId) { node.goalId = goalId; return *this; }
+ObjectSpec& ObjectSpec::WithTag(TagSpec tag) { tags.push_back(std::move(tag)); return *this; }
 ObjectSpec& ObjectSpec::WithTexture(uint64_t materialId) { return WithTag(TagSpec::Texture(materialId)); }
-ObjectSpec& ObjectSpec::Child(ObjectSpec child) {
-  children.push_back(std::move(child));
-  return *this;
-}
-ObjectSpec& ObjectSpec::Fallback(ObjectSpec cacheObject) {
-  fallbackCache.push_back(std::move(cacheObject));
-  return *this;
-}
-ObjectSpec& ObjectSpec::Override(ObjectSpec cacheObject) {
-  overrideCache.push_back(std::move(cacheObject));
-  return *this;
-}
-ObjectSpec& ObjectSpec::Bits(int32_t nodeBits) {
-  node.nodeBits = nodeBits;
-  return *this;
-}
+ObjectSpec& ObjectSpec::Child(ObjectSpec child) { children.push_back(std::move(child)); return *this; }
+ObjectSpec& ObjectSpec::Fallback(ObjectSpec cache) { fallbackCache.push_back(std::move(cache)); return *this; }
+ObjectSpec& ObjectSpec::Override(ObjectSpec cache) { overrideCache.push_back(std::move(cache)); return *this; }
+ObjectSpec& ObjectSpec::Bits(int32_t nodeBits) { node.nodeBits = nodeBits; return *this; }
 
 MaterialSpec MaterialSpec::Colored(const std::string& name, uint64_t goalId, const Vector& rgb) {
   MaterialSpec m;
@@ -195,9 +148,22 @@ LayerSpec LayerSpec::Named(const std::string& name, uint64_t goalId) {
   return l;
 }
 
-LayerSpec& LayerSpec::Child(LayerSpec child) {
-  children.push_back(std::move(child));
-  return *this;
+LayerSpec& LayerSpec::Child(LayerSpec child) { children.push_back(std::move(child)); return *this; }
+
+SceneSpec SceneOf(std::vector<ObjectSpec> objects, int32_t version) {
+  SceneSpec scene;
+  scene.version = version;
+  scene.objects = std::move(objects);
+  return scene;
+}
+
+ObjectSpec Box(const std::string& name, float x, float y, float z) {
+  return ObjectSpec::Polygon(name, {{0, 0, 0}, {x, 0, 0}, {x, y, 0}, {0, y, 0}, {0, 0, z}, {x, 0, z}, {x, y, z}, {0, y, z}},
+                             {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}});
+}
+
+ObjectSpec Quad(const std::string& name) {
+  return ObjectSpec::Polygon(name, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, 3}});
 }
 
 // ---------------------------------------------------------------------------
@@ -232,6 +198,7 @@ void SceneWriter::DocumentHeader(int32_t version, bool useMarkedCaches, int32_t 
 }
 
 void SceneWriter::BaseList(const NodeSpec& node) {
+  if (w_.IsNewer()) return NewerBaseList(node);
   const int32_t level = node.level;
   w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
   node.data.WriteChunk(w_);
@@ -283,6 +250,7 @@ void SceneWriter::Object(const ObjectSpec& o) {
 }
 
 void SceneWriter::ObjectChunk(const ObjectSpec& o) {
+  if (w_.IsNewer()) return NewerObjectChunk(o);
   const Matrix identity;
   if (!NewLayout(version_)) {
     w_.StartChunk(scene_chunk::kObject, 1);
@@ -346,6 +314,7 @@ LightValueCounts SceneWriter::LightPayload(int32_t groups) {
 }
 
 void SceneWriter::Tag(const TagSpec& t) {
+  if (w_.IsNewer()) return NewerTag(t);
   w_.StartChunk(TagTypeId(t.kind), 0);
   if (t.node.write) BaseList(t.node);
   switch (t.kind) {
@@ -471,10 +440,32 @@ void WriteSceneLists(SceneWriter& s, const SceneSpec& scene) {
   if (!scene.objectsFirst) objects();
 }
 
+std::vector<uint8_t> WriteDocument(int32_t version, const std::function<void(SceneWriter&)>& body) {
+  C4DWriter w;
+  SceneWriter s(w, version);
+  w.Header().StartChunk(scene_chunk::kDocument, 0);
+  s.DocumentHeader(version, false);
+  body(s);
+  w.EndChunk();
+  return w.Take();
+}
+
+std::vector<uint8_t> WriteObjectsDocument(int32_t version, const std::function<void(SceneWriter&)>& objects) {
+  return WriteDocument(version, [&](SceneWriter& s) {
+    s.Raw().StartChunk(scene_chunk::kObjects, 0);
+    objects(s);
+    s.Raw().EndChunk();
+  });
+}
+
 std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
   C4DWriter w;
   SceneWriter s(w, scene.version);
-  w.Header();
+  if (scene.newer) {
+    w.NewerHeader(scene.version);
+  } else {
+    w.Header();
+  }
   w.StartChunk(scene_chunk::kDocument, 0);
   if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);
   WriteSceneLists(s, scene);

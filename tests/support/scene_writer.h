@@ -19,6 +19,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ struct TagSpec {
   Kind kind = Kind::Phong;
   NodeSpec node;
   std::vector<Vector> points;        // Point
+  std::vector<Vector64> points64;    // Point, newer variant: written instead of `points` when given
   std::vector<CPolygon> polygons;    // Polygon
   bool sixteenBit = false;           // Polygon: 16-bit index form
   uint64_t materialId = 0;           // Texture: link to the material's goal
@@ -133,8 +135,8 @@ struct ObjectSpec {
   ObjectSpec& WithTag(TagSpec tag);
   ObjectSpec& WithTexture(uint64_t materialId);
   ObjectSpec& Child(ObjectSpec child);
-  ObjectSpec& Fallback(ObjectSpec cacheObject);
-  ObjectSpec& Override(ObjectSpec cacheObject);
+  ObjectSpec& Fallback(ObjectSpec cache);
+  ObjectSpec& Override(ObjectSpec cache);
   ObjectSpec& Bits(int32_t nodeBits);
 };
 
@@ -166,6 +168,7 @@ struct LayerSpec {
 
 struct SceneSpec {
   int32_t version = kSceneVersionCurrent;
+  bool newer = false;  // the newer file variant: its header, doubles and layouts
   bool writeHeader = true;
   int32_t headerLevel = 1;
   bool useMarkedCaches = false;
@@ -187,6 +190,18 @@ class SceneWriter;
 // The three list chunks of a document (materials, layers, objects, in the
 // scene's order), for documents assembled by hand around them.
 void WriteSceneLists(SceneWriter& s, const SceneSpec& scene);
+// A document assembled by hand: the file header, the document chunk with a
+// header chunk of `version` (marked caches off), and what `body` writes.
+std::vector<uint8_t> WriteDocument(int32_t version, const std::function<void(SceneWriter&)>& body);
+// A document whose object list chunk holds what `objects` writes.
+std::vector<uint8_t> WriteObjectsDocument(int32_t version, const std::function<void(SceneWriter&)>& objects);
+
+// Pieces that many scenes share.
+SceneSpec SceneOf(std::vector<ObjectSpec> objects, int32_t version = kSceneVersionCurrent);
+// A box of six planar quads, x by y by z, with a corner at the origin.
+ObjectSpec Box(const std::string& name, float x = 1, float y = 1, float z = 1);
+// The unit square as one quad in the plane z = 0.
+ObjectSpec Quad(const std::string& name);
 
 // Counts of the values a light payload holds, by kind.
 struct LightValueCounts {
@@ -227,6 +242,10 @@ class SceneWriter {
 
  private:
   void Values(const char* sequence);  // "3F 2B V": dummy values of each kind
+  // The newer variant's layouts (newer_scene_writer.cpp).
+  void NewerBaseList(const NodeSpec& node);
+  void NewerObjectChunk(const ObjectSpec& object);
+  void NewerTag(const TagSpec& tag);
   C4DWriter& w_;
   int32_t version_;
   LightValueCounts counts_;

@@ -36,39 +36,42 @@ int Walk(const std::vector<uint8_t>& bytes, std::string* text = nullptr) {
   return rc;
 }
 
-TEST(ChunksVerb, WalksAWellFormedFileToItsEnd) {
-  std::string text;
-  EXPECT_EQ(Walk(RichScene(), &text), 0);
-  EXPECT_NE(text.find("chunk 424242 level 0"), std::string::npos);
-  EXPECT_NE(text.find("    chunk 1 level 0"), std::string::npos);  // indented by depth
-  EXPECT_NE(text.find("string [130], 4+28 bytes: \"name \\\"quoted\\\"\\x0A\""), std::string::npos);
-  EXPECT_NE(text.find("int32 [15], 4 bytes: 9500"), std::string::npos);
-  EXPECT_NE(text.find("goal record 0x0000000000001234"), std::string::npos);
-  EXPECT_NE(text.find("error 0 FILEERROR_NONE"), std::string::npos);
-}
+struct WalkCase {
+  const char* what;
+  std::vector<uint8_t> bytes;
+  int exitCode;
+  std::vector<const char*> lines;
+};
 
-TEST(ChunksVerb, FileEndingBeforeTheDocumentEndFails) {
-  std::vector<uint8_t> bytes = RichScene();
-  bytes.pop_back();
-  std::string text;
-  EXPECT_EQ(Walk(bytes, &text), 1);
-  EXPECT_NE(text.find("ends before the document's end marker"), std::string::npos);
-  EXPECT_NE(text.find("error 0 "), std::string::npos);
-}
-
-TEST(ChunksVerb, ByteWithoutSizeStopsWithItsErrorNamed) {
-  C4DWriter w = WithHeader();
-  w.StartChunk(1, 0).Int32(1).Byte(5).EndChunk();
-  std::string text;
-  EXPECT_EQ(Walk(w.Take(), &text), 1);
-  EXPECT_NE(text.find("FILEERROR_FORMAT"), std::string::npos);
-}
-
-TEST(ChunksVerb, DeepNestingIsWalkedWithoutRecursion) {
-  C4DWriter w = WithHeader();
-  for (int i = 0; i < 50000; ++i) w.StartChunk(i, 0);
-  for (int i = 0; i < 50000; ++i) w.EndChunk();
-  EXPECT_EQ(Walk(w.Take()), 0);
+TEST(ChunksVerb, WalksWhatTheLoaderReadsAndStopsWhereItStops) {
+  std::vector<uint8_t> cut = RichScene();
+  cut.pop_back();
+  C4DWriter deep = WithHeader();
+  for (int i = 0; i < 50000; ++i) deep.StartChunk(i, 0);
+  for (int i = 0; i < 50000; ++i) deep.EndChunk();
+  // A parameter container stored in chunk form at level 0 is its header
+  // alone, with no end marker, both as a value and as a container entry.
+  C4DWriter headerOnly = WithHeader();
+  headerOnly.StartChunk(110000, 0).StartChunk(5100, 0).Int32(1).Byte(1).Word32(132).Word32(0).Int32(2).EndChunk();
+  headerOnly.StartChunk(132, 1).Int32(3).Int32(7).Int32(132).Byte(1).Word32(132).Word32(0).EndChunk();
+  headerOnly.Int32(4).EndChunk();
+  const WalkCase cases[] = {
+      {"a well-formed file", RichScene(), 0,
+       {"chunk 424242 level 0", "    chunk 1 level 0", "string [130], 4+28 bytes: \"name \\\"quoted\\\"\\x0A\"",
+        "int32 [15], 4 bytes: 9500", "goal record 0x0000000000001234", "error 0 FILEERROR_NONE"}},
+      {"a file ending before the document's end", cut, 1, {"ends before the document's end marker", "error 0 "}},
+      {"a byte without its size", WithHeader().StartChunk(1, 0).Int32(1).Byte(5).EndChunk().Take(), 1,
+       {"FILEERROR_FORMAT"}},
+      {"deep nesting, walked without recursion", deep.Take(), 0, {"50000 chunks"}},
+      {"containers of level 0", headerOnly.Take(), 0,
+       {"    chunk 132 level 0  @31: an empty container, header only\n    int32 [15], 4 bytes: 2\n  end",
+        "header only\n  end\n  int32 [15], 4 bytes: 4\nend\n5 chunks", "error 0 FILEERROR_NONE"}},
+  };
+  for (const WalkCase& c : cases) {
+    std::string text;
+    EXPECT_EQ(Walk(c.bytes, &text), c.exitCode) << c.what << "\n" << text.substr(0, 3000);
+    for (const char* line : c.lines) EXPECT_NE(text.find(line), std::string::npos) << c.what << ": " << line << "\n" << text.substr(0, 3000);
+  }
 }
 
 // Every cut of the file and every byte changed to 0, 0xFF, +1 and -1 must
@@ -76,12 +79,12 @@ TEST(ChunksVerb, DeepNestingIsWalkedWithoutRecursion) {
 TEST(ChunksVerb, DamagedCopiesOfAFileEndCleanly) {
   const std::vector<uint8_t> scene = RichScene();
   for (size_t length = 0; length < scene.size(); ++length) {
-    EXPECT_EQ(Walk(std::vector<uint8_t>(scene.begin(), scene.begin() + length)), 1) << length;
+    EXPECT_EQ(Walk(std::vector<uint8_t>(scene.begin(), scene.begin() + long(length))), 1) << length;
   }
   for (size_t i = 0; i < scene.size(); ++i) {
-    for (int change : {0, 1, 2, 3}) {
+    for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(scene[i] + 1), uint8_t(scene[i] - 1)}) {
       std::vector<uint8_t> damaged = scene;
-      damaged[i] = change == 0 ? 0 : change == 1 ? 0xFF : static_cast<uint8_t>(damaged[i] + (change == 2 ? 1 : -1));
+      damaged[i] = value;
       const int rc = Walk(damaged);
       EXPECT_TRUE(rc == 0 || rc == 1) << i;
     }

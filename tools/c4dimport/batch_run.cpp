@@ -87,6 +87,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
+  convert.primitives = options.primitives;
   convert.output = item.output;
   convert.format = options.format;
   return convert;
@@ -146,6 +147,7 @@ bool Spawn(const BatchItem& item, size_t index, const BatchOptions& options, Wor
   if (!item.output.empty()) args.insert(args.end(), {"-o", item.output, "--format", options.format->name});
   if (options.cancelAfter) args.insert(args.end(), {"--cancel-after", std::to_string(*options.cancelAfter)});
   if (!options.layersFile.empty()) args.insert(args.end(), {"--layers", options.layersFile});
+  if (!options.primitives) args.push_back("--no-primitives");
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -29,6 +29,7 @@ struct BatchOptions {
   bool json = false;        // the table as one JSON document
   std::string layersFile;   // "" gives each file a fresh layer table
   std::string tool;         // the program a worker runs ("" this one)
+  bool primitives = true;   // rebuild primitives without caches
 };
 
 // One file of the batch: where it comes from and where it goes.

@@ -43,6 +43,7 @@ const char* ValueTagName(uint8_t tag) {
     case TAG_VECTOR_ARRAY: return "vector array";
     case TAG_POLYGON_ARRAY: return "polygon array";
     case TAG_UINT16_ARRAY: return "uint16 array";
+    case TAG_PACKED_ARRAY: return "packed array";
     default: return "value";
   }
 }
@@ -249,9 +250,16 @@ class ChunkPrinter {
       Note("the chunk header at byte " + std::to_string(at) + " is cut off");
       return false;
     }
+    ++chunks_;
+    if (id == TAG_CONTAINER && level < 1 && depth_ > 0) {
+      // A parameter container in chunk form stored at level 0 is its header
+      // alone: the loader reads nothing more of it, and no end marker follows.
+      Line("chunk " + std::to_string(id) + " level " + std::to_string(level) + "  @" + std::to_string(at) +
+           ": an empty container, header only");
+      return true;
+    }
     Line("chunk " + std::to_string(id) + " level " + std::to_string(level) + "  @" + std::to_string(at));
     ++depth_;
-    ++chunks_;
     return true;
   }
 
@@ -317,7 +325,9 @@ int RunChunksVerb(const std::string& path, std::ostream& out) {
     PrintError(file, out);
     return kExitFileFailed;
   }
-  out << path << ": " << file.GetLength() << " bytes\n";
+  out << path << ": " << file.GetLength() << " bytes";
+  if (file.IsNewerVariant()) out << ", newer variant (QC4D C4D6), document version " << file.GetHeaderVersion();
+  out << "\n";
   return WalkChunks(file, out);
 }
 

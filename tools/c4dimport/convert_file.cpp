@@ -5,6 +5,9 @@
 #include <ostream>
 
 #include "QEL_Server_C4D.h"
+#include "c4d_document.h"
+#include "ge_chunk_file.h"
+#include "qel_Exceptions.h"
 #include "standin/host_control.h"
 #include "terminal_front_end.h"
 
@@ -32,6 +35,31 @@ bool ReportedNotConverted(const ImportResult& result) {
   return false;
 }
 
+// The scene as the scene library reads it, for the steps that look into it
+// after the import: loaded once, on the first step that needs it.
+class SceneOnDemand {
+ public:
+  explicit SceneOnDemand(const std::string& path) : m_path(path) {}
+  const C4DBaseDocument* Get() {
+    if (m_tried) return m_loaded ? &m_document : nullptr;
+    m_tried = true;
+    GeChunkFile file;
+    m_loaded = file.Open(m_path.c_str()) && m_document.Load(file);
+    return m_loaded ? &m_document : nullptr;
+  }
+
+ private:
+  std::string m_path;
+  C4DBaseDocument m_document;  // before the file: it installs the link support
+  bool m_tried = false;
+  bool m_loaded = false;
+};
+
+std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
+  return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
+         (primitive.reason.empty() ? "" : " (" + primitive.reason + ")");
+}
+
 std::string Plural(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -40,7 +68,7 @@ std::string Plural(size_t n, const char* one, const char* many) {
 
 size_t Conversion::NotConvertedCount() const {
   const size_t counted = result.session.total;
-  return counted > result.objects.size() ? counted - result.objects.size() : 0;
+  return counted > result.session.converted ? counted - result.session.converted : 0;
 }
 
 size_t Conversion::Meshes() const {
@@ -69,7 +97,18 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.output = options.output;
   conversion.format = options.format;
   ImportOptions import = options.import;
+  SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
+    if (options.primitives && result.readable && result.hostError.empty()) {
+      if (const C4DBaseDocument* document = scene.Get()) {
+        conversion.primitives = c4drebuild::RebuildPrimitives(
+            *document, result.objects,
+            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
+        for (const auto& primitive : conversion.primitives) {
+          if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
+        }
+      }
+    }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
     // also after Cancel or a host error, is written.
@@ -91,10 +130,21 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
     conversion.searchedNotConverted = true;
     LeftOutOptions leftOutOptions;
     leftOutOptions.convertLarge = conversion.result.session.convertLarge;
-    for (LeftOutObject& object : FindLeftOutObjects(path, leftOutOptions)) {
-      if (object.counted) conversion.notConverted.push_back(std::move(object));
+    const C4DBaseDocument* document = scene.Get();
+    for (LeftOutObject& object : document ? FindLeftOutObjects(*document, leftOutOptions)
+                                          : std::vector<LeftOutObject>()) {
+      if (!object.counted) continue;
+      for (const auto& primitive : conversion.primitives) {
+        if (primitive.object == object.object && primitive.rebuilt) {
+          object.reason += "; rebuilt from its parameters as object " + std::to_string(primitive.objectIndex + 1);
+          object.rebuilt = true;
+        }
+      }
+      object.object = nullptr;  // the scene goes with this function
+      conversion.notConverted.push_back(std::move(object));
     }
   }
+  for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;
 }
@@ -114,6 +164,9 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
     for (const LeftOutObject& object : conversion.notConverted) {
       out << "  \"" << object.path << "\": " << object.reason << "\n";
     }
+  }
+  for (const auto& primitive : conversion.primitives) {
+    if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
   }
   if (conversion.output.empty() || !conversion.result.readable) return;
   const c4dexport::ExportReport& w = conversion.written;
@@ -139,9 +192,21 @@ std::string ConversionJson(const Conversion& conversion) {
   if (conversion.searchedNotConverted) {
     json notConverted = json::array();
     for (const LeftOutObject& object : conversion.notConverted) {
-      notConverted.push_back({{"name", object.path}, {"reason", object.reason}});
+      json entry = {{"name", object.path}, {"reason", object.reason}};
+      if (object.rebuilt) entry["rebuilt"] = true;
+      notConverted.push_back(std::move(entry));
     }
     text += ",\n \"notConverted\": " + notConverted.dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+  if (!conversion.primitives.empty()) {
+    json primitives = json::array();
+    for (const auto& primitive : conversion.primitives) {
+      json entry = {{"name", primitive.path}, {"kind", primitive.kind}, {"dataType", primitive.dataType},
+                    {"rebuilt", primitive.rebuilt}, {"object", nullptr}, {"note", primitive.reason}};
+      if (primitive.rebuilt) entry["object"] = primitive.objectIndex + 1;
+      primitives.push_back(std::move(entry));
+    }
+    text += ",\n \"primitives\": " + primitives.dump(-1, ' ', false, json::error_handler_t::replace);
   }
   if (!conversion.output.empty()) {
     const c4dexport::ExportReport& w = conversion.written;

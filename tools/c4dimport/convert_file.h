@@ -2,7 +2,9 @@
 // then (while the progress dialog is still open, as the host's own work)
 // written to an output file in a standard format, and, when the module
 // reported objects it did not convert (messages 104 and 105), those objects
-// found by name in the scene with the reason.
+// found by name in the scene with the reason. Before it is written, the
+// primitives the scene holds without polygon caches are rebuilt from their
+// parameters and added to what the host received (unless switched off).
 //
 //   ConvertOptions options;
 //   options.output = "house.glb";
@@ -16,6 +18,7 @@
 #include "export_writer.h"
 #include "import_run.h"
 #include "left_out.h"
+#include "rebuild_primitives.h"
 
 namespace c4dimport {
 
@@ -32,6 +35,7 @@ struct ConvertOptions {
   ImportOptions import;  // whileOpen is the conversion's own
   std::string output;    // "" writes nothing
   const c4dexport::ExportFormat* format = nullptr;
+  bool primitives = true;  // rebuild primitives without caches (false: the module's objects only)
 };
 
 struct Conversion {
@@ -43,6 +47,8 @@ struct Conversion {
   // objects that were not converted, found here.
   bool searchedNotConverted = false;
   std::vector<LeftOutObject> notConverted;
+  // Every primitive found without geometry, rebuilt or not (objects null).
+  std::vector<c4drebuild::RebuiltPrimitive> primitives;
   double seconds = 0;
   bool cancelled = false;  // the dialog's Cancel button or Ctrl-C
 

@@ -129,10 +129,11 @@ std::string Array(const List& list, Write write, const char* separator = ", ") {
   return out + "]";
 }
 
-std::string ObjectJson(const CQEL_SmartPtr<CQEL_Object>& object) {
+std::string ObjectJson(const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
   const ObjectView view = ViewObject(object);
   const CQEL_GeoPolyhedron3D* geometry = view.geometry;
   std::string out = "{\"kind\": " + Quoted(view.kind);
+  if (rebuilt) out += ", \"rebuilt\": true";
   out += ", \"dimension\": " + std::to_string(geometry ? int(geometry->GetDimension()) : 0);
   out += ", \"orientation\": " + std::to_string(geometry ? int(geometry->GetOrientation()) : 0);
   out += ", \"layer\": " + std::to_string(view.layer);
@@ -276,6 +277,7 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
     delete exception;
   }
   result.session.cancelled = CQEL_Server_C4D::IsCancelled();
+  result.moduleObjects = result.objects.size();
   if (options.whileOpen) options.whileOpen(result);
   CQEL_Server_C4D::EndImport();
 
@@ -283,7 +285,7 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   result.messages = recorder.Boxes();
   result.session.total = tally.total;
   result.session.maxPolygons = tally.maxPolygons;
-  result.session.converted = static_cast<uint32_t>(result.objects.size());
+  result.session.converted = static_cast<uint32_t>(result.moduleObjects);
   for (const standin::BoxRecord& box : result.messages) {
     if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
       result.session.convertLarge = box.answer == IDYES;
@@ -303,7 +305,10 @@ std::string ResultJson(const ImportResult& result) {
   const SessionCounters& s = result.session;
   std::string out = "{\"file\": " + Quoted(result.path);
   out += ",\n \"status\": " + std::string(result.readable ? "\"ok\"" : "\"unreadable\"");
-  out += ",\n \"objects\": " + Array(result.objects, ObjectJson, ",\n  ");
+  size_t index = 0;
+  out += ",\n \"objects\": " + Array(result.objects, [&](const CQEL_SmartPtr<CQEL_Object>& object) {
+    return ObjectJson(object, index++ >= result.moduleObjects);
+  }, ",\n  ");
   out += ",\n \"layers\": " + Array(result.layers, LayerJson, ",\n  ");
   out += ",\n \"messages\": " + Array(result.messages, MessageJson, ",\n  ");
   out += ",\n \"session\": {\"total\": " + std::to_string(s.total) + ", \"converted\": " +
@@ -324,7 +329,11 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
   if (kinds["other"]) byKind.push_back(Plural(kinds["other"], "other object", "other objects"));
   out << "objects: " << (byKind.empty() ? "none" : Joined(byKind, ", ")) << "\n";
   for (size_t i = 0; i < result.objects.size(); ++i) {
-    out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]) << "\n";
+    out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]);
+    if (i >= result.moduleObjects && i - result.moduleObjects < result.rebuilt.size()) {
+      out << ", rebuilt: " << result.rebuilt[i - result.moduleObjects];
+    }
+    out << "\n";
   }
   out << "counts: " << s.total << " counted, " << s.converted << " converted, largest mesh "
       << Plural(s.maxPolygons, "polygon", "polygons");

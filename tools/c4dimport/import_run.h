@@ -74,6 +74,11 @@ struct ImportResult {
   std::string path;       // as given
   bool readable = false;  // the file was read as a scene (else message 103)
   std::vector<CQEL_SmartPtr<CQEL_Object>> objects;  // the host's vector, in order
+  // The module's objects come first in `objects`; those after the first
+  // `moduleObjects` were added after the import by the host's own work
+  // (primitives rebuilt from their parameters), one note each in `rebuilt`.
+  size_t moduleObjects = 0;
+  std::vector<std::string> rebuilt;
   std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
   std::vector<standin::BoxRecord> messages;         // every box shown during the run
   SessionCounters session;
@@ -94,7 +99,8 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options = 
 int ExitCodeOf(const ImportResult& result);
 
 // The result as one JSON document:
-// {"file", "status", "objects", "layers", "messages", "session"}.
+// {"file", "status", "objects", "layers", "messages", "session"}; an object
+// added after the import has "rebuilt": true.
 std::string ResultJson(const ImportResult& result);
 
 // The result for a person: objects by kind, counts, layers, messages.

@@ -51,6 +51,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   };
   convert.output = output;
   convert.format = format;
+  convert.primitives = options.primitives;
   if (!output.empty()) {
     std::error_code ignored;
     if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
@@ -111,6 +112,7 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.jobs = options.jobs;
   batchOptions.json = options.json;
   batchOptions.layersFile = options.layersFile;
+  batchOptions.primitives = options.primitives;
   if (options.row) return c4dimport::RunBatchWorker({options.paths.front(), output}, batchOptions, out);
   if (batch) return c4dimport::RunBatch(batchOptions, out, err);
   return ImportOne(options, output, format, out);
@@ -140,6 +142,9 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
                    "Press the progress dialog's Cancel button once N objects have been converted");
   verb->add_option("--layers", options->layersFile,
                    "Load the host's layer table from this file if it exists, and save it there");
+  verb->add_flag("!--no-primitives", options->primitives,
+                 "Leave primitives without polygon caches out, as the module does, instead of rebuilding them "
+                 "from their parameters");
   verb->add_flag("--row", options->row, "Worker of a batch: convert one file and print its row as JSON")
       ->group("");
   verb->footer(

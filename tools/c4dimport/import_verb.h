@@ -19,6 +19,7 @@ struct ImportVerbOptions {
   std::string format;      // --format: a name from `c4dimport formats`; "" from the output's extension
   unsigned jobs = 1;       // -j: worker processes of a batch
   bool row = false;        // a batch's worker: one file, its table row as one JSON line
+  bool primitives = true;  // false (--no-primitives): only what the module made
 };
 
 // Runs the verb; returns the exit code (0 done, 1 a file could not be read,

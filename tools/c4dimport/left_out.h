@@ -24,6 +24,8 @@ struct LeftOutObject {
   // The import counts the object as convertible, so it is among the
   // objects message 105 reports as not converted.
   bool counted = false;
+  // The converter rebuilt it from its parameters after the import.
+  bool rebuilt = false;
 };
 
 struct LeftOutOptions {

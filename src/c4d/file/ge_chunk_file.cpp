@@ -13,14 +13,26 @@ static_assert(sizeof(CPolygon) == 16, "polygon arrays are read as blocks of 16-b
 
 namespace {
 
-constexpr uint32_t kHeaderWord1 = 0x58433444;  // "XC4D"
-constexpr uint32_t kHeaderWord2 = 0x43344436;  // "C4D6"
+constexpr uint32_t kHeaderWord1 = 0x58433444;       // "XC4D"
+constexpr uint32_t kHeaderWord1Early = 0x36433444;  // "6C4D": an earlier writer, the classic layout
+constexpr uint32_t kHeaderWord1Newer = 0x51433444;  // "QC4D": the newer variant
+constexpr uint32_t kHeaderWord2 = 0x43344436;       // "C4D6"
 
 // Payload sizes after the tag byte, for skipping.
 constexpr int kCountedPayload = -1;  // an int32 byte count, then that many bytes
 constexpr int kNoDefinedSize = -2;
 
-int PayloadSize(uint8_t tag) {
+int PayloadSize(uint8_t tag, bool newer) {
+  if (newer) {
+    // The newer variant widens reals, times, vectors and matrices to doubles.
+    switch (tag) {
+      case TAG_FLOAT32: return 8;
+      case TAG_TIME: return 16;
+      case TAG_VECTOR: return 24;
+      case TAG_MATRIX: return 96;
+      default: break;
+    }
+  }
   switch (tag) {
     case TAG_CHUNK_START: return 8;  // id and level; the payload follows as values
     case TAG_CHUNK_END: return 0;
@@ -253,6 +265,8 @@ bool GeChunkFile::StartOpen() {
   registry_.reset(installedLinkSupport ? installedLinkSupport->NewRegistry() : nullptr);
   length_ = 0;
   depth_ = 0;
+  variant_ = GeFileVariant::Classic;
+  headerVersion_ = 0;
   meter_ = GeAllocMeter{};
   if (installedLinkSupport && !registry_) {
     readFailed_ = 1;
@@ -266,7 +280,12 @@ bool GeChunkFile::AcceptHeader() {
   meter_.limit = kMaxAllocationFactor * static_cast<uint64_t>(length_) + kAllocationAllowance;
   uint32_t first = 0;
   uint32_t second = 0;
-  if (!ReadWord32(first) || !ReadWord32(second) || first != kHeaderWord1 || second != kHeaderWord2) {
+  const bool read = ReadWord32(first) && ReadWord32(second) && second == kHeaderWord2;
+  if (read && first == kHeaderWord1Newer) variant_ = GeFileVariant::Newer;
+  const bool known = first == kHeaderWord1 || first == kHeaderWord1Early || first == kHeaderWord1Newer;
+  if (!read || !known || (IsNewerVariant() && !ReadNewerHeaderTail())) {
+    variant_ = GeFileVariant::Classic;
+    headerVersion_ = 0;
     error_ = FILEERROR_FORMAT;
     stream_.reset();
     return false;
@@ -476,7 +495,7 @@ bool GeChunkFile::ExpectTag(uint8_t tag) {
 // flag, which the next read turns into FILEERROR_READ.
 bool GeChunkFile::SkipValue(uint8_t tag) {
   if (error_) return false;
-  const int size = PayloadSize(tag);
+  const int size = PayloadSize(tag, IsNewerVariant());
   if (size == kNoDefinedSize) {
     // A byte that is no value tag: nothing tells how far to skip, so the file
     // cannot be followed from here. It is not in the format we read.
@@ -628,6 +647,12 @@ bool GeChunkFile::ReadUInt32(uint32_t& v) {
 }
 
 bool GeChunkFile::ReadFloat32(float& v) {
+  if (IsNewerVariant()) {
+    double wide = 0.0;
+    if (!ReadWideTagged(TAG_FLOAT32, &wide, 1)) return false;
+    v = static_cast<float>(wide);
+    return true;
+  }
   uint8_t p[4];
   if (!ReadTagged(TAG_FLOAT32, p, 4)) return false;
   v = BigEndianFloat(p);
@@ -642,6 +667,12 @@ bool GeChunkFile::ReadBool(int32_t& v) {
 }
 
 bool GeChunkFile::ReadTime(GeTime& v) {
+  if (IsNewerVariant()) {
+    double parts[2] = {0.0, 0.0};
+    if (!ReadWideTagged(TAG_TIME, parts, 2)) return false;
+    v = ReducedTime(parts[0], parts[1]);
+    return true;
+  }
   uint8_t p[8];
   if (!ReadTagged(TAG_TIME, p, 8)) return false;
   v = ReducedTime(BigEndianFloat(p), BigEndianFloat(p + 4));
@@ -649,6 +680,12 @@ bool GeChunkFile::ReadTime(GeTime& v) {
 }
 
 bool GeChunkFile::ReadVector(Vector& v) {
+  if (IsNewerVariant()) {
+    Vector64 wide;
+    if (!ReadVector64(wide)) return false;
+    v = Narrow(wide);
+    return true;
+  }
   uint8_t p[12];
   if (!ReadTagged(TAG_VECTOR, p, 12)) return false;
   v = DecodeVector(p);
@@ -656,6 +693,12 @@ bool GeChunkFile::ReadVector(Vector& v) {
 }
 
 bool GeChunkFile::ReadMatrix(Matrix& v) {
+  if (IsNewerVariant()) {
+    Matrix64 wide;
+    if (!ReadMatrix64(wide)) return false;
+    v = Narrow(wide);
+    return true;
+  }
   uint8_t p[48];
   if (!ReadTagged(TAG_MATRIX, p, 48)) return false;
   v.off = DecodeVector(p);

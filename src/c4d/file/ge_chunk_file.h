@@ -57,7 +57,22 @@ enum : uint8_t {
   TAG_VECTOR_ARRAY = 133,
   TAG_POLYGON_ARRAY = 134,
   TAG_UINT16_ARRAY = 135,
+  // Newer variant only: a kind byte, then a packed big-endian array.
+  TAG_PACKED_ARRAY = 140,
 };
+
+// Element kinds of a packed array (tag 140).
+enum : uint8_t {
+  PACKED_INT32 = 3,    // 32-bit words (indices, or float32 bits)
+  PACKED_FLOAT64 = 6,  // doubles
+};
+
+// The two variants of the chunked format. A classic file begins "XC4D" (or
+// "6C4D") "C4D6" and stores reals in single precision. A newer file begins
+// "QC4D" "C4D6", the document version and a 0 byte, and stores reals, times,
+// vectors and matrices as doubles; its node payloads have layouts of their
+// own (the scene model reads them in code kept apart from the classic one).
+enum class GeFileVariant : uint8_t { Classic, Newer };
 
 // Limits no real scene reaches but a hostile file would.
 // Chunks within chunks, lists within lists and containers within containers,
@@ -125,6 +140,10 @@ class GeChunkFile {
   int32_t GetFileVersion() const { return version_; }
   void SetFileVersion(int32_t version) { version_ = version; }
   int64_t GetLength() const { return length_; }
+  GeFileVariant GetVariant() const { return variant_; }
+  bool IsNewerVariant() const { return variant_ == GeFileVariant::Newer; }
+  // The document version a newer file's header carries; 0 for a classic file.
+  int32_t GetHeaderVersion() const { return headerVersion_; }
   // Current read position; 0 when there is no file or a read failed.
   int64_t GetPosition() const;
   // Bytes left between the position and the end of the file.
@@ -156,6 +175,11 @@ class GeChunkFile {
   bool ReadTime(GeTime& v);
   bool ReadVector(Vector& v);
   bool ReadMatrix(Matrix& v);
+  // Reals, vectors and matrices at the precision the file holds them: a newer
+  // file's doubles as they are, a classic file's floats widened.
+  bool ReadReal(double& v);
+  bool ReadVector64(Vector64& v);
+  bool ReadMatrix64(Matrix64& v);
   // Blocks and arrays are zero-filled GeAlloc blocks owned by the caller (GeFree).
   bool ReadMemory(uint8_t*& block, int32_t& count);
   bool SkipPrivateBlock();
@@ -164,6 +188,16 @@ class GeChunkFile {
   bool ReadVectorArray(Vector*& array, int32_t& count);
   bool ReadPolygonArray(CPolygon*& array, int32_t& count);
   bool ReadUInt16Array(uint16_t*& array, int32_t& count);
+  // One packed array (tag 140) of exactly `count` elements of `kind`, each
+  // converted to host order and stored as one column of a record array:
+  // element i goes to column + i * stride (stride 4 or 16 for PACKED_INT32,
+  // 8 or 24 for PACKED_FLOAT64). Another kind, another element count, or a
+  // stride that does not fit is a format error. The caller checks the count
+  // against the file (CheckCount) before it allocates the records.
+  bool ReadPackedColumn(uint8_t kind, int32_t count, uint8_t* column, size_t stride);
+  // Whether `count` records of at least `bytesEach` file bytes can stand in
+  // what is left of the file; FILEERROR_READ when they cannot.
+  bool CheckCount(int64_t count, int64_t bytesEach);
 
   // Nesting guard for readers that recurse with the file's structure: Enter
   // fails with FILEERROR_NESTING beyond kMaxNestingDepth; every successful
@@ -206,6 +240,9 @@ class GeChunkFile {
   // registry could not be made, without which no link of the file pairs.
   bool StartOpen();
   bool AcceptHeader();
+  // The newer variant's header after its 8 bytes: version and a 0 byte.
+  bool ReadNewerHeaderTail();
+  bool ReadWideTagged(uint8_t tag, double* values, size_t n);  // n doubles after a tag
   void SetMemoryError();
   // Turns a refusal of the meter into FILEERROR_LIMIT unless an error is set.
   void NoteRefusal();
@@ -215,6 +252,8 @@ class GeChunkFile {
   int32_t error_ = FILEERROR_NONE;
   int64_t length_ = 0;
   int32_t version_ = 0;
+  GeFileVariant variant_ = GeFileVariant::Classic;
+  int32_t headerVersion_ = 0;
   int32_t depth_ = 0;
   GeAllocMeter meter_;
   std::unique_ptr<GeLinkRegistry> registry_;

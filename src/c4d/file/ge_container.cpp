@@ -451,8 +451,24 @@ EntryRead ReadCommonEntry(GeChunkFile& file, GeContainer& container, int32_t id,
   return Outcome(ReadScalarPayload(file, value) && Store(file, container, id, value, append));
 }
 
+// The entries whose encoding the newer variant changed: an empty entry (type
+// 0) carries no value at all, and a time two doubles, kept as their quotient
+// as in a classic file.
+EntryRead ReadNewerEntry(GeChunkFile& file, GeContainer& container, int32_t id, int32_t type, bool append) {
+  if (type == GEVALUE_EMPTY) return EntryRead::Next;
+  GeTime time;
+  if (!file.ReadTime(time)) return EntryRead::EndFailed;
+  GeValue value;
+  value.SetType(GEVALUE_FLOAT32);
+  value.SetFloat32(time.denominator != 0.0 ? static_cast<float>(time.numerator / time.denominator) : 0.0f);
+  return Outcome(Store(file, container, id, value, append));
+}
+
 // Entry values of the chunk form, after the entry's id and type.
 EntryRead ReadChunkFormEntry(GeChunkFile& file, GeContainer& container, int32_t id, int32_t type, bool append) {
+  if (file.IsNewerVariant() && (type == GEVALUE_EMPTY || type == TAG_TIME)) {
+    return ReadNewerEntry(file, container, id, type, append);
+  }
   if (IsCommonType(type)) return ReadCommonEntry(file, container, id, type, append);
   switch (type) {
     case 3: return id == -1 ? EntryRead::EndOk : EntryRead::EndFailed;

@@ -126,6 +126,10 @@ void C4DBaseList2D::ReadBaseListChunk(GeChunkFile& file, int32_t level) {
       }
     }
   }
+  if (file.IsNewerVariant()) {
+    ReadNewerBaseListTail(file, level);
+    return;
+  }
   if (level >= 3) file.ReadInt32(dropped);
   if (level >= 4) {
     int32_t m = 0;

@@ -143,6 +143,7 @@ class C4DBaseList2D : public C4DGeListNode {
 
  private:
   void ReadBaseListChunk(GeChunkFile& file, int32_t level);
+  void ReadNewerBaseListTail(GeChunkFile& file, int32_t level);
 };
 
 // The base of objects, layers and materials.

@@ -63,6 +63,21 @@ Matrix MatrixMultiply(const Matrix& a, const Matrix& b) {
   return r;
 }
 
+Matrix64 MatrixMultiply64(const Matrix64& a, const Matrix64& b) {
+  auto apply = [&a](const Vector64& v) {
+    return Vector64{a.xAxis.x * v.x + a.yAxis.x * v.y + a.zAxis.x * v.z,
+                    a.xAxis.y * v.x + a.yAxis.y * v.y + a.zAxis.y * v.z,
+                    a.xAxis.z * v.x + a.yAxis.z * v.y + a.zAxis.z * v.z};
+  };
+  Matrix64 r;
+  const Vector64 off = apply(b.off);
+  r.off = Vector64{off.x + a.off.x, off.y + a.off.y, off.z + a.off.z};
+  r.xAxis = apply(b.xAxis);
+  r.yAxis = apply(b.yAxis);
+  r.zAxis = apply(b.zAxis);
+  return r;
+}
+
 // ---- C4DBaseObject ------------------------------------------------------------
 
 C4DBaseObject::C4DBaseObject() : tags(this) {}
@@ -74,6 +89,7 @@ C4DBaseObject::~C4DBaseObject() {
 }
 
 Matrix C4DBaseObject::GetMl() const {
+  if (hasWideMl) return Narrow(wideMl);
   Matrix m = axisMatrix;
   m.xAxis = Vector{m.xAxis.x * scale.x, m.xAxis.y * scale.x, m.xAxis.z * scale.x};
   m.yAxis = Vector{m.yAxis.x * scale.y, m.yAxis.y * scale.y, m.yAxis.z * scale.y};
@@ -85,6 +101,14 @@ Matrix C4DBaseObject::GetMl() const {
 Matrix C4DBaseObject::GetMg() const {
   Matrix m = GetMl();
   for (const C4DBaseObject* p = parent; p; p = p->parent) m = MatrixMultiply(p->GetMl(), m);
+  return m;
+}
+
+Matrix64 C4DBaseObject::GetMl64() const { return hasWideMl ? wideMl : Widen(GetMl()); }
+
+Matrix64 C4DBaseObject::GetMg64() const {
+  Matrix64 m = GetMl64();
+  for (const C4DBaseObject* p = parent; p; p = p->parent) m = MatrixMultiply64(p->GetMl64(), m);
   return m;
 }
 
@@ -109,7 +133,12 @@ bool C4DBaseObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     case CHUNK_OBJECT_TAGS:
       file.ReadNodeChunks(&tags, false);
       return true;
+    case CHUNK_NEWER_GENERATED:
+      if (!file.IsNewerVariant() || fallbackCache) return false;
+      if (!ReadCache(file, fallbackCache, false)) return file.GetError() != FILEERROR_NONE;
+      return true;
     case CHUNK_OBJECT:
+      if (file.IsNewerVariant()) return ReadNewerObjectChunk(file, level);
       if (file.GetFileVersion() < kNewLayoutVersion) return ReadOldObjectChunk(file, level);
       return ReadObjectChunk(file, level);
     default:
@@ -134,15 +163,16 @@ bool C4DBaseObject::ReadChildren(GeChunkFile& file) {
   return true;
 }
 
-bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache) {
+bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nestedChunk) {
   if (!cache) cache = NewOwnedList();
   if (!cache) {
     if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
     return false;
   }
   cache->owner = this;
-  // One whole nested chunk whatever its id; its content is the cache list.
-  return file.ReadNodeChunks(cache, true);
+  // One whole nested chunk whatever its id, or the rest of the current
+  // chunk; its content is the cache list.
+  return file.ReadNodeChunks(cache, nestedChunk);
 }
 
 bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {

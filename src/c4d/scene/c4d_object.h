@@ -36,6 +36,9 @@ enum : int32_t {
   CHUNK_OBJECT_TAGS = 110108,  // the tag list
   CHUNK_OBJECT_DATA = 110064,  // data type id and the data's own payload
   CHUNK_OBJECT_LIST = 110063,  // a wrapper whose content continues an object list
+  // Newer variant: a list of objects a generator keeps beside its children
+  // (its output, where the file stores one); read as its fallback cache.
+  CHUNK_NEWER_GENERATED = 300000117,
 };
 
 // Payload layouts change at these file versions.
@@ -47,6 +50,7 @@ const char* C4DTypeName(int32_t typeId);
 
 // A * B: B applied first. Sums are formed in double, stored as float.
 Matrix MatrixMultiply(const Matrix& a, const Matrix& b);
+Matrix64 MatrixMultiply64(const Matrix64& a, const Matrix64& b);
 
 class C4DBaseObject : public C4DBaseList4D {
  public:
@@ -61,6 +65,10 @@ class C4DBaseObject : public C4DBaseList4D {
   Matrix GetMl() const;
   // Global matrix: the local matrices of all ancestors applied in turn.
   Matrix GetMg() const;
+  // The same in double precision: a newer file's stored matrices as read, a
+  // classic object's matrix widened.
+  Matrix64 GetMl64() const;
+  Matrix64 GetMg64() const;
   // First tag of the type, or null.
   C4DBaseTag* GetTag(int32_t tagTypeId) const;
   // The layer that `layerLink` resolves to, or null.
@@ -91,11 +99,17 @@ class C4DBaseObject : public C4DBaseList4D {
   int32_t useColor = 0;
   C4DRootObject* overrideCache = nullptr;  // owned
   C4DRootObject* fallbackCache = nullptr;  // owned
+  // A newer file's local matrix, made in double precision from its position,
+  // rotation and scale as read (see ReadNewerObjectChunk); classic objects
+  // have none and keep the classic GetMl.
+  Matrix64 wideMl;
+  bool hasWideMl = false;
 
  private:
+  bool ReadNewerObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadOldObjectChunk(GeChunkFile& file, int32_t level);
-  bool ReadCache(GeChunkFile& file, C4DRootObject*& cache);
+  bool ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nestedChunk = true);
   bool ReadChildren(GeChunkFile& file);
   C4DRootObject* NewOwnedList();
 };

@@ -41,16 +41,26 @@ bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
 
 // ---- point and polygon tags ---------------------------------------------------------
 
-PrivateC4DPointTag::~PrivateC4DPointTag() { GeFree(points); }
+PrivateC4DPointTag::~PrivateC4DPointTag() { Clear(); }
+
+void PrivateC4DPointTag::Clear() {
+  GeFree(points);
+  GeFree(points64);
+  points = nullptr;
+  points64 = nullptr;
+  pointCount = 0;
+}
 
 bool PrivateC4DPointTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (C4DBaseTag::Read(file, chunkId, level)) return true;
   if (chunkId != TAG_TYPE_POINT) return false;
   // A second payload replaces the first.
-  GeFree(points);
-  points = nullptr;
-  pointCount = 0;
-  file.ReadVectorArray(points, pointCount);
+  Clear();
+  if (file.IsNewerVariant()) {
+    ReadNewerPoints(file);
+  } else {
+    file.ReadVectorArray(points, pointCount);
+  }
   file.SkipChunkRest();
   return true;
 }
@@ -63,7 +73,11 @@ bool PrivateC4DPolygonTag::Read(GeChunkFile& file, int32_t chunkId, int32_t leve
   GeFree(polygons);
   polygons = nullptr;
   polygonCount = 0;
-  file.ReadPolygonArray(polygons, polygonCount);
+  if (file.IsNewerVariant()) {
+    ReadNewerPolygons(file);
+  } else {
+    file.ReadPolygonArray(polygons, polygonCount);
+  }
   file.SkipChunkRest();
   return true;
 }
@@ -73,7 +87,10 @@ bool PrivateC4DPolygonTag::Read(GeChunkFile& file, int32_t chunkId, int32_t leve
 C4DTextureTag::C4DTextureTag() { typeId = TAG_TYPE_TEXTURE; }
 
 bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
-  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (C4DBaseTag::Read(file, chunkId, level)) {
+    if (chunkId == CHUNK_BASE_LIST && file.IsNewerVariant()) materialInData = true;
+    return true;
+  }
   if (chunkId != kPayloadChunk || level < 0) return false;
   int32_t dropped = 0;
   for (Vector& v : texVectors) file.ReadVector(v);
@@ -97,6 +114,7 @@ bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
 }
 
 C4DBaseMaterial* C4DTextureTag::GetMaterial() const {
+  if (materialInData) return dynamic_cast<C4DBaseMaterial*>(data.FindValue(kNewerMaterialEntry).AsLinkTarget());
   return dynamic_cast<C4DBaseMaterial*>(ResolveLink(materialLink));
 }
 
@@ -110,6 +128,11 @@ C4DUVWTag::~C4DUVWTag() {
 bool C4DUVWTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (C4DBaseTag::Read(file, chunkId, level)) return true;
   if (chunkId != TAG_TYPE_UVW) return false;
+  if (file.IsNewerVariant()) {
+    ReadNewerUVW(file);
+    file.SkipChunkRest();
+    return true;
+  }
   GeFree(legacyUV);
   legacyUV = nullptr;
   legacyUVCount = 0;

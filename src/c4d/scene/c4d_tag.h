@@ -47,6 +47,13 @@ class PrivateC4DPointTag : public C4DBaseTag {
 
   Vector* points = nullptr;  // GeAlloc block, owned
   int32_t pointCount = 0;
+  // A newer file's points as stored, in double precision (pointCount of
+  // them, beside `points`); null for a classic file.
+  Vector64* points64 = nullptr;  // GeAlloc block, owned
+
+ private:
+  void Clear();
+  void ReadNewerPoints(GeChunkFile& file);
 };
 
 class PrivateC4DPolygonTag : public C4DBaseTag {
@@ -57,6 +64,9 @@ class PrivateC4DPolygonTag : public C4DBaseTag {
 
   CPolygon* polygons = nullptr;  // GeAlloc block, owned
   int32_t polygonCount = 0;
+
+ private:
+  void ReadNewerPolygons(GeChunkFile& file);
 };
 
 // Its settings are entries of its data container.
@@ -85,6 +95,9 @@ class C4DTextureTag : public C4DBaseTag {
   int32_t texFlag = 0;
   GeAliasLink materialLink;
   GeAliasLink secondLink;
+  // A newer file keeps the material link as entry 1010 of `data` instead.
+  static constexpr int32_t kNewerMaterialEntry = 1010;
+  bool materialInData = false;
 
  protected:
   const char* DefaultName() const override { return "Texture"; }
@@ -108,6 +121,9 @@ class C4DUVWTag : public C4DBaseTag {
   Vector* uvw = nullptr;  // GeAlloc block, owned; four vectors per polygon
   int32_t uvwCount = 0;   // number of vectors
   int32_t uvwFlag = 0;
+
+ private:
+  void ReadNewerUVW(GeChunkFile& file);
 
  protected:
   const char* DefaultName() const override { return "UVW"; }

@@ -1,0 +1,477 @@
+// tessaro_c4d: old Cinema 4D scenes imported into Python through the import
+// module, exactly as Tessaro runs it (one session of StartImport, Read and
+// EndImport with the stand-in host), and what reached the host handed over
+// as numpy arrays.
+//
+//   import tessaro_c4d
+//   result = tessaro_c4d.import_scene("house.c4d")
+//   for mesh in result.meshes: print(mesh.points.shape, mesh.face_sizes)
+//
+// The module and the host keep their state in globals, so sessions run one
+// at a time (a lock), but without the interpreter's lock: other Python
+// threads go on while a file imports.
+#include <pybind11/functional.h>
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "import_run.h"
+#include "left_out.h"
+#include "scene_verb.h"
+
+namespace py = pybind11;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ---- what reached the host, in plain C++ (built without the interpreter's lock) ----
+
+struct MeshData {
+  size_t index = 0;
+  std::vector<double> points;  // x, y, z of each host point
+  std::vector<int32_t> faceSizes;
+  std::vector<int32_t> faceCorners;  // 0-based point indices
+  size_t brokenFaces = 0;
+  unsigned layer = 0;
+  std::array<int, 4> argb{};
+  std::string surface;
+};
+
+struct PolylineData {
+  size_t index = 0;
+  std::vector<double> points;
+  bool closed = false;
+  unsigned layer = 0;
+  std::array<int, 4> argb{};
+  std::string surface;
+};
+
+struct LayerData {
+  unsigned id = 0;
+  std::string longName, shortName;
+  std::vector<std::string> path;
+  int config = 0;
+  bool userDefined = false;
+};
+
+struct MessageData {
+  std::string box;
+  int type = 0;
+  std::string text;
+};
+
+struct NotConvertedData {
+  std::string name, reason;
+};
+
+struct RunData {
+  bool readable = false;
+  std::string unreadableText;
+  std::string hostError;
+  c4dimport::SessionCounters session;
+  std::vector<MeshData> meshes;
+  std::vector<PolylineData> polylines;
+  std::vector<LayerData> layers;
+  std::vector<MessageData> messages;
+  std::vector<NotConvertedData> notConverted;
+  double importSeconds = 0;
+  double arraySeconds = 0;
+};
+
+void AppendPoints(const CQEL_GeoPolyhedron3D::PointList& list, size_t count, std::vector<double>& out) {
+  out.reserve(count * 3);
+  constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
+  for (size_t i = 0; i < count; ++i) {
+    const CQEL_GeoPoint3D* point = list[i].Get();
+    out.push_back(point ? point->X() : kMissing);
+    out.push_back(point ? point->Y() : kMissing);
+    out.push_back(point ? point->Z() : kMissing);
+  }
+}
+
+// Walks a face's signed edges back to the points they start from; false when
+// an edge number names no edge or the edges do not close into a ring.
+bool AppendFaceCorners(const std::vector<int>& face, const CQEL_GeoPolyhedron3D::EdgeList& edges, size_t pointCount,
+                       std::vector<int32_t>& corners) {
+  const size_t start = corners.size();
+  unsigned first = 0, previousEnd = 0;
+  for (const int entry : face) {
+    const uint64_t number = entry < 0 ? uint64_t(-int64_t(entry)) : uint64_t(entry);
+    if (number == 0 || number > edges.size()) break;
+    auto [from, to] = edges[number - 1];
+    if (entry < 0) std::swap(from, to);
+    if (from == 0 || from > pointCount || to == 0 || to > pointCount) break;
+    if (corners.size() == start) {
+      first = from;
+    } else if (from != previousEnd) {
+      break;
+    }
+    corners.push_back(int32_t(from - 1));
+    previousEnd = to;
+  }
+  const size_t taken = corners.size() - start;
+  if (taken == face.size() && taken >= 3 && previousEnd == first) return true;
+  corners.resize(start);
+  return false;
+}
+
+void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, RunData& run) {
+  const c4dimport::ObjectView view = c4dimport::ViewObject(object);
+  if (!view.geometry) return;
+  const CQEL_GeoPolyhedron3D& geometry = *view.geometry;
+  const auto& points = geometry.GetPoints();
+  std::array<int, 4> argb{view.argb[0], view.argb[1], view.argb[2], view.argb[3]};
+  if (geometry.GetDimension() == QEL_DIMENSION_3D) {
+    MeshData mesh{index, {}, {}, {}, 0, view.layer, argb, view.surface};
+    AppendPoints(points, points.size(), mesh.points);
+    const auto& faces = geometry.GetFaces();
+    const auto& edges = geometry.GetEdges();
+    mesh.faceSizes.reserve(faces.size());
+    mesh.faceCorners.reserve(faces.size() * 4);
+    for (const std::vector<int>& face : faces) {
+      if (AppendFaceCorners(face, edges, points.size(), mesh.faceCorners)) {
+        mesh.faceSizes.push_back(int32_t(face.size()));
+      } else {
+        ++mesh.brokenFaces;
+      }
+    }
+    run.meshes.push_back(std::move(mesh));
+  } else if (geometry.GetDimension() == QEL_DIMENSION_1D) {
+    PolylineData line{index, {}, false, view.layer, argb, view.surface};
+    // A closed polyline repeats its first point object at the end.
+    line.closed = points.size() > 1 && points.front().Get() == points.back().Get();
+    AppendPoints(points, points.size() - (line.closed ? 1 : 0), line.points);
+    run.polylines.push_back(std::move(line));
+  }
+}
+
+c4dimport::LargeAnswer ParseLarge(const std::string& large) {
+  if (large == "yes") return c4dimport::LargeAnswer::Yes;
+  if (large == "no") return c4dimport::LargeAnswer::No;
+  if (large == "cancel") return c4dimport::LargeAnswer::Cancel;
+  throw py::value_error("large must be \"yes\", \"no\" or \"cancel\", not \"" + large + "\"");
+}
+
+int AnswerButton(c4dimport::LargeAnswer answer) {
+  switch (answer) {
+    case c4dimport::LargeAnswer::Yes: return IDYES;
+    case c4dimport::LargeAnswer::Cancel: return IDCANCEL;
+    default: return IDNO;
+  }
+}
+
+std::mutex g_sessionLock;
+
+using ProgressCallback = std::function<void(size_t, uint32_t)>;
+
+// One import session; runs without the interpreter's lock (the progress
+// callback takes it for its call).
+RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, const std::optional<std::string>& layers,
+                  const ProgressCallback& progress) {
+  std::lock_guard<std::mutex> session(g_sessionLock);
+  RunData run;
+  // A fresh host for every session, as a fresh process of the tool has.
+  standin::ResetHost();
+  if (layers) {
+    std::string error;
+    if (!standin::UseLayerTableFile(*layers, &error)) {
+      standin::ResetHost();
+      throw py::value_error("the layer table file " + *layers + " cannot be used: " + error);
+    }
+  }
+  // Boxes are recorded, not shown; the large question takes the given answer.
+  standin::ScriptedUi silent;
+  silent.SetDefaultAnswer(AnswerButton(large));
+  c4dimport::ImportOptions options;
+  options.large = large;
+  options.ui = &silent;
+  std::exception_ptr progressError;
+  if (progress) {
+    options.onPump = [&progress, &progressError](const c4dimport::ImportProgress& at) {
+      if (progressError) return;
+      try {
+        py::gil_scoped_acquire gil;
+        progress(at.converted, at.counted);
+      } catch (...) {
+        // Never through the module's frames: raised once the session is over.
+        progressError = std::current_exception();
+      }
+    };
+  }
+  const Clock::time_point start = Clock::now();
+  c4dimport::ImportResult result = c4dimport::ImportFile(path, options);
+  const Clock::time_point imported = Clock::now();
+
+  run.readable = result.readable;
+  run.hostError = result.hostError;
+  run.session = result.session;
+  for (size_t i = 0; i < result.objects.size(); ++i) TakeObject(i, result.objects[i], run);
+  for (const standin::LayerLeafEntry& entry : result.layers) {
+    if (!entry.leaf) continue;
+    run.layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.leaf->ShortName(), entry.path,
+                          int(entry.leaf->LayerConfigurationSetting()), entry.leaf->UserDefinedLayerDef()});
+  }
+  bool reportedNotConverted = false;
+  for (const standin::BoxRecord& box : result.messages) {
+    run.messages.push_back({standin::BoxKindName(box.kind), box.type, box.text});
+    if (box.kind != standin::BoxKind::Error) continue;
+    if (box.type == QEL_MSGBOX_ERROR && run.unreadableText.empty()) run.unreadableText = box.text;
+    // Messages 104 and 105 are the module's only information boxes.
+    if (box.type == QEL_MSGBOX_INFORMATION) reportedNotConverted = true;
+  }
+  run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
+  result = c4dimport::ImportResult();  // the host objects go before the host is reset
+  standin::ResetHost();
+  run.importSeconds = std::chrono::duration<double>(imported - start).count();
+  if (reportedNotConverted) {
+    c4dimport::LeftOutOptions leftOut;
+    leftOut.convertLarge = run.session.convertLarge;
+    for (const c4dimport::LeftOutObject& object : c4dimport::FindLeftOutObjects(path, leftOut)) {
+      if (object.counted) run.notConverted.push_back({object.path, object.reason});
+    }
+  }
+  if (progressError) {
+    py::gil_scoped_acquire gil;
+    std::rethrow_exception(progressError);
+  }
+  return run;
+}
+
+// ---- the Python side ---------------------------------------------------------------
+
+// The vector's buffer handed to numpy as it is: the array owns it.
+template <class T>
+py::array_t<T> Adopt(std::vector<T>&& values, std::vector<py::ssize_t> shape) {
+  if (values.empty()) return py::array_t<T>(shape);
+  auto* owned = new std::vector<T>(std::move(values));
+  py::capsule release(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+  return py::array_t<T>(shape, owned->data(), release);
+}
+
+py::array_t<double> PointArray(std::vector<double>&& points) {
+  const auto rows = py::ssize_t(points.size() / 3);
+  return Adopt(std::move(points), {rows, 3});
+}
+
+py::object SurfaceOf(const std::string& surface) { return surface.empty() ? py::object(py::none()) : py::object(py::str(surface)); }
+
+struct Mesh {
+  size_t index;
+  py::array_t<double> points;
+  py::array_t<int32_t> face_sizes;
+  py::array_t<int32_t> face_corners;
+  size_t broken_faces;
+  unsigned layer;
+  std::array<int, 4> argb;
+  py::object surface;
+};
+
+struct Polyline {
+  size_t index;
+  py::array_t<double> points;
+  bool closed;
+  unsigned layer;
+  std::array<int, 4> argb;
+  py::object surface;
+};
+
+struct Layer {
+  unsigned id;
+  std::string long_name, short_name;
+  std::vector<std::string> path;
+  int config;
+  bool user_defined;
+  const char* State() const { return config == 1 ? "locked" : config == 2 ? "hidden" : "editable"; }
+};
+
+struct Message {
+  std::string box;
+  int type;
+  std::string text;
+};
+
+struct Session {
+  uint32_t total, converted, max_polygons;
+  bool convert_large, cancelled;
+};
+
+struct Scene {
+  std::string path;
+  std::vector<Mesh> meshes;
+  std::vector<Polyline> polylines;
+  std::vector<Layer> layers;
+  std::vector<Message> messages;
+  Session session;
+  std::vector<std::pair<std::string, std::string>> not_converted;
+  py::object host_error;
+  py::dict timings;
+};
+
+Scene MakeScene(const std::string& path, RunData&& run) {
+  Scene scene;
+  scene.path = path;
+  scene.meshes.reserve(run.meshes.size());
+  for (MeshData& m : run.meshes) {
+    const auto faces = py::ssize_t(m.faceSizes.size());
+    const auto corners = py::ssize_t(m.faceCorners.size());
+    scene.meshes.push_back({m.index, PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
+                            Adopt(std::move(m.faceCorners), {corners}), m.brokenFaces, m.layer, m.argb,
+                            SurfaceOf(m.surface)});
+  }
+  for (PolylineData& l : run.polylines) {
+    scene.polylines.push_back({l.index, PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
+  }
+  for (LayerData& l : run.layers) {
+    scene.layers.push_back({l.id, std::move(l.longName), std::move(l.shortName), std::move(l.path), l.config, l.userDefined});
+  }
+  for (MessageData& m : run.messages) scene.messages.push_back({std::move(m.box), m.type, std::move(m.text)});
+  const c4dimport::SessionCounters& s = run.session;
+  scene.session = {s.total, s.converted, s.maxPolygons, s.convertLarge, s.cancelled};
+  for (NotConvertedData& n : run.notConverted) scene.not_converted.emplace_back(std::move(n.name), std::move(n.reason));
+  scene.host_error = run.hostError.empty() ? py::object(py::none()) : py::object(py::str(run.hostError));
+  scene.timings["import"] = run.importSeconds;
+  scene.timings["arrays"] = run.arraySeconds;
+  return scene;
+}
+
+PyObject* g_sceneReadError = nullptr;
+
+Scene ImportScene(const std::string& path, const std::string& large, const std::optional<std::string>& layers,
+                  const std::optional<ProgressCallback>& progress) {
+  const c4dimport::LargeAnswer answer = ParseLarge(large);
+  RunData run;
+  {
+    py::gil_scoped_release released;
+    run = RunImport(path, answer, layers, progress ? *progress : ProgressCallback());
+  }
+  if (!run.readable) {
+    const std::string text = run.unreadableText.empty() ? path + ": the file could not be read" : run.unreadableText;
+    PyErr_SetString(g_sceneReadError, text.c_str());
+    throw py::error_already_set();
+  }
+  return MakeScene(path, std::move(run));
+}
+
+py::object LoadScene(const std::string& path, bool strict) {
+  std::ostringstream out;
+  int exitCode = 0;
+  {
+    py::gil_scoped_release released;
+    std::lock_guard<std::mutex> session(g_sessionLock);
+    exitCode = RunSceneVerb(path, true, out);
+  }
+  py::object scene = py::module_::import("json").attr("loads")(out.str());
+  if (exitCode != 0 && strict) {
+    const std::string text = path + ": the scene could not be loaded (error " +
+                             py::str(scene["error"]).cast<std::string>() + " " +
+                             py::str(scene["errorName"]).cast<std::string>() + ")";
+    PyErr_SetString(g_sceneReadError, text.c_str());
+    throw py::error_already_set();
+  }
+  return scene;
+}
+
+template <class T>
+std::string Repr(const char* kind, const T& object, const std::string& more = "") {
+  return std::string("<") + kind + " " + std::to_string(object.index) + ": " + std::to_string(object.points.shape(0)) +
+         " points" + more + ", layer " + std::to_string(object.layer) + ">";
+}
+
+}  // namespace
+
+PYBIND11_MODULE(tessaro_c4d, m) {
+  m.doc() =
+      "Old Cinema 4D scenes (.c4d) imported through Tessaro's import module.\n\n"
+      "import_scene() runs one import session as Tessaro runs it and returns what reached the host;\n"
+      "load_scene() returns the scene tree as the file holds it.";
+
+  static py::exception<std::runtime_error> sceneReadError(m, "SceneReadError", PyExc_OSError);
+  g_sceneReadError = sceneReadError.ptr();
+  sceneReadError.doc() = "A file that is no scene or could not be read to its end; the text is the module's message.";
+
+  py::class_<Mesh>(m, "Mesh", "A mesh the host received: points, polygons, layer and colour.")
+      .def_readonly("index", &Mesh::index, "Place in the host's object vector (0-based).")
+      .def_readonly("points", &Mesh::points, "Host points, (n, 3) float64: millimetres, Z up.")
+      .def_readonly("face_sizes", &Mesh::face_sizes, "Corners of each face, int32.")
+      .def_readonly("face_corners", &Mesh::face_corners,
+                    "0-based point indices of every face's corners, one face after the other, int32.")
+      .def_readonly("broken_faces", &Mesh::broken_faces, "Faces whose edges did not close into a ring (left out).")
+      .def_readonly("layer", &Mesh::layer, "Id of the host layer (a Layer.id; 0: none).")
+      .def_readonly("argb", &Mesh::argb, "(A, R, G, B): A is the transparency in percent, R, G, B 0 to 255.")
+      .def_readonly("surface", &Mesh::surface, "The surface file the host got, or None.")
+      .def("__repr__", [](const Mesh& mesh) {
+        return Repr("Mesh", mesh, ", " + std::to_string(mesh.face_sizes.shape(0)) + " faces");
+      });
+
+  py::class_<Polyline>(m, "Polyline", "A polyline the host received.")
+      .def_readonly("index", &Polyline::index, "Place in the host's object vector (0-based).")
+      .def_readonly("points", &Polyline::points,
+                    "Points, (n, 3) float64, without the repeated first point of a closed one.")
+      .def_readonly("closed", &Polyline::closed, "The last point joins the first.")
+      .def_readonly("layer", &Polyline::layer, "Id of the host layer (0: none).")
+      .def_readonly("argb", &Polyline::argb, "(A, R, G, B) as for meshes.")
+      .def_readonly("surface", &Polyline::surface, "The surface file, or None.")
+      .def("__repr__", [](const Polyline& line) { return Repr("Polyline", line); });
+
+  py::class_<Layer>(m, "Layer", "A leaf of the host's layer table after the import.")
+      .def_readonly("id", &Layer::id, "The id objects carry.")
+      .def_readonly("long_name", &Layer::long_name)
+      .def_readonly("short_name", &Layer::short_name, "At most 8 characters, unique in the table.")
+      .def_readonly("path", &Layer::path, "Long names of the nodes above the leaf: ['Cinema4D', '<file>'].")
+      .def_readonly("config", &Layer::config, "0 editable, 1 locked, 2 hidden.")
+      .def_property_readonly("state", &Layer::State, "'editable', 'locked' or 'hidden'.")
+      .def_readonly("user_defined", &Layer::user_defined)
+      .def("__repr__", [](const Layer& l) { return "<Layer " + std::to_string(l.id) + " " + l.long_name + ">"; });
+
+  py::class_<Message>(m, "Message", "A message box the module showed.")
+      .def_readonly("box", &Message::box, "'error', 'question' or 'report'.")
+      .def_readonly("type", &Message::type, "Error: 0 error, 2 information; question: its button style.")
+      .def_readonly("text", &Message::text)
+      .def("__repr__", [](const Message& msg) { return "<Message " + msg.box + ": " + msg.text + ">"; });
+
+  py::class_<Session>(m, "Session", "The import session's counters.")
+      .def_readonly("total", &Session::total, "Objects counted as convertible.")
+      .def_readonly("converted", &Session::converted, "Objects the host received.")
+      .def_readonly("max_polygons", &Session::max_polygons, "Polygons of the largest counted mesh.")
+      .def_readonly("convert_large", &Session::convert_large, "Meshes above the large-object limit were converted.")
+      .def_readonly("cancelled", &Session::cancelled, "The progress dialog's Cancel button was pressed.");
+
+  py::class_<Scene>(m, "ImportResult", "What one import session left in the host.")
+      .def_readonly("path", &Scene::path)
+      .def_readonly("meshes", &Scene::meshes)
+      .def_readonly("polylines", &Scene::polylines)
+      .def_readonly("layers", &Scene::layers, "Every leaf of the layer table, in table order.")
+      .def_readonly("messages", &Scene::messages, "Every message box shown, in order.")
+      .def_readonly("session", &Scene::session)
+      .def_readonly("not_converted", &Scene::not_converted,
+                    "(name, reason) of each counted object the host did not receive.")
+      .def_readonly("host_error", &Scene::host_error, "Report of a host error that ended the conversion, or None.")
+      .def_readonly("timings", &Scene::timings, "Seconds: 'import' in the module, 'arrays' to hand the result over.")
+      .def("__repr__", [](const Scene& s) {
+        return "<ImportResult " + s.path + ": " + std::to_string(s.meshes.size()) + " meshes, " +
+               std::to_string(s.polylines.size()) + " polylines, " + std::to_string(s.layers.size()) + " layers>";
+      });
+
+  m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("layers") = py::none(),
+        py::arg("progress") = py::none(),
+        "Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.\n\n"
+        "large: the answer to the question about meshes above 500000 polygons: 'yes', 'no' or 'cancel'.\n"
+        "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
+        "progress: called as progress(converted, counted) while the module works.\n"
+        "Raises SceneReadError with the module's message when the file cannot be read.");
+  m.def("load_scene", &LoadScene, py::arg("path"), py::arg("strict") = true,
+        "The scene tree as `c4dimport scene --json` shows it, as dicts and lists.\n\n"
+        "strict: raise SceneReadError when the file cannot be loaded to its end; False returns what was read,\n"
+        "with 'loaded' False and the file's 'error'.");
+}

@@ -1,0 +1,143 @@
+"""Old Cinema 4D scenes (.c4d) imported through Tessaro's import module.
+
+import_scene() runs one import session as Tessaro runs it and returns what
+reached the host; load_scene() returns the scene tree as the file holds it.
+"""
+from typing import Any, Callable, Dict, List, Literal, Optional, Tuple
+
+import numpy as np
+import numpy.typing as npt
+
+class SceneReadError(OSError):
+    """A file that is no scene or could not be read to its end; the text is the module's message."""
+
+class Mesh:
+    """A mesh the host received: points, polygons, layer and colour."""
+    @property
+    def index(self) -> int:
+        """Place in the host's object vector (0-based)."""
+    @property
+    def points(self) -> npt.NDArray[np.float64]:
+        """Host points, (n, 3) float64: millimetres, Z up."""
+    @property
+    def face_sizes(self) -> npt.NDArray[np.int32]:
+        """Corners of each face."""
+    @property
+    def face_corners(self) -> npt.NDArray[np.int32]:
+        """0-based point indices of every face's corners, one face after the other."""
+    @property
+    def broken_faces(self) -> int:
+        """Faces whose edges did not close into a ring (left out)."""
+    @property
+    def layer(self) -> int:
+        """Id of the host layer (a Layer.id; 0: none)."""
+    @property
+    def argb(self) -> List[int]:
+        """(A, R, G, B): A is the transparency in percent, R, G, B 0 to 255."""
+    @property
+    def surface(self) -> Optional[str]:
+        """The surface file the host got, or None."""
+
+class Polyline:
+    """A polyline the host received."""
+    @property
+    def index(self) -> int: ...
+    @property
+    def points(self) -> npt.NDArray[np.float64]:
+        """(n, 3) float64, without the repeated first point of a closed one."""
+    @property
+    def closed(self) -> bool: ...
+    @property
+    def layer(self) -> int: ...
+    @property
+    def argb(self) -> List[int]: ...
+    @property
+    def surface(self) -> Optional[str]: ...
+
+class Layer:
+    """A leaf of the host's layer table after the import."""
+    @property
+    def id(self) -> int: ...
+    @property
+    def long_name(self) -> str: ...
+    @property
+    def short_name(self) -> str: ...
+    @property
+    def path(self) -> List[str]:
+        """Long names of the nodes above the leaf: ['Cinema4D', '<file>']."""
+    @property
+    def config(self) -> int:
+        """0 editable, 1 locked, 2 hidden."""
+    @property
+    def state(self) -> Literal["editable", "locked", "hidden"]: ...
+    @property
+    def user_defined(self) -> bool: ...
+
+class Message:
+    """A message box the module showed."""
+    @property
+    def box(self) -> Literal["error", "question", "report"]: ...
+    @property
+    def type(self) -> int:
+        """Error: 0 error, 2 information; question: its button style."""
+    @property
+    def text(self) -> str: ...
+
+class Session:
+    """The import session's counters."""
+    @property
+    def total(self) -> int: ...
+    @property
+    def converted(self) -> int: ...
+    @property
+    def max_polygons(self) -> int: ...
+    @property
+    def convert_large(self) -> bool: ...
+    @property
+    def cancelled(self) -> bool: ...
+
+class ImportResult:
+    """What one import session left in the host."""
+    @property
+    def path(self) -> str: ...
+    @property
+    def meshes(self) -> List[Mesh]: ...
+    @property
+    def polylines(self) -> List[Polyline]: ...
+    @property
+    def layers(self) -> List[Layer]:
+        """Every leaf of the layer table, in table order."""
+    @property
+    def messages(self) -> List[Message]:
+        """Every message box shown, in order."""
+    @property
+    def session(self) -> Session: ...
+    @property
+    def not_converted(self) -> List[Tuple[str, str]]:
+        """(name, reason) of each counted object the host did not receive."""
+    @property
+    def host_error(self) -> Optional[str]: ...
+    @property
+    def timings(self) -> Dict[str, float]:
+        """Seconds: 'import' in the module, 'arrays' to hand the result over."""
+
+def import_scene(
+    path: str,
+    large: Literal["yes", "no", "cancel"] = "no",
+    layers: Optional[str] = None,
+    progress: Optional[Callable[[int, int], None]] = None,
+) -> ImportResult:
+    """Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.
+
+    large: the answer to the question about meshes above 500000 polygons.
+    layers: a layer table file kept across imports, or None for a fresh table.
+    progress: called as progress(converted, counted) while the module works.
+    Raises SceneReadError with the module's message when the file cannot be read.
+    """
+
+def load_scene(path: str, strict: bool = True) -> Dict[str, Any]:
+    """The scene tree as `c4dimport scene --json` shows it, as dicts and lists.
+
+    strict: raise SceneReadError when the file cannot be loaded to its end; False
+    returns what was read, with 'loaded' False and the file's 'error'.
+    """

@@ -1,0 +1,96 @@
+"""The extension against the tool: the same import session, the same scene tree."""
+import json
+import os
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+TOP = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("C4D_BUILD_DIR", TOP / "build"))
+SAMPLE = TOP / "examples" / "sample.c4d"
+sys.path.insert(0, str(BUILD / "python"))
+import tessaro_c4d as c4d  # noqa: E402
+
+SMALL = ["states", "meshes", "caches", "splines", "old_layout", "wrapped_lists", "containers", "newer_variant", "sample"]
+
+
+@pytest.fixture(scope="module")
+def scenes(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("scenes")
+    subprocess.run([BUILD / "python" / "tests" / "make_test_scenes", folder], check=True)
+    return folder
+
+
+def tool(*args):
+    done = subprocess.run([BUILD / "tools" / "c4dimport" / "c4dimport", *map(str, args)], capture_output=True, text=True)
+    return json.loads(done.stdout)
+
+
+def corners(face, edges):
+    """Signed 1-based edge numbers to the 0-based points the edges start from."""
+    return [(edges[e - 1][0] if e > 0 else edges[-e - 1][1]) - 1 for e in face]
+
+
+@pytest.mark.parametrize("name", SMALL)
+def test_import_and_scene_as_the_tool_gives_them(scenes, name):
+    path = SAMPLE if name == "sample" else scenes / f"{name}.c4d"
+    got, want = c4d.import_scene(str(path)), tool("import", "--json", "--large", "no", path)
+    objects = sorted(got.meshes + got.polylines, key=lambda o: o.index)
+    assert [o.index for o in objects] == list(range(len(want["objects"])))
+    for o, w in zip(objects, want["objects"]):
+        assert (o.layer, list(o.argb), o.surface) == (w["layer"], w["argb"], w["surface"])
+        assert o.points.dtype == np.float64 and o.points.shape[1:] == (3,)
+        if w["kind"] == "mesh":
+            assert o.points.tolist() == w["points"]
+            assert o.face_sizes.tolist() == [len(f) for f in w["faces"]] and o.broken_faces == 0
+            assert o.face_corners.tolist() == [c for f in w["faces"] for c in corners(f, w["edges"])]
+        else:
+            assert o.points.tolist() == w["points"][: len(o.points)] and len(w["points"]) == len(o.points) + o.closed
+    assert [(l.id, l.long_name, l.short_name, l.path, l.config, l.user_defined) for l in got.layers] == [
+        (l["id"], l["long"], l["short"], l["path"], l["config"], l["userDefined"]) for l in want["layers"]]
+    assert [(m.box, m.type, m.text) for m in got.messages] == [(m["box"], m["type"], m["text"]) for m in want["messages"]]
+    s = got.session
+    assert dict(total=s.total, converted=s.converted, maxPolygons=s.max_polygons, convertLarge=s.convert_large,
+                cancelled=s.cancelled) == want["session"]
+    assert [dict(name=n, reason=r) for n, r in got.not_converted] == want.get("notConverted", [])
+    assert c4d.load_scene(str(path)) == tool("scene", "--json", path)
+
+
+@pytest.mark.parametrize("large, faces", [("no", []), ("yes", [504100]), ("cancel", [])])
+def test_the_large_answer(scenes, large, faces):
+    got = c4d.import_scene(str(scenes / "large.c4d"), large=large)
+    assert [m.face_sizes.size for m in got.meshes] == faces and got.session.convert_large == bool(faces)
+    assert [m.face_corners.size for m in got.meshes] == [4 * f for f in faces]
+    assert len(got.not_converted) == (0 if faces else 1)
+
+
+@pytest.mark.parametrize("cut", [0, 7, 300, 1000, -1, None])
+def test_a_bad_file_raises_the_modules_message(tmp_path, cut):
+    path = tmp_path / "bad.c4d"
+    data = SAMPLE.read_bytes()
+    path.write_bytes(b"no scene " * 99 if cut is None else data[:cut])
+    want = tool("import", "--json", path)["messages"][0]["text"]
+    with pytest.raises(c4d.SceneReadError, match=re.escape(want)):
+        c4d.import_scene(str(path))
+    with pytest.raises(c4d.SceneReadError):
+        c4d.load_scene(str(path))
+    assert c4d.load_scene(str(path), strict=False)["loaded"] is False
+
+
+def test_layer_table_file_progress_and_options(scenes, tmp_path):
+    table = str(tmp_path / "layers.json")
+    assert [l.state for l in c4d.import_scene(str(scenes / "states.c4d"), layers=table).layers] == [
+        "editable", "hidden", "locked"]
+    calls = []
+    got = c4d.import_scene(str(scenes / "meshes.c4d"), layers=table, progress=lambda *at: calls.append(at))
+    assert [l.long_name for l in got.layers] == ["Shown", "Hidden", "Locked", "Outer", "Inner", "Side"]
+    assert calls and calls[-1] == (got.session.converted, got.session.total)
+    with pytest.raises(ZeroDivisionError):
+        c4d.import_scene(str(SAMPLE), progress=lambda *at: 1 / 0)
+    with pytest.raises(ValueError):
+        c4d.import_scene(str(SAMPLE), large="maybe")
+    assert len(c4d.import_scene(str(scenes / "meshes.c4d")).layers) == 3

@@ -1,0 +1,146 @@
+// Node payloads of the newer file variant ("QC4D" "C4D6"), kept apart from
+// the classic layouts: each classic reader hands over here at one visible
+// branch on GeChunkFile::IsNewerVariant. Reals, vectors and matrices are
+// doubles in these files; the file layer reads them at either precision.
+#include <cmath>
+
+#include "c4d_object.h"
+#include "c4d_tag.h"
+#include "ge_alloc.h"
+#include "scene_read.h"
+
+// Chunk 110050 after its sub-chunk block: the classic level-3 word and the
+// level-4 word list are gone, the layer link follows at once. What comes
+// after it (a byte, a 16-byte block, a bool, words) is skipped.
+void C4DBaseList2D::ReadNewerBaseListTail(GeChunkFile& file, int32_t level) {
+  if (level >= 5) ReadLinkRecord(file, layerLink);
+  file.SkipChunkRest();
+}
+
+namespace {
+
+// The local matrix of a position, a rotation (heading about y, pitch about x,
+// bank about z, in radians, applied bank first) and a scale per axis.
+Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale) {
+  const double cH = std::cos(rotation.x), sH = std::sin(rotation.x);
+  const double cP = std::cos(rotation.y), sP = std::sin(rotation.y);
+  const double cB = std::cos(rotation.z), sB = std::sin(rotation.z);
+  auto turn = [&](Vector64 v, double s) {
+    v = Vector64{v.x * cB + v.y * sB, -v.x * sB + v.y * cB, v.z};  // bank
+    v = Vector64{v.x, v.y * cP + v.z * sP, -v.y * sP + v.z * cP};  // pitch
+    v = Vector64{v.x * cH - v.z * sH, v.y, v.x * sH + v.z * cH};   // heading
+    return Vector64{v.x * s, v.y * s, v.z * s};
+  };
+  return Matrix64{position, turn({1, 0, 0}, scale.x), turn({0, 1, 0}, scale.y), turn({0, 0, 1}, scale.z)};
+}
+
+}  // namespace
+
+// Chunk 110052: position, scale and rotation, three words, a flag, the
+// colour and useColor, a vector and a word, a matrix, and the two cache
+// flags. The classic layout's two matrices in front of the words are gone.
+// The object is placed by its position, rotation and scale, in double
+// precision. The later matrix is the global matrix as it was last worked
+// out, a copy that may be stale (in the files we have it disagrees with
+// the placement of a few objects whose parent was scaled or which were moved
+// later); it is kept as `thirdMatrix` and not used.
+bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
+  Vector64 wide[3] = {{0, 0, 0}, {1, 1, 1}, {0, 0, 0}};
+  for (Vector64& v : wide) file.ReadVector64(v);
+  position = Narrow(wide[0]);
+  scale = Narrow(wide[1]);
+  rotation = Narrow(wide[2]);
+  wideMl = LocalMatrix(wide[0], wide[2], wide[1]);
+  hasWideMl = true;
+  file.ReadInt32(stateWord0);
+  file.ReadInt32(stateWord1);
+  file.ReadInt32(stateWord2);
+  if (level >= 1) {
+    file.ReadBool(stateFlag);
+    file.ReadVector(color);
+  }
+  if (level >= 2) file.ReadInt32(useColor);
+  if (level >= 3) scene_read::ReadValueSequence(file, "V I", nullptr);
+  if (level >= 4) file.ReadMatrix(thirdMatrix);
+  if (level >= 5) {
+    int32_t hasOverride = 0;
+    if (file.ReadBool(hasOverride) && hasOverride) ReadCache(file, overrideCache);
+    int32_t hasFallback = 0;
+    if (file.ReadBool(hasFallback) && hasFallback) ReadCache(file, fallbackCache);
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+// Point tag 5600: a count N, then three packed arrays of N doubles, all x,
+// all y, all z. The doubles are kept; `points` holds them narrowed for the
+// code that works in single precision (the topology's bend test, the tools).
+void PrivateC4DPointTag::ReadNewerPoints(GeChunkFile& file) {
+  int32_t count = 0;
+  if (!file.ReadInt32(count) || !file.CheckCount(count, 3 * 8)) return;
+  if (count == 0) return;
+  points64 = static_cast<Vector64*>(GeAllocUninitialized(size_t(count) * sizeof(Vector64)));
+  points = static_cast<Vector*>(GeAllocUninitialized(size_t(count) * sizeof(Vector)));
+  if (!points64 || !points) {
+    file.SetError(FILEERROR_MEMORY);
+    Clear();
+    return;
+  }
+  auto* records = reinterpret_cast<uint8_t*>(points64);
+  for (size_t column = 0; column < 3; ++column) {
+    if (!file.ReadPackedColumn(PACKED_FLOAT64, count, records + 8 * column, sizeof(Vector64))) {
+      Clear();
+      return;
+    }
+  }
+  for (int32_t i = 0; i < count; ++i) points[i] = Narrow(points64[i]);
+  pointCount = count;
+}
+
+// Polygon tag 5604: a count M, then four packed arrays of M words: all a,
+// all b, all c, all d (a triangle has c equal to d).
+void PrivateC4DPolygonTag::ReadNewerPolygons(GeChunkFile& file) {
+  int32_t count = 0;
+  if (!file.ReadInt32(count) || !file.CheckCount(count, 4 * 4)) return;
+  if (count == 0) return;
+  polygons = static_cast<CPolygon*>(GeAllocUninitialized(size_t(count) * sizeof(CPolygon)));
+  if (!polygons) {
+    file.SetError(FILEERROR_MEMORY);
+    return;
+  }
+  auto* records = reinterpret_cast<uint8_t*>(polygons);
+  for (size_t column = 0; column < 4; ++column) {
+    if (!file.ReadPackedColumn(PACKED_INT32, count, records + 4 * column, sizeof(CPolygon))) {
+      GeFree(polygons);
+      polygons = nullptr;
+      return;
+    }
+  }
+  polygonCount = count;
+}
+
+// UVW tag 5671: a count M, then one packed array of 8 float32 per polygon,
+// (u, v) of the corners a, b, c, d; kept as four vectors per polygon.
+void C4DUVWTag::ReadNewerUVW(GeChunkFile& file) {
+  GeFree(uvw);
+  uvw = nullptr;
+  uvwCount = 0;
+  int32_t count = 0;
+  if (!file.ReadInt32(count) || !file.CheckCount(count, 8 * 4)) return;
+  if (count == 0) return;
+  const size_t words = size_t(count) * 8;
+  auto* block = static_cast<float*>(GeAllocUninitialized(words * sizeof(float)));
+  uvw = static_cast<Vector*>(GeAlloc(size_t(count) * 4 * sizeof(Vector)));
+  if (block && uvw &&
+      file.ReadPackedColumn(PACKED_INT32, static_cast<int32_t>(words), reinterpret_cast<uint8_t*>(block), 4)) {
+    for (size_t corner = 0; corner < size_t(count) * 4; ++corner) {
+      uvw[corner] = Vector{block[2 * corner], block[2 * corner + 1], 0.0f};
+    }
+    uvwCount = count * 4;
+  } else {
+    if (!block || !uvw) file.SetError(FILEERROR_MEMORY);
+    GeFree(uvw);
+    uvw = nullptr;
+  }
+  GeFree(block);
+}

@@ -1,0 +1,229 @@
+// The document: header, traversal order with override, fallback and marked
+// caches, and loads of damaged or hostile files.
+#include <gtest/gtest.h>
+
+#include "ge_alloc.h"
+#include "scene_test_util.h"
+
+namespace {
+
+// A factory whose nodes log every Execute into one journal. Object data
+// answer 1 (dealt with), except primitives and instances, which answer 0 so
+// that the traversal converts their fallback caches.
+class RecordingFactory : public C4DSceneFactory {
+ public:
+  std::string journal;
+  void Note(const std::string& entry) { journal += (journal.empty() ? "" : ", ") + entry; }
+
+  class Data : public C4DPluginObjectData {
+   public:
+    Data(RecordingFactory& f, int32_t result) : factory_(f), result_(result) {}
+    int32_t Execute() override { return factory_.Note(NameOf(owner)), result_; }
+
+   private:
+    RecordingFactory& factory_;
+    int32_t result_;
+  };
+  class Material : public C4DMaterial {
+   public:
+    explicit Material(RecordingFactory& f) : factory_(f) {}
+    int32_t Execute() override { return factory_.Note("material " + NameOf(this)), 1; }
+
+   private:
+    RecordingFactory& factory_;
+  };
+  class Layer : public C4DBaseLayer {
+   public:
+    explicit Layer(RecordingFactory& f) : factory_(f) {}
+    int32_t Execute() override { return factory_.Note("layer " + NameOf(this)), 1; }
+
+   private:
+    RecordingFactory& factory_;
+  };
+
+  C4DPluginObjectData* NewObjectData(int32_t dataTypeId, bool& known) override {
+    known = IsKnownDataType(dataTypeId);
+    if (!known) return nullptr;
+    return new Data(*this, IsPrimitiveDataType(dataTypeId) || dataTypeId == DATA_INSTANCE ? 0 : 1);
+  }
+  C4DBaseMaterial* NewMaterial() override { return new Material(*this); }
+  C4DBaseLayer* NewLayer() override { return new Layer(*this); }
+};
+
+std::string Traverse(const SceneSpec& scene) {
+  RecordingFactory factory;
+  LoadedScene loaded(WriteScene(scene), &factory);
+  EXPECT_TRUE(loaded.loaded) << loaded.error;
+  loaded.document.ExecuteAll();
+  return factory.journal;
+}
+
+ObjectSpec Mesh(const std::string& name) { return ObjectSpec::Polygon(name, {}, {}); }
+
+TEST(Traversal, MaterialsThenLayersDepthFirstThenObjectsWithTheirCaches) {
+  SceneSpec scene;
+  scene.objectsFirst = true;
+  scene.objects = {Mesh("A").Child(Mesh("A1").Child(Mesh("A11"))).Child(Mesh("A2")), Mesh("B"),
+                   // An override cache replaces the object and only its first node counts.
+                   Mesh("Deformed").Override(Mesh("Cache1")).Override(Mesh("Cache2")).Child(Mesh("Kid")),
+                   // An object that was not dealt with converts its fallback cache.
+                   ObjectSpec::Primitive("Cube", Mesh("CubeMesh")).Fallback(Mesh("Second")).Child(Mesh("Kid")),
+                   ObjectSpec::Plugin("Odd", 4242).Fallback(Mesh("OddMesh")),
+                   ObjectSpec::Light("Lamp").Fallback(Mesh("NotVisited"))};
+  scene.layers = {LayerSpec::Named("L1", 1).Child(LayerSpec::Named("L11", 2)), LayerSpec::Named("L2", 3)};
+  scene.materials = {MaterialSpec::Colored("M1", 4, {}), MaterialSpec::Colored("M2", 5, {})};
+  EXPECT_EQ(Traverse(scene),
+            "material M1, material M2, layer L1, layer L11, layer L2, A, A1, A11, A2, B, Cache1, Kid, "
+            "Cube, CubeMesh, Kid, OddMesh, Lamp");
+}
+
+TEST(Traversal, MarkedCachesSkipTheObjectUnlessItsFallbackHasAnOverride) {
+  SceneSpec scene;
+  scene.useMarkedCaches = true;
+  scene.objects = {ObjectSpec::Primitive("Plain", Mesh("PlainMesh").Bits(0x200)).Bits(0x200).Child(Mesh("Kid")),
+                   ObjectSpec::Primitive("Over", Mesh("OverMesh").Bits(0x200).Override(Mesh("OverCache"))).Bits(0x200),
+                   ObjectSpec::Primitive("Chain", Mesh("ChainMesh")).Bits(0x200)};
+  EXPECT_EQ(Traverse(scene), "Kid, OverCache, Chain, ChainMesh");
+  // Without the document's switch the marks mean nothing; a header of level 0 carries no switch.
+  const std::string unmarked = "Plain, PlainMesh, Kid, Over, OverCache, Chain, ChainMesh";
+  scene.useMarkedCaches = false;
+  EXPECT_EQ(Traverse(scene), unmarked);
+  scene.useMarkedCaches = true;
+  scene.headerLevel = 0;
+  EXPECT_EQ(Traverse(scene), unmarked);
+}
+
+TEST(Traversal, CacheChainMarkedFollowsTheFirstFallbackNodes) {
+  auto object = [](int32_t bits) {
+    auto* o = new C4DPluginObject(5154);
+    o->nodeBits = bits;
+    return o;
+  };
+  auto addFallback = [](C4DBaseObject* o, C4DBaseObject* cache) {
+    o->fallbackCache = C4DSceneFactory::Default().MakeObjectList();
+    o->fallbackCache->Append(cache);
+  };
+  C4DBaseDocument document;
+  std::unique_ptr<C4DBaseObject> top(object(0));
+  EXPECT_FALSE(document.CacheChainMarked(top.get()));
+  top->nodeBits = 0x200;
+  EXPECT_TRUE(document.CacheChainMarked(top.get()));
+  C4DBaseObject* middle = object(0x200);
+  addFallback(top.get(), middle);
+  EXPECT_TRUE(document.CacheChainMarked(top.get()));
+  C4DBaseObject* bottom = object(0);
+  addFallback(middle, bottom);
+  EXPECT_FALSE(document.CacheChainMarked(top.get()));
+  bottom->nodeBits = 0x200;
+  top->nodeBits = 0;  // only the chain below the object is looked at once there is one
+  EXPECT_TRUE(document.CacheChainMarked(top.get()));
+}
+
+TEST(Document, WithoutAHeaderTheVersionIsZeroAndOldLayoutsAreRead) {
+  SceneSpec scene = SceneOf({ObjectSpec::Null("N").At({1, 2, 3})}, kSceneVersionOld);
+  scene.writeHeader = false;
+  scene.useMarkedCaches = true;
+  LoadedScene loaded(WriteScene(scene));
+  ASSERT_TRUE(loaded.loaded);
+  EXPECT_EQ(loaded.document.GetFileVersion(), 0);
+  EXPECT_EQ(loaded.document.useMarkedCaches, 0);
+  EXPECT_FLOAT_EQ(loaded.Object(0)->position.z, 3.0f);
+  // The lists come from the factory.
+  RecordingFactory factory;
+  C4DBaseDocument document(&factory);
+  EXPECT_EQ(&document.Factory(), &factory);
+  EXPECT_EQ(document.objects->factory, &factory);
+  EXPECT_EQ(document.layers->factory, &factory);
+  EXPECT_NE(dynamic_cast<C4DDefaultRootMaterial*>(document.materials), nullptr);
+}
+
+// ---- damaged and hostile files ------------------------------------------------------
+
+std::vector<uint8_t> RichScene() {
+  SceneSpec scene;
+  scene.materials = {MaterialSpec::Transparent("Glass", 1, {1, 0, 0}, 0.5f)};
+  scene.layers = {LayerSpec::Named("Top", 2).Child(LayerSpec::Named("Inner", 3))};
+  ObjectSpec mesh = ObjectSpec::Polygon("Mesh", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}});
+  mesh.WithTexture(1).WithTag(TagSpec::UVW({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 0}})).OnLayer(3);
+  scene.objects = {ObjectSpec::Null("Root").Child(mesh).Child(ObjectSpec::Light("Lamp")),
+                   ObjectSpec::Primitive("Cube", mesh), ObjectSpec::Spline("S", {{0, 0, 0}}, true),
+                   ObjectSpec::Instance("I", 9)};
+  return WriteScene(scene);
+}
+
+TEST(DamagedFiles, CutOrChangedFilesFailCleanlyAndKeepWhatWasRead) {
+  const std::vector<uint8_t> whole = RichScene();
+  for (size_t length = 8; length < whole.size(); ++length) {
+    LoadedScene loaded(std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));
+    ASSERT_FALSE(loaded.loaded) << length;
+    loaded.document.ExecuteAll();
+  }
+  // Cut inside the last object: the objects before it are all there.
+  LoadedScene cut(std::vector<uint8_t>(whole.begin(), whole.end() - 12));
+  EXPECT_EQ(Tree(&cut.Objects()), "Root(Mesh Lamp) Cube S");
+  for (size_t i = 8; i < whole.size(); ++i) {
+    for (uint8_t delta : {uint8_t(1), uint8_t(0xFF), uint8_t(0x80)}) {
+      std::vector<uint8_t> bytes = whole;
+      bytes[i] = uint8_t(bytes[i] + delta);
+      LoadedScene(bytes).document.ExecuteAll();
+    }
+  }
+}
+
+TEST(DamagedFiles, EveryFailedAllocationEndsTheLoadCleanly) {
+  const std::vector<uint8_t> whole = RichScene();
+  const uint64_t before = GeAllocCount();
+  { LoadedScene clean(whole); }
+  const uint64_t allocations = GeAllocCount() - before;
+  ASSERT_GT(allocations, 50u);
+  int failedLoads = 0;
+  for (uint64_t n = 1; n <= allocations; ++n) {
+    GeAllocFailAt(n);
+    {
+      LoadedScene scene(whole);
+      failedLoads += scene.loaded ? 0 : 1;
+      scene.document.ExecuteAll();
+    }
+    GeAllocFailAt(0);
+  }
+  EXPECT_GT(failedLoads, 0);
+  EXPECT_TRUE(LoadedScene(whole).loaded);
+}
+
+TEST(HostileFiles, DeepNestingFailsWithoutExhaustingTheStack) {
+  // In the list chunk of `listId`, `depth` times what `open` writes, then as many end markers.
+  auto nested = [](int32_t listId, const std::function<void(C4DWriter&)>& open, int closersPerLevel) {
+    const int depth = 100000;
+    C4DWriter w;
+    w.Header().StartChunk(scene_chunk::kDocument, 0);
+    w.StartChunk(scene_chunk::kHeader, 0).Int32(kSceneVersionCurrent).EndChunk().StartChunk(listId, 0);
+    for (int i = 0; i < depth; ++i) open(w);
+    for (int i = 0; i < depth * closersPerLevel; ++i) w.EndChunk();
+    return w.EndChunk().EndChunk().Take();
+  };
+  const std::vector<uint8_t> files[] = {
+      // objects in child lists in objects ...
+      nested(scene_chunk::kObjects, [](C4DWriter& w) { w.StartChunk(5154, 0).StartChunk(scene_chunk::kList, 0); }, 2),
+      // list chunks in list chunks
+      nested(scene_chunk::kObjects, [](C4DWriter& w) { w.StartChunk(scene_chunk::kList, 0); }, 1),
+      // layers in child-layer lists
+      nested(scene_chunk::kLayers, [](C4DWriter& w) { w.StartChunk(scene_chunk::kLayer, 0).StartChunk(scene_chunk::kList, 0); }, 2),
+      // materials whose channel blocks hold materials
+      nested(scene_chunk::kMaterials, [](C4DWriter& w) { w.StartChunk(5703, 0).StartChunk(5703, 0).Bool(true).StartChunk(1, 0); }, 3),
+  };
+  for (const auto& bytes : files) {
+    LoadedScene loaded(bytes);
+    EXPECT_FALSE(loaded.loaded);
+    EXPECT_NE(loaded.error, FILEERROR_NONE);
+  }
+  // Objects at a modest depth still load.
+  ObjectSpec chain = Mesh("Leaf");
+  for (int i = 0; i < 100; ++i) chain = Mesh("Level").Child(chain);
+  LoadedScene loaded(WriteScene(SceneOf({chain})));
+  ASSERT_TRUE(loaded.loaded) << loaded.error;
+  int depth = 0;
+  for (C4DBaseObject* o = loaded.Object(0); o; o = o->GetFirstChild()) ++depth;
+  EXPECT_EQ(depth, 101);
+}
+
+}  // namespace
