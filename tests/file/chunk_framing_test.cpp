@@ -57,11 +57,12 @@ std::vector<FrameCase> FrameCases() {
   std::vector<uint8_t> unended = skipped.Data();
   return {
       {"header alone holds no document", header, false, FILEERROR_READ, ""},
-      {"eighteen bytes are an empty document", C4DWriter().Bytes(header).Bytes({1, 0, 0, 0, 7, 255, 255, 255, 255, 2}).Take(),
-       true, FILEERROR_NONE, ""},
+      {"eighteen bytes are an empty document",
+       C4DWriter().Bytes(header).Bytes({1, 0, 0, 0, 7, 255, 255, 255, 255, 2}).Take(), true, FILEERROR_NONE, ""},
       {"wrong version", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '5', 1, 0, 0, 0, 0, 0, 0, 0, 0, 2}).Take(),
        false, FILEERROR_FORMAT, "closed"},
-      {"swapped header", C4DWriter().Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}).Take(), false, FILEERROR_FORMAT, "closed"},
+      {"swapped header", C4DWriter().Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}).Take(), false, FILEERROR_FORMAT,
+       "closed"},
       {"short header", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4'}).Take(), false, FILEERROR_FORMAT, "closed"},
       {"empty file", {}, false, FILEERROR_FORMAT, "closed"},
       {"no chunk marker", WithHeader().Int32(1).Take(), false, FILEERROR_FORMAT, ""},
@@ -100,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](cons
 });
 
 TEST(ChunkList, WithoutContinuingItEndsAfterTheFirstUnreadChunkAndAReadStartIsNotReadAgain) {
-  MemoryFile f(WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
+  MemoryFile f(
+      WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
   RecordingNode list({10});
   EXPECT_EQ(f.file.ReadChunkList(&list, false, false), 1);
   EXPECT_EQ(list.log, " ?99");
@@ -153,7 +155,8 @@ TEST(SkipValue, RunningPastTheEndSetsOnlyTheReadFlagUntilTheNextRead) {
 }
 
 TEST(SkipChunkRest, ConsumesNestedChunksUpToTheOwnEndMarkerWithoutRecursion) {
-  MemoryFile f(WithHeader().Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9));
+  MemoryFile f(
+      WithHeader().Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9));
   int32_t after = 0;
   EXPECT_TRUE(f.file.SkipChunkRest() && f.file.ReadInt32(after));
   EXPECT_EQ(after, 9);
