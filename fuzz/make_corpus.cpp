@@ -29,6 +29,11 @@ std::vector<NamedScene> DoorOpeners() {
   ContainerSpec(9).Int(1, 1).Real(2, 2).Sub(3, ContainerSpec(4).Str(1, "x")).WriteChunk(values, 1);
   values.EndChunk().EndChunk();
   files.push_back({"every value", values.Take()});
+  C4DWriter newer;  // the newer variant: widened values, a container and packed arrays
+  newer.NewerHeader(2025100).StartChunk(110000, 0).StartChunk(110015, 2).Float32(0.5f).Time(1, 2).Vec({1, 2, 3});
+  ContainerSpec(9).Real(1, 2).Time(2, 1, 4).WriteChunk(newer.Mat(Matrix()), 1);
+  newer.Packed(std::vector<int32_t>{1, 2}).Packed(std::vector<double>{0.5}).EndChunk().EndChunk();
+  files.push_back({"newer values", newer.Take()});
   return files;
 }
 

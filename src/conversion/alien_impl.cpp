@@ -50,11 +50,15 @@ int32_t DataTypeIdOf(const C4DBaseObject* object, int32_t fallback) {
 
 // Host points of an object's points under its global matrix, with every
 // floating-point exception masked while they are computed.
-PointList ConvertPointsMasked(const C4DBaseObject& object, const Vector* points, int32_t pointCount) {
+// A newer file's points keep their double precision on the way.
+PointList ConvertPointsMasked(const C4DBaseObject& object, const PrivateC4DPointTag& tag) {
   PointList hostPoints;
   FloatExceptionMask mask;
-  const Matrix mg = object.GetMg();
-  ConvertObjectPoints(points, pointCount, mg, hostPoints);
+  if (tag.points64) {
+    ConvertObjectPoints64(tag.points64, tag.pointCount, object.GetMg64(), hostPoints);
+  } else {
+    ConvertObjectPoints(tag.points, tag.pointCount, object.GetMg(), hostPoints);
+  }
   return hostPoints;
 }
 
@@ -192,7 +196,7 @@ int32_t AlienPolygonObjectData::Execute() {
   if (session->IsCancelled()) return 0;
   if (polygonTotal > CImportSession::LargeObjectLimit && !session->m_convertLarge) return 1;
 
-  PointList hostPoints = ConvertPointsMasked(*object, points, pointCount);
+  PointList hostPoints = ConvertPointsMasked(*object, *pointTag);
   EdgeList edges;
   FaceList faces;
   BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
@@ -221,7 +225,7 @@ int32_t AlienSplineObject::Execute() {
   if (CountObject(name, dataTypeId)) return 1;
   if (mode != 0) return 0;
 
-  PointList hostPoints = ConvertPointsMasked(*holder, points, pointCount);
+  PointList hostPoints = ConvertPointsMasked(*holder, *pointTag);
   const bool closed = GetSplineSetting(SPLINE_SETTING_CLOSED) == 1;
   const uint32_t layerId = HostLayerIdOf(*this);
   Vector colour{0.0f, 0.0f, 0.0f};

@@ -38,6 +38,19 @@ void ConvertObjectPoints(const Vector* points, int32_t pointCount, const Matrix&
   }
 }
 
+void ConvertObjectPoints64(const Vector64* points, int32_t pointCount, const Matrix64& mg, PointList& hostPoints) {
+  if (!points || pointCount <= 0) return;
+  hostPoints.reserve(hostPoints.size() + static_cast<size_t>(pointCount));
+  auto host = [](double v) { return std::fabs(v) < kSmallestCoordinate ? 0.0 : v; };
+  for (int32_t i = 0; i < pointCount; ++i) {
+    const Vector64& p = points[i];
+    const double wx = p.x * mg.xAxis.x + p.y * mg.yAxis.x + p.z * mg.zAxis.x + mg.off.x;
+    const double wy = p.x * mg.xAxis.y + p.y * mg.yAxis.y + p.z * mg.zAxis.y + mg.off.y;
+    const double wz = p.x * mg.xAxis.z + p.y * mg.yAxis.z + p.z * mg.zAxis.z + mg.off.z;
+    hostPoints.push_back(CQEL_GeoPoint3D::CreateObj(host(wx * 10.0), host(wz * 10.0), host(wy * 10.0)));
+  }
+}
+
 void AppendMeshPolyhedron(const Vector& colour, PointList points, EdgeList edges, FaceList faces,
                           uint32_t layerId, float transparency) {
   CQEL_SmartPtr<CQEL_GeoPolyhedron3D> mesh = CQEL_GeoPolyhedron3D::CreateObj();

@@ -16,6 +16,10 @@ using PointList = CQEL_GeoPolyhedron3D::PointList;
 // gives one host point, used or not, so point number k is scene point k-1.
 // The caller masks floating-point exceptions around it.
 void ConvertObjectPoints(const Vector* points, int32_t pointCount, const Matrix& mg, PointList& hostPoints);
+// The same for the double-precision points of a newer file: placed by the
+// double-precision global matrix and scaled in double, so that points keep
+// their precision from the file to the host.
+void ConvertObjectPoints64(const Vector64* points, int32_t pointCount, const Matrix64& mg, PointList& hostPoints);
 
 // Builds the three-dimensional polyhedron of a mesh and hands it to the
 // assembly with a surface reference. The lists are taken over: the host

@@ -20,16 +20,11 @@ void SceneWriter::NewerBaseList(const NodeSpec& node) {
 
 void SceneWriter::NewerObjectChunk(const ObjectSpec& o) {
   const int32_t level = o.objectLevel;
-  Matrix local = o.axis;
-  local.off = o.position;
-  for (auto [axis, s] : {std::pair{&local.xAxis, o.scale.x}, {&local.yAxis, o.scale.y}, {&local.zAxis, o.scale.z}}) {
-    *axis = Vector{axis->x * s, axis->y * s, axis->z * s};
-  }
   w_.StartChunk(scene_chunk::kObject, level).Vec(o.position).Vec(o.scale).Vec(o.rotation).Int32(2).Int32(2).Int32(0);
   if (level >= 1) w_.Bool(false).Vec(o.color);
   if (level >= 2) w_.Int32(o.useColor ? 1 : 0);
   if (level >= 3) w_.Vec(Vector{}).Int32(0);
-  if (level >= 4) w_.Mat(local);
+  if (level >= 4) w_.Mat(Matrix{});  // a stale copy of the global matrix: the reader keeps it unused
   if (level >= 5) {
     w_.Bool(!o.overrideCache.empty());
     if (!o.overrideCache.empty()) ObjectList(scene_chunk::kList, o.overrideCache);
@@ -47,7 +42,7 @@ void SceneWriter::NewerTag(const TagSpec& t) {
   if (t.kind == TagSpec::Kind::Texture) node.data.Link(1010, t.materialId);  // the material link
   if (node.write) BaseList(node);
   std::vector<std::vector<double>> xyz(3);
-  std::vector<std::vector<int32_t>> words(t.kind == TagSpec::Kind::Polygon ? 4 : 1);
+  std::vector<std::vector<int32_t>> words(4);
   switch (t.kind) {
     case TagSpec::Kind::Point:
       for (const Vector& p : t.points) xyz[0].push_back(p.x), xyz[1].push_back(p.y), xyz[2].push_back(p.z);
@@ -55,12 +50,9 @@ void SceneWriter::NewerTag(const TagSpec& t) {
       w_.StartChunk(id, 0).Int32(int32_t(xyz[0].size())).Packed(xyz[0]).Packed(xyz[1]).Packed(xyz[2]).EndChunk();
       break;
     case TagSpec::Kind::Polygon:
-      for (const CPolygon& p : t.polygons) {
-        for (int k = 0; k < 4; ++k) words[k].push_back((&p.a)[k]);
-      }
-      w_.StartChunk(id, 0).Int32(int32_t(t.polygons.size()));
-      for (const auto& column : words) w_.Packed(column);
-      w_.EndChunk();
+      for (const CPolygon& p : t.polygons) words[0].push_back(p.a), words[1].push_back(p.b), words[2].push_back(p.c), words[3].push_back(p.d);
+      w_.StartChunk(id, 0).Int32(int32_t(t.polygons.size())).Packed(words[0]).Packed(words[1]).Packed(words[2]);
+      w_.Packed(words[3]).EndChunk();
       break;
     case TagSpec::Kind::UVW:
       for (const Vector& v : t.uvw) words[0].push_back(std::bit_cast<int32_t>(v.x)), words[0].push_back(std::bit_cast<int32_t>(v.y));

@@ -43,6 +43,7 @@ const char* ValueTagName(uint8_t tag) {
     case TAG_VECTOR_ARRAY: return "vector array";
     case TAG_POLYGON_ARRAY: return "polygon array";
     case TAG_UINT16_ARRAY: return "uint16 array";
+    case TAG_PACKED_ARRAY: return "packed array";
     default: return "value";
   }
 }
@@ -324,7 +325,9 @@ int RunChunksVerb(const std::string& path, std::ostream& out) {
     PrintError(file, out);
     return kExitFileFailed;
   }
-  out << path << ": " << file.GetLength() << " bytes\n";
+  out << path << ": " << file.GetLength() << " bytes";
+  if (file.IsNewerVariant()) out << ", newer variant (QC4D C4D6), document version " << file.GetHeaderVersion();
+  out << "\n";
   return WalkChunks(file, out);
 }
 

@@ -12,6 +12,9 @@ namespace {
 
 constexpr uint32_t kLargeObjectLimit = 500000;
 constexpr const char* kResave = "re-save the scene with polygon caches";
+// Files of the newer variant store no caches: what a generator makes is not
+// in the file unless the object was made editable before saving.
+constexpr const char* kNotStored = "files of the newer variant do not store its geometry: make it editable before saving";
 
 // What the import's Execute makes of one object.
 struct Judgement {
@@ -56,7 +59,7 @@ Judgement JudgeMesh(const C4DPolygonObjectData& data, const LeftOutOptions& opti
   return {true, "", true};
 }
 
-Judgement JudgeSpline(const C4DSplineObject& spline) {
+Judgement JudgeSpline(const C4DSplineObject& spline, bool newer) {
   const auto* data = dynamic_cast<const C4DPointObjectData*>(spline.GetObjectData());
   if (!data) return {false, "a spline without its point data"};
   if (data->GetPointCount() == 0) return {};
@@ -64,28 +67,30 @@ Judgement JudgeSpline(const C4DSplineObject& spline) {
   if (mode != 0) {
     return {false,
             "a spline whose setting 1001 is " + std::to_string(mode) +
-                " (only 0 is converted): re-save the scene with caches",
+                " (only 0 is converted): " +
+                (newer ? "files of the newer variant store only its control points" : "re-save the scene with caches"),
             true};
   }
   return {true, "", true};
 }
 
-Judgement Judge(const C4DBaseObject& object, const LeftOutOptions& options) {
-  if (const auto* spline = dynamic_cast<const C4DSplineObject*>(&object)) return JudgeSpline(*spline);
+Judgement Judge(const C4DBaseObject& object, const LeftOutOptions& options, bool newer) {
+  if (const auto* spline = dynamic_cast<const C4DSplineObject*>(&object)) return JudgeSpline(*spline, newer);
+  const std::string missing = newer ? kNotStored : kResave;
   const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
   if (!plugin) return {false, "an object the import does not know"};
   const int32_t dataType = plugin->GetDataTypeId();
   const C4DPluginObjectData* data = plugin->GetObjectData();
   if (!data) {
     return {false, "an object of data type " + std::to_string(dataType) +
-                       " that the import does not convert, without a polygon cache: " + kResave};
+                       " that the import does not convert, without a polygon cache: " + missing};
   }
   if (const auto* mesh = dynamic_cast<const C4DPolygonObjectData*>(data)) return JudgeMesh(*mesh, options);
   if (IsPrimitiveDataType(dataType)) {
-    return {false, "a primitive (data type " + std::to_string(dataType) + ") without a polygon cache: " + kResave,
+    return {false, "a primitive (data type " + std::to_string(dataType) + ") without a polygon cache: " + missing,
             true};
   }
-  if (dataType == DATA_INSTANCE) return {false, std::string("an instance without a polygon cache: ") + kResave, true};
+  if (dataType == DATA_INSTANCE) return {false, "an instance without a polygon cache: " + missing, true};
   if (const char* kind = SkippedKind(dataType)) return {true, std::string(kind) + ", which the import leaves out"};
   return {};  // a null: a group for its children
 }
@@ -113,7 +118,7 @@ class Walker {
       const C4DBaseObject* fallback = object.GetFirstFallback();
       if (fallback && fallback->GetFirstOverride()) Object(*fallback, path, "cache: ");
     } else {
-      const Judgement judgement = Judge(object, m_options);
+      const Judgement judgement = Judge(object, m_options, m_document.IsNewerVariant());
       const C4DBaseObject* fallback = judgement.dealtWith ? nullptr : object.GetFirstFallback();
       if (fallback) {
         Object(*fallback, path, "cache: ");

@@ -99,7 +99,7 @@ class TextPrinter {
 
   void Document(const C4DBaseDocument& d) {
     Line(0, "document: version " + std::to_string(d.GetFileVersion()) + ", marked caches " +
-                OnOff(d.useMarkedCaches));
+                OnOff(d.useMarkedCaches) + (d.IsNewerVariant() ? ", newer variant (QC4D C4D6)" : ""));
     const C4DRootMaterial* materials = d.GetMaterials();
     Line(0, "materials: " + std::to_string(materials ? materials->GetCount() : 0));
     if (materials) {
@@ -256,6 +256,7 @@ json DocumentJson(const C4DBaseDocument& d) {
     for (const C4DBaseMaterial* m : d.GetMaterials()->Materials()) materials.push_back(MaterialJson(*m));
   }
   return {{"version", d.GetFileVersion()},
+          {"variant", d.IsNewerVariant() ? "newer" : "classic"},
           {"useMarkedCaches", d.useMarkedCaches != 0},
           {"materials", materials},
           {"layers", d.GetLayers() ? LayersJson(*d.GetLayers()) : json::array()},

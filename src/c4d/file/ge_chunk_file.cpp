@@ -284,6 +284,8 @@ bool GeChunkFile::AcceptHeader() {
   if (read && first == kHeaderWord1Newer) variant_ = GeFileVariant::Newer;
   const bool known = first == kHeaderWord1 || first == kHeaderWord1Early || first == kHeaderWord1Newer;
   if (!read || !known || (IsNewerVariant() && !ReadNewerHeaderTail())) {
+    variant_ = GeFileVariant::Classic;
+    headerVersion_ = 0;
     error_ = FILEERROR_FORMAT;
     stream_.reset();
     return false;

@@ -20,6 +20,7 @@ bool C4DBaseDocument::Load(GeChunkFile& file) {
     if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
     return false;
   }
+  fileVariant = file.GetVariant();
   return file.ReadNodeChunks(this, true);
 }
 

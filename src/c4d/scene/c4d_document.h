@@ -59,6 +59,9 @@ class C4DBaseDocument : public PrivateChunk {
   C4DRootLayer* layers = nullptr;        // owned
   int32_t useMarkedCaches = 0;
   int32_t fileVersion = 0;
+  // The variant of the file the document was loaded from.
+  GeFileVariant fileVariant = GeFileVariant::Classic;
+  bool IsNewerVariant() const { return fileVariant == GeFileVariant::Newer; }
 
  private:
   bool ReadList(GeChunkFile& file, PrivateChunk* list);

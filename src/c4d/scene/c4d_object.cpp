@@ -89,7 +89,7 @@ C4DBaseObject::~C4DBaseObject() {
 }
 
 Matrix C4DBaseObject::GetMl() const {
-  if (hasStoredMatrix) return Narrow(storedMatrix);
+  if (hasWideMl) return Narrow(wideMl);
   Matrix m = axisMatrix;
   m.xAxis = Vector{m.xAxis.x * scale.x, m.xAxis.y * scale.x, m.xAxis.z * scale.x};
   m.yAxis = Vector{m.yAxis.x * scale.y, m.yAxis.y * scale.y, m.yAxis.z * scale.y};
@@ -104,7 +104,7 @@ Matrix C4DBaseObject::GetMg() const {
   return m;
 }
 
-Matrix64 C4DBaseObject::GetMl64() const { return hasStoredMatrix ? storedMatrix : Widen(GetMl()); }
+Matrix64 C4DBaseObject::GetMl64() const { return hasWideMl ? wideMl : Widen(GetMl()); }
 
 Matrix64 C4DBaseObject::GetMg64() const {
   Matrix64 m = GetMl64();
@@ -133,6 +133,10 @@ bool C4DBaseObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     case CHUNK_OBJECT_TAGS:
       file.ReadNodeChunks(&tags, false);
       return true;
+    case CHUNK_NEWER_GENERATED:
+      if (!file.IsNewerVariant() || fallbackCache) return false;
+      if (!ReadCache(file, fallbackCache, false)) return file.GetError() != FILEERROR_NONE;
+      return true;
     case CHUNK_OBJECT:
       if (file.IsNewerVariant()) return ReadNewerObjectChunk(file, level);
       if (file.GetFileVersion() < kNewLayoutVersion) return ReadOldObjectChunk(file, level);
@@ -159,15 +163,16 @@ bool C4DBaseObject::ReadChildren(GeChunkFile& file) {
   return true;
 }
 
-bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache) {
+bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nestedChunk) {
   if (!cache) cache = NewOwnedList();
   if (!cache) {
     if (file.GetError() == FILEERROR_NONE) file.SetError(FILEERROR_MEMORY);
     return false;
   }
   cache->owner = this;
-  // One whole nested chunk whatever its id; its content is the cache list.
-  return file.ReadNodeChunks(cache, true);
+  // One whole nested chunk whatever its id, or the rest of the current
+  // chunk; its content is the cache list.
+  return file.ReadNodeChunks(cache, nestedChunk);
 }
 
 bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {

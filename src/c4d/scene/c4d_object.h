@@ -36,6 +36,9 @@ enum : int32_t {
   CHUNK_OBJECT_TAGS = 110108,  // the tag list
   CHUNK_OBJECT_DATA = 110064,  // data type id and the data's own payload
   CHUNK_OBJECT_LIST = 110063,  // a wrapper whose content continues an object list
+  // Newer variant: a list of objects a generator keeps beside its children
+  // (its output, where the file stores one); read as its fallback cache.
+  CHUNK_NEWER_GENERATED = 300000117,
 };
 
 // Payload layouts change at these file versions.
@@ -96,16 +99,17 @@ class C4DBaseObject : public C4DBaseList4D {
   int32_t useColor = 0;
   C4DRootObject* overrideCache = nullptr;  // owned
   C4DRootObject* fallbackCache = nullptr;  // owned
-  // A newer file stores the object's local matrix whole, frozen
-  // transformations included; when present it is the object's placement.
-  Matrix64 storedMatrix;
-  bool hasStoredMatrix = false;
+  // A newer file's local matrix, made in double precision from its position,
+  // rotation and scale as read (see ReadNewerObjectChunk); classic objects
+  // have none and keep the classic GetMl.
+  Matrix64 wideMl;
+  bool hasWideMl = false;
 
  private:
   bool ReadNewerObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadOldObjectChunk(GeChunkFile& file, int32_t level);
-  bool ReadCache(GeChunkFile& file, C4DRootObject*& cache);
+  bool ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nestedChunk = true);
   bool ReadChildren(GeChunkFile& file);
   C4DRootObject* NewOwnedList();
 };

@@ -2,6 +2,8 @@
 // the classic layouts: each classic reader hands over here at one visible
 // branch on GeChunkFile::IsNewerVariant. Reals, vectors and matrices are
 // doubles in these files; the file layer reads them at either precision.
+#include <cmath>
+
 #include "c4d_object.h"
 #include "c4d_tag.h"
 #include "ge_alloc.h"
@@ -15,14 +17,41 @@ void C4DBaseList2D::ReadNewerBaseListTail(GeChunkFile& file, int32_t level) {
   file.SkipChunkRest();
 }
 
-// Chunk 110052: position, scale and rotation (radians), three words, a
-// flag, the colour and useColor, a vector and a word, then the object's whole
-// local matrix, and the two cache flags. The classic layout's two matrices
-// in front of the words are gone.
+namespace {
+
+// The local matrix of a position, a rotation (heading about y, pitch about x,
+// bank about z, in radians, applied bank first) and a scale per axis.
+Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale) {
+  const double cH = std::cos(rotation.x), sH = std::sin(rotation.x);
+  const double cP = std::cos(rotation.y), sP = std::sin(rotation.y);
+  const double cB = std::cos(rotation.z), sB = std::sin(rotation.z);
+  auto turn = [&](Vector64 v, double s) {
+    v = Vector64{v.x * cB + v.y * sB, -v.x * sB + v.y * cB, v.z};  // bank
+    v = Vector64{v.x, v.y * cP + v.z * sP, -v.y * sP + v.z * cP};  // pitch
+    v = Vector64{v.x * cH - v.z * sH, v.y, v.x * sH + v.z * cH};   // heading
+    return Vector64{v.x * s, v.y * s, v.z * s};
+  };
+  return Matrix64{position, turn({1, 0, 0}, scale.x), turn({0, 1, 0}, scale.y), turn({0, 0, 1}, scale.z)};
+}
+
+}  // namespace
+
+// Chunk 110052: position, scale and rotation, three words, a flag, the
+// colour and useColor, a vector and a word, a matrix, and the two cache
+// flags. The classic layout's two matrices in front of the words are gone.
+// The object is placed by its position, rotation and scale, in double
+// precision. The later matrix is the global matrix as it was last worked
+// out, a copy that may be stale (in the files we have it disagrees with
+// the placement of a few objects whose parent was scaled or which were moved
+// later); it is kept as `thirdMatrix` and not used.
 bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
-  file.ReadVector(position);
-  file.ReadVector(scale);
-  file.ReadVector(rotation);
+  Vector64 wide[3] = {{0, 0, 0}, {1, 1, 1}, {0, 0, 0}};
+  for (Vector64& v : wide) file.ReadVector64(v);
+  position = Narrow(wide[0]);
+  scale = Narrow(wide[1]);
+  rotation = Narrow(wide[2]);
+  wideMl = LocalMatrix(wide[0], wide[2], wide[1]);
+  hasWideMl = true;
   file.ReadInt32(stateWord0);
   file.ReadInt32(stateWord1);
   file.ReadInt32(stateWord2);
@@ -32,10 +61,7 @@ bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   }
   if (level >= 2) file.ReadInt32(useColor);
   if (level >= 3) scene_read::ReadValueSequence(file, "V I", nullptr);
-  if (level >= 4 && file.ReadMatrix64(storedMatrix)) {
-    hasStoredMatrix = true;
-    thirdMatrix = Narrow(storedMatrix);
-  }
+  if (level >= 4) file.ReadMatrix(thirdMatrix);
   if (level >= 5) {
     int32_t hasOverride = 0;
     if (file.ReadBool(hasOverride) && hasOverride) ReadCache(file, overrideCache);
