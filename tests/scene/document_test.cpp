@@ -1,7 +1,9 @@
 // The document: header, and the traversal order with override, fallback
-// and marked caches. Damaged and hostile files are the hardening tests' part.
+// and marked caches, and failed allocations (damaged and hostile files are the
+// hardening tests' part).
 #include <gtest/gtest.h>
 
+#include "ge_alloc.h"
 #include "scene_test_util.h"
 
 namespace {
@@ -134,6 +136,30 @@ TEST(Document, WithoutAHeaderTheVersionIsZeroAndOldLayoutsAreRead) {
   EXPECT_EQ(document.objects->factory, &factory);
   EXPECT_EQ(document.layers->factory, &factory);
   EXPECT_NE(dynamic_cast<C4DDefaultRootMaterial*>(document.materials), nullptr);
+}
+
+// Every failed allocation ends a load cleanly, the link registry's among them.
+TEST(Document, EveryFailedAllocationEndsTheLoadCleanly) {
+  SceneSpec scene = SceneOf({ObjectSpec::Null("Root").Child(Mesh("Mesh").WithTexture(1).OnLayer(3)), ObjectSpec::Instance("I", 9)});
+  scene.materials = {MaterialSpec::Transparent("Glass", 1, {1, 0, 0}, 0.5f)};
+  scene.layers = {LayerSpec::Named("Top", 2).Child(LayerSpec::Named("Inner", 3))};
+  const std::vector<uint8_t> whole = WriteScene(scene);
+  const uint64_t before = GeAllocCount();
+  { LoadedScene clean(whole); }
+  const uint64_t allocations = GeAllocCount() - before;
+  ASSERT_GT(allocations, 20u);
+  int failedLoads = 0;
+  for (uint64_t n = 1; n <= allocations; ++n) {
+    GeAllocFailAt(n);
+    {
+      LoadedScene loaded(whole);
+      failedLoads += loaded.loaded ? 0 : 1;
+      loaded.document.ExecuteAll();
+    }
+    GeAllocFailAt(0);
+  }
+  EXPECT_GT(failedLoads, 0);
+  EXPECT_TRUE(LoadedScene(whole).loaded);
 }
 
 }  // namespace
