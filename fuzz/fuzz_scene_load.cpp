@@ -1,12 +1,14 @@
 // Fuzz target: one scene document loaded from the input with the library's
 // own node classes, then everything the conversion asks of a scene: the
 // traversal, each node's name and parameters, each object's global matrix,
-// tags, layer, material and instance links, points and polygons.
+// tags, layer, material and instance links, points and polygons; and each
+// primitive's mesh as the converter rebuilds it from its parameters.
 #include <cstdint>
 
 #include "c4d_document.h"
 #include "ge_alloc.h"
 #include "ge_chunk_file.h"
+#include "primitives.h"
 
 namespace {
 
@@ -44,6 +46,8 @@ void VisitObjects(const C4DRootObject* list, int& visited) {
         points->GetPointCount();
       }
       if (auto* instance = dynamic_cast<C4DInstanceObjectData*>(plugin->GetObjectData())) instance->GetReference();
+      const c4dprim::PrimitiveRead primitive = c4dprim::ReadPrimitive(plugin->GetDataTypeId(), plugin->data);
+      if (primitive.shape) c4dprim::BuildPrimitiveMesh(*primitive.shape);
     }
     VisitObjects(object->GetChildList(), visited);
     VisitObjects(object->overrideCache, visited);

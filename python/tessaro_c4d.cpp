@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "after_import.h"
 #include "import_run.h"
-#include "left_out.h"
 #include "scene_verb.h"
 
 namespace py = pybind11;
@@ -39,6 +39,7 @@ using Clock = std::chrono::steady_clock;
 
 struct MeshData {
   size_t index = 0;
+  std::string rebuilt;  // the note of a primitive rebuilt after the import; "" the module's
   std::vector<double> points;  // x, y, z of each host point
   std::vector<int32_t> faceSizes;
   std::vector<int32_t> faceCorners;  // 0-based point indices
@@ -126,14 +127,14 @@ bool AppendFaceCorners(const std::vector<int>& face, const CQEL_GeoPolyhedron3D:
   return false;
 }
 
-void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, RunData& run) {
+void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const std::string& rebuilt, RunData& run) {
   const c4dimport::ObjectView view = c4dimport::ViewObject(object);
   if (!view.geometry) return;
   const CQEL_GeoPolyhedron3D& geometry = *view.geometry;
   const auto& points = geometry.GetPoints();
   std::array<int, 4> argb{view.argb[0], view.argb[1], view.argb[2], view.argb[3]};
   if (geometry.GetDimension() == QEL_DIMENSION_3D) {
-    MeshData mesh{index, {}, {}, {}, 0, view.layer, argb, view.surface};
+    MeshData mesh{index, rebuilt, {}, {}, {}, 0, view.layer, argb, view.surface};
     AppendPoints(points, points.size(), mesh.points);
     const auto& faces = geometry.GetFaces();
     const auto& edges = geometry.GetEdges();
@@ -177,8 +178,8 @@ using ProgressCallback = std::function<void(size_t, uint32_t)>;
 
 // One import session; runs without the interpreter's lock (the progress
 // callback takes it for its call).
-RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, const std::optional<std::string>& layers,
-                  const ProgressCallback& progress) {
+RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives,
+                  const std::optional<std::string>& layers, const ProgressCallback& progress) {
   std::lock_guard<std::mutex> session(g_sessionLock);
   RunData run;
   // A fresh host for every session, as a fresh process of the tool has.
@@ -209,6 +210,14 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, const s
       }
     };
   }
+  // As the tool's own work after Read: primitives without caches rebuilt.
+  c4dimport::SceneOnDemand scene(path);
+  std::vector<c4drebuild::RebuiltPrimitive> rebuilt;
+  if (primitives) {
+    options.whileOpen = [&scene, &rebuilt, large](c4dimport::ImportResult& r) {
+      rebuilt = RebuildAfterImport(scene, r, large == c4dimport::LargeAnswer::Yes);
+    };
+  }
   const Clock::time_point start = Clock::now();
   c4dimport::ImportResult result = c4dimport::ImportFile(path, options);
   const Clock::time_point imported = Clock::now();
@@ -216,31 +225,28 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, const s
   run.readable = result.readable;
   run.hostError = result.hostError;
   run.session = result.session;
-  for (size_t i = 0; i < result.objects.size(); ++i) TakeObject(i, result.objects[i], run);
+  for (size_t i = 0; i < result.objects.size(); ++i) {
+    const size_t added = i - result.moduleObjects;  // wraps for the module's own
+    TakeObject(i, result.objects[i], added < result.rebuilt.size() ? result.rebuilt[added] : "", run);
+  }
   for (const standin::LayerLeafEntry& entry : result.layers) {
     if (!entry.leaf) continue;
     run.layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.leaf->ShortName(), entry.path,
                           int(entry.leaf->LayerConfigurationSetting()), entry.leaf->UserDefinedLayerDef()});
   }
-  bool reportedNotConverted = false;
   for (const standin::BoxRecord& box : result.messages) {
     run.messages.push_back({standin::BoxKindName(box.kind), box.type, box.text});
-    if (box.kind != standin::BoxKind::Error) continue;
-    if (box.type == QEL_MSGBOX_ERROR && run.unreadableText.empty()) run.unreadableText = box.text;
-    // Messages 104 and 105 are the module's only information boxes.
-    if (box.type == QEL_MSGBOX_INFORMATION) reportedNotConverted = true;
+    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_ERROR && run.unreadableText.empty()) {
+      run.unreadableText = box.text;
+    }
+  }
+  for (const c4dimport::LeftOutObject& object : c4dimport::FindNotConverted(scene, result, rebuilt)) {
+    run.notConverted.push_back({object.path, object.reason});
   }
   run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
   result = c4dimport::ImportResult();  // the host objects go before the host is reset
   standin::ResetHost();
   run.importSeconds = std::chrono::duration<double>(imported - start).count();
-  if (reportedNotConverted) {
-    c4dimport::LeftOutOptions leftOut;
-    leftOut.convertLarge = run.session.convertLarge;
-    for (const c4dimport::LeftOutObject& object : c4dimport::FindLeftOutObjects(path, leftOut)) {
-      if (object.counted) run.notConverted.push_back({object.path, object.reason});
-    }
-  }
   if (progressError) {
     py::gil_scoped_acquire gil;
     std::rethrow_exception(progressError);
@@ -268,6 +274,7 @@ py::object SurfaceOf(const std::string& surface) { return surface.empty() ? py::
 
 struct Mesh {
   size_t index;
+  py::object rebuilt;
   py::array_t<double> points;
   py::array_t<int32_t> face_sizes;
   py::array_t<int32_t> face_corners;
@@ -325,7 +332,8 @@ Scene MakeScene(const std::string& path, RunData&& run) {
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
     const auto corners = py::ssize_t(m.faceCorners.size());
-    scene.meshes.push_back({m.index, PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
+    scene.meshes.push_back({m.index, m.rebuilt.empty() ? py::object(py::none()) : py::object(py::str(m.rebuilt)),
+                            PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
                             Adopt(std::move(m.faceCorners), {corners}), m.brokenFaces, m.layer, m.argb,
                             SurfaceOf(m.surface)});
   }
@@ -347,13 +355,13 @@ Scene MakeScene(const std::string& path, RunData&& run) {
 
 PyObject* g_sceneReadError = nullptr;
 
-Scene ImportScene(const std::string& path, const std::string& large, const std::optional<std::string>& layers,
-                  const std::optional<ProgressCallback>& progress) {
+Scene ImportScene(const std::string& path, const std::string& large, bool primitives,
+                  const std::optional<std::string>& layers, const std::optional<ProgressCallback>& progress) {
   const c4dimport::LargeAnswer answer = ParseLarge(large);
   RunData run;
   {
     py::gil_scoped_release released;
-    run = RunImport(path, answer, layers, progress ? *progress : ProgressCallback());
+    run = RunImport(path, answer, primitives, layers, progress ? *progress : ProgressCallback());
   }
   if (!run.readable) {
     const std::string text = run.unreadableText.empty() ? path + ": the file could not be read" : run.unreadableText;
@@ -402,6 +410,9 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Mesh>(m, "Mesh", "A mesh the host received: points, polygons, layer and colour.")
       .def_readonly("index", &Mesh::index, "Place in the host's object vector (0-based).")
+      .def_readonly("rebuilt", &Mesh::rebuilt,
+                    "For a primitive without polygon caches rebuilt from its parameters after the import, what it\n"
+                    "is and what it leaves out; None for the module's own meshes.")
       .def_readonly("points", &Mesh::points, "Host points, (n, 3) float64: millimetres, Z up.")
       .def_readonly("face_sizes", &Mesh::face_sizes, "Corners of each face, int32.")
       .def_readonly("face_corners", &Mesh::face_corners,
@@ -463,10 +474,13 @@ PYBIND11_MODULE(tessaro_c4d, m) {
                std::to_string(s.polylines.size()) + " polylines, " + std::to_string(s.layers.size()) + " layers>";
       });
 
-  m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("layers") = py::none(),
+  m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("primitives") = true,
+        py::arg("layers") = py::none(),
         py::arg("progress") = py::none(),
         "Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.\n\n"
         "large: the answer to the question about meshes above 500000 polygons: 'yes', 'no' or 'cancel'.\n"
+        "primitives: primitives without polygon caches rebuilt from their parameters after the import and\n"
+        "appended to the meshes, as the tool does; False gives exactly what the module alone gives.\n"
         "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
         "progress: called as progress(converted, counted) while the module works.\n"
         "Raises SceneReadError with the module's message when the file cannot be read.");

@@ -17,6 +17,10 @@ class Mesh:
     def index(self) -> int:
         """Place in the host's object vector (0-based)."""
     @property
+    def rebuilt(self) -> Optional[str]:
+        """For a primitive without polygon caches rebuilt from its parameters after the import, what it
+        is and what it leaves out; None for the module's own meshes."""
+    @property
     def points(self) -> npt.NDArray[np.float64]:
         """Host points, (n, 3) float64: millimetres, Z up."""
     @property
@@ -124,12 +128,15 @@ class ImportResult:
 def import_scene(
     path: str,
     large: Literal["yes", "no", "cancel"] = "no",
+    primitives: bool = True,
     layers: Optional[str] = None,
     progress: Optional[Callable[[int, int], None]] = None,
 ) -> ImportResult:
     """Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.
 
     large: the answer to the question about meshes above 500000 polygons.
+    primitives: primitives without polygon caches rebuilt from their parameters after the import and
+    appended to the meshes, as the tool does; False gives exactly what the module alone gives.
     layers: a layer table file kept across imports, or None for a fresh table.
     progress: called as progress(converted, counted) while the module works.
     Raises SceneReadError with the module's message when the file cannot be read.

@@ -2,15 +2,21 @@
 # Installs what the project needs on a Debian machine, only what is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev assimp-utils time ccache)
+          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev lib3mf-dev python3-ezdxf
+          assimp-utils time ccache)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
 # --with-python: the Python extension (Debian's Python, pybind11, numpy),
 # pytest, and Blender for the add-on.
+# --with-validators=DIR: the formats' reference readers that are no Debian
+# packages: the Khronos glTF validator from npm, into DIR/node_modules (run
+# with the machine's Node.js and npm, which every machine of ours has).
+validators=""
 for flag in "$@"; do
   case "$flag" in
     --with-fuzz) packages+=(clang libclang-rt-14-dev valgrind) ;;
     --with-python) packages+=(python3-dev pybind11-dev python3-numpy python3-pytest blender) ;;
+    --with-validators=*) validators=${flag#--with-validators=} ;;
     *) echo "install-deps.sh: unknown option $flag" >&2; exit 2 ;;
   esac
 done
@@ -23,4 +29,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi
+if [ -n "$validators" ] && [ ! -f "$validators/node_modules/gltf-validator/package.json" ]; then
+  mkdir -p "$validators"
+  npm install --prefix "$validators" --no-audit --no-fund --silent gltf-validator@2.0.0-dev.3.10
 fi

@@ -7,7 +7,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-${C4D_BUILD_DIR:-$top/build}}
 "$top/scripts/install-deps.sh" --with-python
-cmake -S "$top" -B "$dir" -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_PYTHON=ON >/dev/null
+# Searched again: a configure before the packages were installed cached its misses.
+cmake -S "$top" -B "$dir" -U "*Python3_*" -U pybind11_DIR -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_PYTHON=ON >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target tessaro_c4d c4dimport make_test_scenes Orbek_QEL_SERVER_C4D Orbek_KVT_Controls
 # Debian's interpreter: the one the extension is built for.
 C4D_BUILD_DIR="$dir" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider "$top/python/tests"

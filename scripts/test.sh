@@ -9,6 +9,7 @@ dir=${C4D_BUILD_DIR:-$top/build}
 "$top/scripts/build.sh" "$dir" -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON
 ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$(nproc)"
 "$top/scripts/test-python.sh" "$dir"
+"$top/scripts/test-formats.sh" "$dir"
 
 # Hardening: the same tests built with the address and undefined-behaviour
 # sanitizers (leaks included; line tables only for the reports, which builds

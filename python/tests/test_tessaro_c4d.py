@@ -35,16 +35,19 @@ def corners(face, edges):
     return [(edges[e - 1][0] if e > 0 else edges[-e - 1][1]) - 1 for e in face]
 
 
+@pytest.mark.parametrize("primitives", [True, False])
 @pytest.mark.parametrize("name", SMALL)
-def test_import_and_scene_as_the_tool_gives_them(scenes, name):
+def test_import_and_scene_as_the_tool_gives_them(scenes, name, primitives):
     path = SAMPLE if name == "sample" else scenes / f"{name}.c4d"
-    got, want = c4d.import_scene(str(path)), tool("import", "--json", "--large", "no", path)
+    got = c4d.import_scene(str(path), primitives=primitives)
+    want = tool("import", "--json", "--large", "no", *([] if primitives else ["--no-primitives"]), path)
     objects = sorted(got.meshes + got.polylines, key=lambda o: o.index)
     assert [o.index for o in objects] == list(range(len(want["objects"])))
     for o, w in zip(objects, want["objects"]):
         assert (o.layer, list(o.argb), o.surface) == (w["layer"], w["argb"], w["surface"])
         assert o.points.dtype == np.float64 and o.points.shape[1:] == (3,)
         if w["kind"] == "mesh":
+            assert (o.rebuilt is not None) == w.get("rebuilt", False)
             assert o.points.tolist() == w["points"]
             assert o.face_sizes.tolist() == [len(f) for f in w["faces"]] and o.broken_faces == 0
             assert o.face_corners.tolist() == [c for f in w["faces"] for c in corners(f, w["edges"])]
@@ -56,7 +59,7 @@ def test_import_and_scene_as_the_tool_gives_them(scenes, name):
     s = got.session
     assert dict(total=s.total, converted=s.converted, maxPolygons=s.max_polygons, convertLarge=s.convert_large,
                 cancelled=s.cancelled) == want["session"]
-    assert [dict(name=n, reason=r) for n, r in got.not_converted] == want.get("notConverted", [])
+    assert got.not_converted == [(n["name"], n["reason"]) for n in want.get("notConverted", [])]
     assert c4d.load_scene(str(path)) == tool("scene", "--json", path)
 
 

@@ -116,8 +116,10 @@ TEST_P(ConvertFormat, SceneReadsBackWithItsFacesLinesLayersAndColours) {
   }
 }
 
+// 3MF is read back by the 3MF library (tests/export): the asset library's
+// 3MF importer takes no build element with a UUID, which the library writes.
 INSTANTIATE_TEST_SUITE_P(EveryFormat, ConvertFormat,
-                         ::testing::Values("glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"),
+                         ::testing::Values("glb", "gltf", "obj", "ply", "stl", "dae", "dxf"),
                          [](const auto& info) { return info.param == "3mf" ? std::string("threemf") : info.param; });
 
 // Two scenes (one in a sub-folder), one cut short, and a file that is no

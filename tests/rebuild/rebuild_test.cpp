@@ -42,6 +42,8 @@ TEST_F(RebuildStep, RebuiltCubeAgreesWithTheModulesStoredCopy) {
   ASSERT_EQ(objects.size(), 4u);
   EXPECT_EQ(found[1].objectIndex, 3u);
   EXPECT_EQ(GeometryOf(objects[3]).GetFaces().size(), 36u);
+  HostObjects limited;  // under a limit of 20 polygons the cube is rebuilt, the disc (36) is not
+  EXPECT_EQ(c4drebuild::RebuildPrimitives(path, limited, table, 20).size() + limited.size(), 4u);
 
   const auto& copy = objects[0];
   const auto& rebuilt = objects[found[0].objectIndex];

@@ -9,6 +9,7 @@
 #include "ge_chunk_file.h"
 #include "qel_Exceptions.h"
 #include "standin/host_control.h"
+#include "after_import.h"
 #include "terminal_front_end.h"
 
 namespace c4dimport {
@@ -25,39 +26,6 @@ std::vector<c4dexport::ExportLayer> HostLayers() {
     if (entry.leaf) layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.path});
   }
   return layers;
-}
-
-// Messages 104 and 105 are the module's only information boxes.
-bool ReportedNotConverted(const ImportResult& result) {
-  for (const standin::BoxRecord& box : result.messages) {
-    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_INFORMATION) return true;
-  }
-  return false;
-}
-
-// The scene as the scene library reads it, for the steps that look into it
-// after the import: loaded once, on the first step that needs it.
-class SceneOnDemand {
- public:
-  explicit SceneOnDemand(const std::string& path) : m_path(path) {}
-  const C4DBaseDocument* Get() {
-    if (m_tried) return m_loaded ? &m_document : nullptr;
-    m_tried = true;
-    GeChunkFile file;
-    m_loaded = file.Open(m_path.c_str()) && m_document.Load(file);
-    return m_loaded ? &m_document : nullptr;
-  }
-
- private:
-  std::string m_path;
-  C4DBaseDocument m_document;  // before the file: it installs the link support
-  bool m_tried = false;
-  bool m_loaded = false;
-};
-
-std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
-  return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
-         (primitive.reason.empty() ? "" : " (" + primitive.reason + ")");
 }
 
 std::string Plural(size_t n, const char* one, const char* many) {
@@ -99,15 +67,8 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   ImportOptions import = options.import;
   SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
-    if (options.primitives && result.readable && result.hostError.empty()) {
-      if (const C4DBaseDocument* document = scene.Get()) {
-        conversion.primitives = c4drebuild::RebuildPrimitives(
-            *document, result.objects,
-            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
-        for (const auto& primitive : conversion.primitives) {
-          if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
-        }
-      }
+    if (options.primitives && !Interrupted()) {
+      conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
     }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
@@ -126,24 +87,8 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.result = ImportFile(path, import);
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
   conversion.cancelled = conversion.result.session.cancelled || Interrupted();
-  if (ReportedNotConverted(conversion.result)) {
-    conversion.searchedNotConverted = true;
-    LeftOutOptions leftOutOptions;
-    leftOutOptions.convertLarge = conversion.result.session.convertLarge;
-    const C4DBaseDocument* document = scene.Get();
-    for (LeftOutObject& object : document ? FindLeftOutObjects(*document, leftOutOptions)
-                                          : std::vector<LeftOutObject>()) {
-      if (!object.counted) continue;
-      for (const auto& primitive : conversion.primitives) {
-        if (primitive.object == object.object && primitive.rebuilt) {
-          object.reason += "; rebuilt from its parameters as object " + std::to_string(primitive.objectIndex + 1);
-          object.rebuilt = true;
-        }
-      }
-      object.object = nullptr;  // the scene goes with this function
-      conversion.notConverted.push_back(std::move(object));
-    }
-  }
+  conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
+  conversion.notConverted = FindNotConverted(scene, conversion.result, conversion.primitives);
   for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;

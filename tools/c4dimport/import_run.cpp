@@ -278,6 +278,11 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   }
   result.session.cancelled = CQEL_Server_C4D::IsCancelled();
   result.moduleObjects = result.objects.size();
+  for (const standin::BoxRecord& box : recorder.Boxes()) {
+    if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
+      result.session.convertLarge = box.answer == IDYES;
+    }
+  }
   if (options.whileOpen) options.whileOpen(result);
   CQEL_Server_C4D::EndImport();
 
@@ -286,11 +291,6 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   result.session.total = tally.total;
   result.session.maxPolygons = tally.maxPolygons;
   result.session.converted = static_cast<uint32_t>(result.moduleObjects);
-  for (const standin::BoxRecord& box : result.messages) {
-    if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
-      result.session.convertLarge = box.answer == IDYES;
-    }
-  }
   return result;
 }
 

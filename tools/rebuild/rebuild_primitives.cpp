@@ -49,9 +49,13 @@ bool AppendMesh(const C4DBaseObject& object, const c4dprim::PrimitiveMesh& mesh,
   CQEL_SmartPtr<CQEL_GeoPolyhedron3D> geometry = CQEL_GeoPolyhedron3D::CreateObj();
   geometry->SetDimension(QEL_DIMENSION_3D);
   geometry->SetOrientation(QEL_ORIENTATION_POSITIVE);
+  // The host copies each list; ours go at once, as the module's do.
   geometry->SetPoints(points);
+  PointList().swap(points);
   geometry->SetEdges(edges);
+  EdgeList().swap(edges);
   geometry->SetFaces(faces);
+  FaceList().swap(faces);
   CQEL_SmartPtr<CQEL_BasisPolyhedron3D> basis = CQEL_BasisPolyhedron3D::CreateObj();
   basis->SetGeometry(CQEL_SmartPtr<CQEL_Geometry>(geometry));
   AssignTransparencySurface(basis, colour, transparency);
@@ -80,8 +84,8 @@ bool LeftToFallback(const C4DBaseObject& object) {
 class Walker {
  public:
   Walker(const C4DBaseDocument& document, HostObjects& hostObjects,
-         const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table)
-      : m_document(document), m_hostObjects(hostObjects), m_table(table) {}
+         const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, uint64_t polygonLimit)
+      : m_document(document), m_hostObjects(hostObjects), m_table(table), m_polygonLimit(polygonLimit) {}
 
   void Objects(const C4DRootObject* list, const std::string& above) {
     if (!list) return;
@@ -120,6 +124,10 @@ class Walker {
     try {
       if (!read.shape) {
         found.reason = read.reason;
+      } else if (const uint64_t polygons = c4dprim::PolygonCount(*read.shape); polygons > m_polygonLimit) {
+        found.reason = "a mesh of " + std::to_string(polygons) + " polygons, over the large-object limit of " +
+                       std::to_string(m_polygonLimit) +
+                       ": answer yes to the question about large objects (--large yes) to rebuild it";
       } else if (AppendMesh(object, c4dprim::BuildPrimitiveMesh(*read.shape), m_hostObjects, m_table)) {
         found.rebuilt = true;
         found.objectIndex = m_hostObjects.size() - 1;
@@ -143,25 +151,28 @@ class Walker {
   const C4DBaseDocument& m_document;
   HostObjects& m_hostObjects;
   const CQEL_SmartPtr<CQEL_ResourceLayerTable>& m_table;
+  uint64_t m_polygonLimit;
   std::vector<RebuiltPrimitive> m_found;
 };
 
 }  // namespace
 
 std::vector<RebuiltPrimitive> RebuildPrimitives(const C4DBaseDocument& document, HostObjects& hostObjects,
-                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable) {
-  Walker walker(document, hostObjects, layerTable);
+                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
+                                                uint64_t polygonLimit) {
+  Walker walker(document, hostObjects, layerTable, polygonLimit);
   walker.Objects(document.GetObjects(), "");
   return walker.Take();
 }
 
 std::vector<RebuiltPrimitive> RebuildPrimitives(const std::string& path, HostObjects& hostObjects,
-                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable) {
+                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
+                                                uint64_t polygonLimit) {
   C4DBaseDocument document;  // before the file: it installs the link support
   GeChunkFile file;
   if (!file.Open(path.c_str()) || !document.Load(file)) return {};
   file.Close();
-  std::vector<RebuiltPrimitive> found = RebuildPrimitives(document, hostObjects, layerTable);
+  std::vector<RebuiltPrimitive> found = RebuildPrimitives(document, hostObjects, layerTable, polygonLimit);
   for (RebuiltPrimitive& primitive : found) primitive.object = nullptr;
   return found;
 }

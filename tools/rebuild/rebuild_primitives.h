@@ -29,6 +29,9 @@ class C4DBaseObject;
 
 namespace c4drebuild {
 
+// No limit but the primitive library's own.
+constexpr uint64_t kNoPolygonLimit = UINT64_MAX;
+
 struct RebuiltPrimitive {
   // The primitive in the document that was given; null after the form that
   // loads the file itself (the document is gone by then).
@@ -48,14 +51,18 @@ struct RebuiltPrimitive {
 // object not dealt with), in traversal order. Each one that can be rebuilt
 // is appended to `hostObjects`; one the host fails to make (a host
 // exception) is left out with the host's report as its reason.
+// A primitive whose mesh would have more than `polygonLimit` polygons is
+// left out with the reason (the module's large-object limit is 500000).
 std::vector<RebuiltPrimitive> RebuildPrimitives(const C4DBaseDocument& document,
                                                 std::vector<CQEL_SmartPtr<CQEL_Object>>& hostObjects,
-                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable);
+                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
+                                                uint64_t polygonLimit = kNoPolygonLimit);
 
 // The same for a scene file, loaded with the scene library; nothing when it
 // cannot be loaded.
 std::vector<RebuiltPrimitive> RebuildPrimitives(const std::string& path,
                                                 std::vector<CQEL_SmartPtr<CQEL_Object>>& hostObjects,
-                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable);
+                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
+                                                uint64_t polygonLimit = kNoPolygonLimit);
 
 }  // namespace c4drebuild

@@ -127,7 +127,10 @@ class SceneBuilder:
             mesh.polygons.foreach_set("loop_total", sizes)
         mesh.update(calc_edges=True)
         mesh.validate()
-        return self.place(mesh.name, mesh, item)
+        obj = self.place(mesh.name, mesh, item)
+        if item.rebuilt:
+            obj["c4d_rebuilt"] = item.rebuilt
+        return obj
 
     def polyline(self, item):
         curve = bpy.data.curves.new("Polyline %d" % (item.index + 1), "CURVE")
@@ -141,7 +144,7 @@ class SceneBuilder:
         return self.place(curve.name, curve, item)
 
 
-def import_c4d(context, path, scale=0.001, large="no", polylines=True, report=None):
+def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None):
     """Imports one file; returns the new objects. Raises tessaro_c4d.SceneReadError."""
     report = report or (lambda kind, text: print(kind, text))
     wm = context.window_manager
@@ -151,7 +154,7 @@ def import_c4d(context, path, scale=0.001, large="no", polylines=True, report=No
         def progress(converted, counted):
             wm.progress_update(50 * converted // max(counted, 1))
 
-        result = extension().import_scene(path, large=large, progress=progress)
+        result = extension().import_scene(path, large=large, primitives=primitives, progress=progress)
         builder = SceneBuilder(context, result, scale)
         items = sorted(list(result.meshes) + (list(result.polylines) if polylines else []), key=lambda o: o.index)
         for n, item in enumerate(items):
@@ -191,10 +194,15 @@ class ImportC4DLegacy(bpy.types.Operator, ImportHelper):
                                ("cancel", "Convert nothing", "Import nothing when the scene has one")),
                         default="no")
     import_polylines: BoolProperty(name="Polylines", description="Import splines as poly curves", default=True)
+    primitives: BoolProperty(name="Rebuild primitives",
+                             description="Primitives saved without polygon caches rebuilt from their parameters "
+                                         "(off: only what the import module converts)",
+                             default=True)
 
     def execute(self, context):
         try:
-            objects = import_c4d(context, self.filepath, self.scale, self.large, self.import_polylines, self.report)
+            objects = import_c4d(context, self.filepath, self.scale, self.large, self.import_polylines,
+                                 self.primitives, self.report)
         except (OSError, ValueError) as error:
             self.report({"ERROR"}, str(error))
             return {"CANCELLED"}

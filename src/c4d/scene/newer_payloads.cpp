@@ -34,6 +34,16 @@ Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const V
   return Matrix64{position, turn({1, 0, 0}, scale.x), turn({0, 1, 0}, scale.y), turn({0, 0, 1}, scale.z)};
 }
 
+// Whether `count` records of `bytes` each can be held at all: on a 32-bit
+// host a count that the file's length allows may still pass what a size can
+// hold. When not, the read ends with a memory error before allocating.
+bool Fits(GeChunkFile& file, int32_t count, size_t bytes) {
+  const uint64_t wanted = uint64_t(count) * bytes;
+  if (wanted == static_cast<size_t>(wanted)) return true;
+  file.SetError(FILEERROR_MEMORY);
+  return false;
+}
+
 }  // namespace
 
 // Chunk 110052: position, scale and rotation, three words, a flag, the
@@ -78,7 +88,7 @@ bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
 void PrivateC4DPointTag::ReadNewerPoints(GeChunkFile& file) {
   int32_t count = 0;
   if (!file.ReadInt32(count) || !file.CheckCount(count, 3 * 8)) return;
-  if (count == 0) return;
+  if (count == 0 || !Fits(file, count, sizeof(Vector64))) return;
   points64 = static_cast<Vector64*>(GeAllocUninitialized(size_t(count) * sizeof(Vector64)));
   points = static_cast<Vector*>(GeAllocUninitialized(size_t(count) * sizeof(Vector)));
   if (!points64 || !points) {
@@ -102,7 +112,7 @@ void PrivateC4DPointTag::ReadNewerPoints(GeChunkFile& file) {
 void PrivateC4DPolygonTag::ReadNewerPolygons(GeChunkFile& file) {
   int32_t count = 0;
   if (!file.ReadInt32(count) || !file.CheckCount(count, 4 * 4)) return;
-  if (count == 0) return;
+  if (count == 0 || !Fits(file, count, sizeof(CPolygon))) return;
   polygons = static_cast<CPolygon*>(GeAllocUninitialized(size_t(count) * sizeof(CPolygon)));
   if (!polygons) {
     file.SetError(FILEERROR_MEMORY);
@@ -127,7 +137,7 @@ void C4DUVWTag::ReadNewerUVW(GeChunkFile& file) {
   uvwCount = 0;
   int32_t count = 0;
   if (!file.ReadInt32(count) || !file.CheckCount(count, 8 * 4)) return;
-  if (count == 0) return;
+  if (count == 0 || !Fits(file, count, 4 * sizeof(Vector))) return;
   const size_t words = size_t(count) * 8;
   auto* block = static_cast<float*>(GeAllocUninitialized(words * sizeof(float)));
   uvw = static_cast<Vector*>(GeAlloc(size_t(count) * 4 * sizeof(Vector)));

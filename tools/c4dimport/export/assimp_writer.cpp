@@ -5,9 +5,13 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
-#include <tuple>
 #include <memory>
+#include <tuple>
 
 #include "format_writers.h"
 
@@ -234,6 +238,70 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
   return out;
 }
 
+// Takes the member "buffers" out of a glTF document's text, with the comma
+// that joins it to the next member (or to the one before, when it is last).
+// Its objects hold no arrays, so the first "]" closes it.
+bool EraseBuffers(std::string& json) {
+  const size_t key = json.find("\"buffers\"");
+  const size_t close = key == std::string::npos ? key : json.find(']', key);
+  if (close == std::string::npos) return false;
+  size_t end = json.find_first_not_of(" \t\r\n", close + 1);
+  size_t begin = key;
+  if (end != std::string::npos && json[end] == ',') {
+    ++end;
+  } else {
+    begin = json.find_last_not_of(" \t\r\n", key - 1);
+    if (begin == std::string::npos || json[begin] != ',') return false;
+    end = close + 1;
+  }
+  json.erase(begin, end - begin);
+  return true;
+}
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (int k = 3; k >= 0; --k) v = (v << 8) | uint8_t(bytes[at + size_t(k)]);
+  return v;
+}
+void PutLe32(std::string& bytes, size_t at, uint32_t v) {
+  for (size_t k = 0; k < 4; ++k) bytes[at + k] = char((v >> (8 * k)) & 0xFF);
+}
+
+// Without meshes the exporter still declares a buffer of no bytes (and
+// writes an empty .bin beside a .gltf), which glTF forbids: a buffer holds
+// at least one byte. The declaration and the empty file are taken out again.
+// A .glb keeps its header and JSON chunk (padded to four bytes), and no
+// binary chunk.
+void DropEmptyBuffer(const std::string& path, bool binary, std::string& error) {
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::string json = bytes;
+  if (binary) {
+    if (bytes.size() < 20 || bytes.compare(0, 4, "glTF") != 0 || Le32(bytes, 12) > bytes.size() - 20) {
+      error = "the exporter wrote no glb container";
+      return;
+    }
+    json = bytes.substr(20, Le32(bytes, 12));
+  }
+  if (!EraseBuffers(json)) return;  // the exporter declared no buffer
+  if (binary) {
+    json.append((4 - json.size() % 4) % 4, ' ');
+    bytes.resize(20);
+    PutLe32(bytes, 8, uint32_t(20 + json.size()));
+    PutLe32(bytes, 12, uint32_t(json.size()));
+    json.insert(0, bytes);
+  } else {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(path).replace_extension(".bin"), ignored);
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(json.data(), std::streamsize(json.size()));
+  if (!out.flush()) error = "writing the file failed";
+}
+
 }  // namespace
 
 void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
@@ -244,6 +312,8 @@ void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const
   if (exporter.Export(out.get(), how.exporterId, path) != aiReturn_SUCCESS) {
     report.error = exporter.GetErrorString();
     if (report.error.empty()) report.error = "the exporter failed";
+  } else if (how.yUpMetres && out->mNumMeshes == 0) {
+    DropEmptyBuffer(path, format.name == "glb", report.error);
   }
 }
 

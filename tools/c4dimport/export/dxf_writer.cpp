@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <memory>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "format_writers.h"
 
@@ -52,8 +54,14 @@ class BufferedDxfWriter : public DL_WriterA {
     return closed && !m_failed;
   }
 
+  // From here on the groups are the library's objects, which name the
+  // entries of each dictionary (350, 360) but not the owner of each object
+  // (330), which CAD readers require: the owner is the dictionary that lists
+  // the object (the library writes every dictionary before its entries), and
+  // "0" for the root dictionary.
+  void BeginObjects() { m_inObjects = true; }
+
   void dxfReal(int gc, double value) const override {
-    Code(gc);
     char text[40];
     auto [end, error] = std::to_chars(text, text + sizeof text - 2, value);
     if (error != std::errc()) end = text;
@@ -62,40 +70,43 @@ class BufferedDxfWriter : public DL_WriterA {
       *end++ = '.';
       *end++ = '0';
     }
-    Line(text, end);
+    Group(gc, std::string_view(text, size_t(end - text)));
   }
   void dxfInt(int gc, int value) const override {
-    Code(gc);
     char text[16];
-    Line(text, std::to_chars(text, text + sizeof text, value).ptr);
+    Group(gc, std::string_view(text, size_t(std::to_chars(text, text + sizeof text, value).ptr - text)));
   }
   void dxfHex(int gc, int value) const override {
-    Code(gc);
     char text[16];
-    Line(text, std::to_chars(text, text + sizeof text, unsigned(value), 16).ptr, true);
+    char* end = std::to_chars(text, text + sizeof text, unsigned(value), 16).ptr;
+    std::transform(text, end, text, [](unsigned char c) { return char(std::toupper(c)); });
+    Group(gc, std::string_view(text, size_t(end - text)));
   }
-  void dxfString(int gc, const char* value) const override {
-    Code(gc);
-    Line(value, value + std::strlen(value));
-  }
-  void dxfString(int gc, const std::string& value) const override {
-    Code(gc);
-    Line(value.data(), value.data() + value.size());
-  }
+  void dxfString(int gc, const char* value) const override { Group(gc, value); }
+  void dxfString(int gc, const std::string& value) const override { Group(gc, value); }
 
  private:
+  void Group(int gc, std::string_view value) const {
+    Code(gc);
+    Line(value);
+    if (!m_inObjects) return;
+    if (gc == 5) {
+      const auto owner = m_ownerOf.find(std::string(value));
+      Code(330);
+      Line(owner == m_ownerOf.end() ? std::string_view("0") : std::string_view(owner->second));
+      m_current = value;
+    } else if (gc == 350 || gc == 360) {
+      m_ownerOf[std::string(value)] = m_current;
+    }
+  }
   // Group codes stand right-aligned in three columns.
   void Code(int gc) const {
     char text[16] = "  ";
     char* start = text + (gc < 10 ? 2 : gc < 100 ? 1 : 0);
-    Line(text, std::to_chars(start, text + sizeof text, gc).ptr);
+    Line(std::string_view(text, size_t(std::to_chars(start, text + sizeof text, gc).ptr - text)));
   }
-  void Line(const char* begin, const char* end, bool upper = false) const {
-    const size_t at = m_buffer.size();
-    m_buffer.append(begin, end);
-    if (upper) {
-      for (size_t i = at; i < m_buffer.size(); ++i) m_buffer[i] = char(std::toupper(static_cast<unsigned char>(m_buffer[i])));
-    }
+  void Line(std::string_view text) const {
+    m_buffer += text;
     m_buffer += '\n';
     if (m_buffer.size() >= kFlushSize) Flush();
   }
@@ -110,6 +121,9 @@ class BufferedDxfWriter : public DL_WriterA {
   std::FILE* m_file;
   mutable std::string m_buffer;
   mutable bool m_failed = false;
+  bool m_inObjects = false;
+  mutable std::string m_current;                                // handle of the object being written
+  mutable std::unordered_map<std::string, std::string> m_ownerOf;  // handle -> its dictionary's
 };
 
 // The indexed colour (1 to 255) nearest to the colour.
@@ -340,6 +354,7 @@ void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& r
     ++report.polylines;
   }
   dw->sectionEnd();
+  dw->BeginObjects();
   dxf.writeObjects(*dw);
   dxf.writeObjectsEnd(*dw);
   dw->dxfEOF();

@@ -10,7 +10,8 @@ namespace c4dexport {
 // glb, gltf, obj, ply, stl, dae through the asset library's exporters.
 void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
                         ExportReport& report);
-// 3mf: the model as XML in a zip package of its own.
+// 3mf: meshes, base materials and a components object per layer, through
+// the 3MF library.
 void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& report);
 // dxf: layers, polyface meshes (3D faces for meshes too large for one) and
 // 3D polylines, with true colours and transparency.
