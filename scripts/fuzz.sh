@@ -18,6 +18,7 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(fuzz_chunk_walk fuzz_scene_load fuzz_import)
 
 "$top/scripts/install-deps.sh" --with-fuzz
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top} CCACHE_NOHASHDIR=1
 # Only the targets and their seeds are built.
 CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -DC4D_BUILD_FUZZ=ON -DC4D_BUILD_TESTS=OFF -DC4D_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target fuzz_chunk_walk fuzz_scene_load fuzz_import fuzz_seeds

@@ -8,6 +8,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-${C4D_BUILD_DIR:-$top/build}}
 tool=$dir/tools/c4dimport/c4dimport
+"$top/scripts/install-deps.sh" --with-fuzz  # valgrind
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -2,59 +2,14 @@
 // format and read back with the asset library's importer, a folder
 // converted with a broken file in it, the whole JSON result of an import
 // with its layer table kept between runs, and the exit codes.
-#include <assimp/Importer.hpp>
-#include <assimp/material.h>
-#include <assimp/scene.h>
-
 #include <charconv>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <set>
 
 #include "tool_process.h"
 
 using nlohmann::json;
 
 namespace {
-
-struct Readback {
-  size_t triangles = 0, quadrangles = 0, lines = 0;
-  std::set<std::string> names;
-  std::map<std::string, std::array<float, 4>> colours;  // by material name: r, g, b, opacity
-};
-
-void Walk(const aiNode* node, Readback& out) {
-  out.names.insert(node->mName.C_Str());
-  for (unsigned i = 0; i < node->mNumChildren; ++i) Walk(node->mChildren[i], out);
-}
-
-Readback ReadBack(const std::string& path) {
-  Readback out;
-  Assimp::Importer importer;
-  const aiScene* scene = importer.ReadFile(path, 0);
-  EXPECT_NE(scene, nullptr) << importer.GetErrorString();
-  if (!scene) return out;
-  Walk(scene->mRootNode, out);
-  for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-    out.names.insert(scene->mMeshes[m]->mName.C_Str());
-    for (unsigned f = 0; f < scene->mMeshes[m]->mNumFaces; ++f) {
-      const unsigned n = scene->mMeshes[m]->mFaces[f].mNumIndices;
-      out.lines += n == 2;
-      out.triangles += n == 3;
-      out.quadrangles += n == 4;
-    }
-  }
-  for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
-    aiColor4D diffuse(0, 0, 0, 1);
-    scene->mMaterials[i]->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
-    float opacity = diffuse.a;
-    scene->mMaterials[i]->Get(AI_MATKEY_OPACITY, opacity);
-    aiString name;
-    scene->mMaterials[i]->Get(AI_MATKEY_NAME, name);
-    out.colours[name.C_Str()] = {diffuse.r, diffuse.g, diffuse.b, opacity};
-  }
-  return out;
-}
 
 std::vector<Vector> BoxPoints(float x) {
   return {{x, 0, 0}, {x + 1, 0, 0}, {x + 1, 1, 0}, {x, 1, 0}, {x, 0, 1}, {x + 1, 0, 1}, {x + 1, 1, 1}, {x, 1, 1}};

@@ -8,14 +8,11 @@ void SceneWriter::NewerBaseList(const NodeSpec& node) {
   const int32_t level = node.level;
   w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
   node.data.WriteChunk(w_);
-  w_.UInt8(node.goalId != 0 ? 1 : 0);
-  if (node.goalId != 0) w_.GoalRecord(node.goalId);
-  w_.Str(node.name);
+  node.goalId != 0 ? w_.UInt8(1).GoalRecord(node.goalId).Str(node.name) : w_.UInt8(0).Str(node.name);
   if (level >= 1) w_.Int32(0);
   if (level >= 2) w_.Int32(1).Int32(0);
   if (level >= 5) node.layerId != 0 ? w_.LinkRecord(node.layerId) : w_.Memory({});
-  w_.UInt8(1).Memory(std::vector<uint8_t>(16, 7)).Bool(false).Int32(1).Int32(0);  // skipped by the reader
-  w_.EndChunk();
+  w_.UInt8(1).Memory(std::vector<uint8_t>(16, 7)).Bool(false).Int32(1).Int32(0).EndChunk();  // skipped by the reader
 }
 
 void SceneWriter::NewerObjectChunk(const ObjectSpec& o) {

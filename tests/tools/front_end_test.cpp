@@ -1,6 +1,4 @@
-// The tool's front end without a process: the progress line as the dialog's
-// window backend, the batch plan and its rows.
-#include <fcntl.h>
+// The batch plan and its rows, without a process.
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,52 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "batch_run.h"
-#include "terminal_front_end.h"
 
 using namespace c4dimport;
 
 namespace {
-
-// Everything written to a pipe so far.
-std::string Drain(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
-  return text;
-}
-
-TEST(ProgressLine, DrawsOnlyTheProgressDialogsBarAndOnlyOnATerminal) {
-  int pipeEnds[2];
-  ASSERT_EQ(pipe(pipeEnds), 0);
-  fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
-  const HWND dialog = reinterpret_cast<HWND>(0x10), bar = reinterpret_cast<HWND>(0x20);
-  const HWND other = reinterpret_cast<HWND>(0x30);
-  for (bool terminal : {true, false}) {
-    ProgressLine line(pipeEnds[1], terminal, "house.c4d");
-    line.OnCreate({dialog, nullptr, afx_frontend::WindowKind::Dialog, 102, ""});
-    line.OnCreate({bar, dialog, afx_frontend::WindowKind::ProgressBar, 1000, ""});
-    line.OnCreate({other, nullptr, afx_frontend::WindowKind::ProgressBar, 1000, ""});
-    line.OnShow(dialog, true);
-    line.OnProgressRange(bar, 0, 100);
-    line.Counts({3, 6});
-    line.OnProgressPos(bar, 25);
-    line.OnProgressPos(other, 80);
-    line.Note("a note");
-    line.OnShow(dialog, false);
-    line.OnProgressPos(bar, 50);
-    const std::string drawn = Drain(pipeEnds[0]);
-    if (!terminal) {
-      EXPECT_EQ(drawn, "a note\n");
-      continue;
-    }
-    const std::string bar25 = "\rhouse.c4d  [#######-----------------------]   25%  3/6 objects\033[K";
-    EXPECT_NE(drawn.find(bar25 + "\r\033[Ka note\n" + bar25 + "\r\033[K"), std::string::npos) << drawn;
-    EXPECT_EQ(drawn.find("80%"), std::string::npos) << drawn;
-    EXPECT_TRUE(drawn.ends_with("a note\n" + bar25 + "\r\033[K")) << "hidden: nothing more is drawn";
-  }
-  close(pipeEnds[0]);
-  close(pipeEnds[1]);
-}
 
 TEST(BatchPlan, FoldersGiveTheirScenesInOrderAndOutputsStayUnique) {
   const auto folder = std::filesystem::temp_directory_path() / ("c4dimport-plan-" + std::to_string(getpid()));
