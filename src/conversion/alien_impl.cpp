@@ -199,7 +199,11 @@ int32_t AlienPolygonObjectData::Execute() {
   PointList hostPoints = ConvertPointsMasked(*object, *pointTag);
   EdgeList edges;
   FaceList faces;
-  BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
+  {
+    // The planarity test computes with the scene's own coordinates.
+    FloatExceptionMask mask;
+    BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
+  }
   if (faces.empty()) return 1;  // nothing to show: not counted as converted
 
   Vector colour{0.0f, 0.0f, 0.0f};

@@ -29,5 +29,5 @@ void ApplyCommonStyle(const CQEL_SmartPtr<CQEL_BasisPolyhedron3D>& basis, uint32
   StyleOf(basis)->InitColor();
   StyleOf(basis)->Color()->SetARGB(PercentByte(transparency), ColourByte(colour.x), ColourByte(colour.y),
                                    ColourByte(colour.z));
-  StyleOf(basis)->UseConstructionLineMode(CQEL_BoolRef::CreateObj(false));
+  StyleOf(basis)->UseConstructionLineMode(Made(CQEL_BoolRef::CreateObj(false)));
 }

@@ -11,6 +11,18 @@
 #include "c4d_types.h"
 #include "qel_Objects.h"
 
+// A host object that the module makes only to hand it back to the host (a
+// surface file, a construction-line flag, a leaf's line style). The host
+// gives a null pointer when it could not make one, and a null one passed on
+// would leave the object it is for without it: half made. So it is tested
+// as a member call would be, and a null one throws the null-reference
+// exception naming its class (line 189); the object it was for is dropped.
+template <class T>
+const CQEL_SmartPtr<T>& Made(const CQEL_SmartPtr<T>& object) {
+  (void)object.operator->();
+  return object;
+}
+
 // Wraps `geometry` in a new CQEL_BasisPolyhedron3D, gives a mesh
 // (`withSurface`) its transparency surface, applies the common style and
 // appends the object to the current session's output vector.

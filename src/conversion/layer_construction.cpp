@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "host_assembly.h"
+
 namespace {
 
 CQEL_SmartPtr<CQEL_ResourceLayerNode> NewLayerNode(const std::string& longName) {
@@ -89,14 +91,18 @@ void ConstructHostLayer(const HostLayerRequest& request, uint32_t& hostLayerId) 
   const unsigned id = CQEL_Service_LayerResources::GetNextFreeLayerLeafId(table);
   const CQEL_SmartPtr<CQEL_ResourceLayerNode> top = FindOrAddTopNode(table);
   const CQEL_SmartPtr<CQEL_ResourceLayerNode> fileNode = FindOrAddFileNode(top, fileNodeName);
+  // The leaf is made whole before it goes into the table: a host error while
+  // it is set up then leaves no half-made leaf there, which a later pass or
+  // import would find by its name and never finish. The layer takes the id
+  // only once its leaf is in the table.
   const CQEL_SmartPtr<CQEL_ResourceLayerLeaf> leaf = CQEL_ResourceLayerLeaf::CreateObj();
   leaf->Id(id);
-  hostLayerId = id;
   leaf->ShortName(shortName.Str());
   leaf->LongName(longName.Str());
-  leaf->StyleDef(CQEL_ResourceLineStyleLinkDef::CreateObj());
-  fileNode->AddNewLayerLeaf(leaf);
+  leaf->StyleDef(Made(CQEL_ResourceLineStyleLinkDef::CreateObj()));
   leaf->UserDefinedLayerDef(true);
   leaf->LayerConfigurationSetting(LayerConfigurationOf(request.visible, request.locked));
+  fileNode->AddNewLayerLeaf(leaf);
+  hostLayerId = id;
   CQEL_Service_LayerResources::SaveTable(CQEL_Service_TessaroResources::GetResourceBuffer(), table);
 }

@@ -42,8 +42,8 @@ constexpr int kLayerShortNameLength = 8;
 
 // Finds the leaf of the layer's long name, or adds a new leaf and saves the
 // table. `hostLayerId` gets the leaf's id: the found leaf's, or the new id as
-// soon as the new leaf has it (so an exception after that leaves it set).
-// Host exceptions pass out.
+// soon as the new leaf is in the table (so an exception while saving leaves
+// it set, and one before leaves it as it was). Host exceptions pass out.
 void ConstructHostLayer(const HostLayerRequest& request, uint32_t& hostLayerId);
 
 // The configuration of a new leaf: hidden unless the layer shows its objects,

@@ -5,6 +5,7 @@
 #include "c4d_material.h"
 #include "c4d_object.h"
 #include "c4d_tag.h"
+#include "host_assembly.h"
 #include "surface_palette.h"
 
 namespace {
@@ -39,6 +40,6 @@ void AssignTransparencySurface(const CQEL_SmartPtr<CQEL_BasisPolyhedron3D>& basi
                                float transparency) {
   const std::string name = TransparencySurfaceName(colour.x, colour.y, colour.z, transparency);
   if (name.empty()) return;  // level 0: the mesh gets no surface
-  CQEL_SmartPtr<CQEL_FileHandle> surface = CQEL_FileHandle::CreateObj(name);
-  basis->TextureDefinition(surface);
+  const CQEL_SmartPtr<CQEL_FileHandle> surface = CQEL_FileHandle::CreateObj(name);
+  basis->TextureDefinition(Made(surface));
 }

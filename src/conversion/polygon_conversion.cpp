@@ -47,7 +47,8 @@ void ConvertObjectPoints64(const Vector64* points, int32_t pointCount, const Mat
     const double wx = p.x * mg.xAxis.x + p.y * mg.yAxis.x + p.z * mg.zAxis.x + mg.off.x;
     const double wy = p.x * mg.xAxis.y + p.y * mg.yAxis.y + p.z * mg.zAxis.y + mg.off.y;
     const double wz = p.x * mg.xAxis.z + p.y * mg.yAxis.z + p.z * mg.zAxis.z + mg.off.z;
-    hostPoints.push_back(CQEL_GeoPoint3D::CreateObj(host(wx * 10.0), host(wz * 10.0), host(wy * 10.0)));
+    // A point the host could not make would leave the polyhedron half made.
+    hostPoints.push_back(Made(CQEL_GeoPoint3D::CreateObj(host(wx * 10.0), host(wz * 10.0), host(wy * 10.0))));
   }
 }
 

@@ -7,6 +7,7 @@
 #include "alien_impl.h"
 #include "c4d_document.h"
 #include "float_bytes.h"
+#include "float_exception_mask.h"
 #include "ge_chunk_file.h"
 #include "progress_dlg.h"
 #include "qel_ui.h"
@@ -47,7 +48,11 @@ bool CImporter::IsCancelled() const { return m_pProgressDlg && m_pProgressDlg->m
 void CImporter::StepProgress() {
   ++m_convertedCount;
   if (!m_pProgressDlg) return;
-  const double share = static_cast<double>(m_convertedCount) / static_cast<double>(m_totalCount) * kConversionShare;
+  // Nothing counted (caches of a damaged file can convert what the counting
+  // pass did not see) stands for the share's end instead of a division by 0.
+  const double share = m_totalCount == 0 ? kConversionShare
+                                         : static_cast<double>(m_convertedCount) /
+                                               static_cast<double>(m_totalCount) * kConversionShare;
   m_pProgressDlg->SetProgress(TruncToInt32(share));
 }
 
@@ -79,7 +84,14 @@ void CImporter::RunImport() {
   OpenProgressDialog();  // before the file is opened: also shown for an unreadable file
 
   const std::string path = m_path.Str();
-  if (!file.Open(path.c_str()) || !document.Load(file)) {
+  bool readable = false;
+  {
+    // Times, container entries and their conversions meet whatever numbers
+    // the file holds; the read calls nothing of the host's.
+    FloatExceptionMask mask;
+    readable = file.Open(path.c_str()) && document.Load(file);
+  }
+  if (!readable) {
     ReportUnreadable();
     return;
   }

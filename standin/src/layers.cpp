@@ -10,6 +10,7 @@
 
 #include "standin_internal.h"
 
+using standin_internal::HostCall;
 using standin_internal::Make;
 using standin_internal::Named;
 using Json = nlohmann::json;
@@ -55,12 +56,23 @@ class LayerLeaf final : public Named<CQEL_ResourceLayerLeaf> {
   void ShortName(const std::string& name) override;
   std::string ShortName() const override { return m_shortName; }
   void Id(unsigned id) override;
-  unsigned Id() const override { return m_id; }
-  void StyleDef(const CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>& style) override { m_style = style; }
+  unsigned Id() const override { return HostCall("CQEL_ResourceLayerLeaf::Id"), m_id; }
+  // The id for the host's own bookkeeping, which is no call of a module's.
+  unsigned OwnId() const { return m_id; }
+  void StyleDef(const CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef>& style) override {
+    HostCall("CQEL_ResourceLayerLeaf::StyleDef");
+    m_style = style;
+  }
   CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef> StyleDef() const override { return m_style; }
-  void UserDefinedLayerDef(bool userDefined) override { m_userDefined = userDefined; }
+  void UserDefinedLayerDef(bool userDefined) override {
+    HostCall("CQEL_ResourceLayerLeaf::UserDefinedLayerDef");
+    m_userDefined = userDefined;
+  }
   bool UserDefinedLayerDef() const override { return m_userDefined; }
-  void LayerConfigurationSetting(QEL_LAYER_CONFIGURATION_SETTING setting) override { m_setting = setting; }
+  void LayerConfigurationSetting(QEL_LAYER_CONFIGURATION_SETTING setting) override {
+    HostCall("CQEL_ResourceLayerLeaf::LayerConfigurationSetting");
+    m_setting = setting;
+  }
   QEL_LAYER_CONFIGURATION_SETTING LayerConfigurationSetting() const override { return m_setting; }
 
   LayerTable* table = nullptr;  // the table it is in, through its node
@@ -83,6 +95,7 @@ class LayerNode final : public Named<CQEL_ResourceLayerNode> {
   void ShortName(const std::string& name) override { m_shortName = name; }
   std::string ShortName() const override { return m_shortName; }
   CQEL_SmartPtr<CQEL_ResourceLayerNode> GetLayerNodeByLongName(const std::string& name) const override {
+    HostCall("CQEL_ResourceLayerNode::GetLayerNodeByLongName");
     return Share<CQEL_ResourceLayerNode>(m_nodeIndex.First(name));
   }
   void AddNewLayerNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& node) override;
@@ -122,12 +135,15 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
     for (const auto& node : m_nodes) Detach(node.Get());
   }
   CQEL_SmartPtr<CQEL_ResourceLayerLeaf> GetLayerLeafByLongName(const std::string& name) const override {
+    HostCall("CQEL_ResourceLayerTable::GetLayerLeafByLongName");
     return Share<CQEL_ResourceLayerLeaf>(m_leavesByLongName.First(name));
   }
   CQEL_SmartPtr<CQEL_ResourceLayerLeaf> GetLayerLeafByShortName(const std::string& name) const override {
+    HostCall("CQEL_ResourceLayerTable::GetLayerLeafByShortName");
     return Share<CQEL_ResourceLayerLeaf>(m_leavesByShortName.First(name));
   }
   CQEL_SmartPtr<CQEL_ResourceLayerNode> GetLayerNodeByLongName(const std::string& name) const override {
+    HostCall("CQEL_ResourceLayerTable::GetLayerNodeByLongName");
     return Share<CQEL_ResourceLayerNode>(m_nodeIndex.First(name));
   }
   void AddNewLayerNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& node) override;
@@ -150,7 +166,7 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
     leaf->table = this;
     m_leavesByLongName.Add(leaf->LongName(), leaf);
     m_leavesByShortName.Add(leaf->ShortName(), leaf);
-    m_leafIds.insert(leaf->Id());
+    m_leafIds.insert(leaf->OwnId());
   }
   void LeafRenamed(LayerLeaf* leaf, bool longName, const std::string& before, const std::string& after) {
     NameIndex<LayerLeaf>& index = longName ? m_leavesByLongName : m_leavesByShortName;
@@ -182,16 +198,19 @@ class LayerTable final : public Named<CQEL_ResourceLayerTable> {
 };
 
 void LayerLeaf::LongName(const std::string& name) {
+  HostCall("CQEL_ResourceLayerLeaf::LongName");
   if (table) table->LeafRenamed(this, true, m_longName, name);
   m_longName = name;
 }
 
 void LayerLeaf::ShortName(const std::string& name) {
+  HostCall("CQEL_ResourceLayerLeaf::ShortName");
   if (table) table->LeafRenamed(this, false, m_shortName, name);
   m_shortName = name;
 }
 
 void LayerLeaf::Id(unsigned id) {
+  HostCall("CQEL_ResourceLayerLeaf::Id");
   if (table) table->LeafIdChanged(m_id, id);
   m_id = id;
 }
@@ -202,6 +221,7 @@ LayerNode::~LayerNode() {
 }
 
 void LayerNode::LongName(const std::string& name) {
+  HostCall("CQEL_ResourceLayerNode::LongName");
   if (parent) {
     parent->ChildRenamed(this, m_longName, name);
   } else if (table) {
@@ -221,6 +241,7 @@ LayerNode* PlaceableNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& node) {
 }
 
 void LayerNode::AddNewLayerNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& node) {
+  HostCall("CQEL_ResourceLayerNode::AddNewLayerNode");
   LayerNode* child = PlaceableNode(node);
   if (child == this) standin_internal::ThrowAppException("A layer node cannot hold itself");
   for (LayerNode* above = parent; above; above = above->parent) {
@@ -233,6 +254,7 @@ void LayerNode::AddNewLayerNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& nod
 }
 
 void LayerNode::AddNewLayerLeaf(const CQEL_SmartPtr<CQEL_ResourceLayerLeaf>& leaf) {
+  HostCall("CQEL_ResourceLayerNode::AddNewLayerLeaf");
   if (!leaf) standin_internal::ThrowAppException("A missing layer leaf cannot be added");
   auto* own = dynamic_cast<LayerLeaf*>(leaf.Get());
   if (!own) standin_internal::ThrowAppException("The layer leaf is not one of the host's");
@@ -243,6 +265,7 @@ void LayerNode::AddNewLayerLeaf(const CQEL_SmartPtr<CQEL_ResourceLayerLeaf>& lea
 }
 
 void LayerTable::AddNewLayerNode(const CQEL_SmartPtr<CQEL_ResourceLayerNode>& node) {
+  HostCall("CQEL_ResourceLayerTable::AddNewLayerNode");
   LayerNode* top = PlaceableNode(node);
   m_nodes.emplace_back(top);
   m_nodeIndex.Add(top->LongName(), top);
@@ -273,7 +296,7 @@ constexpr int kMaxNodeDepth = 256;
 Json NodeToJson(const LayerNode& node) {
   Json leaves = Json::array();
   for (const auto& leaf : node.Leaves()) {
-    leaves.push_back({{"id", leaf->Id()},
+    leaves.push_back({{"id", leaf->OwnId()},
                       {"long", leaf->LongName()},
                       {"short", leaf->ShortName()},
                       {"userDefined", leaf->UserDefinedLayerDef()},
@@ -394,37 +417,44 @@ const char* CQEL_Service_TessaroResources::GetStaticClassName() { return "CQEL_S
 const char* CQEL_Service_LayerResources::GetStaticClassName() { return "CQEL_Service_LayerResources"; }
 
 CQEL_SmartPtr<CQEL_ResourceLineStyleLinkDef> CQEL_ResourceLineStyleLinkDef::CreateObj() {
+  HostCall("CQEL_ResourceLineStyleLinkDef::CreateObj");
   return standin_internal::AsInterface<CQEL_ResourceLineStyleLinkDef>(Make<LayerLineStyleLinkDef>());
 }
 
 CQEL_SmartPtr<CQEL_ResourceLayerLeaf> CQEL_ResourceLayerLeaf::CreateObj() {
+  HostCall("CQEL_ResourceLayerLeaf::CreateObj");
   return standin_internal::AsInterface<CQEL_ResourceLayerLeaf>(Make<LayerLeaf>());
 }
 
 CQEL_SmartPtr<CQEL_ResourceLayerNode> CQEL_ResourceLayerNode::CreateObj() {
+  HostCall("CQEL_ResourceLayerNode::CreateObj");
   return standin_internal::AsInterface<CQEL_ResourceLayerNode>(Make<LayerNode>());
 }
 
 // ---- Services -------------------------------------------------------------
 
 CQEL_SmartPtr<CQEL_ResourceBuffer> CQEL_Service_TessaroResources::GetResourceBuffer() {
+  HostCall("CQEL_Service_TessaroResources::GetResourceBuffer");
   return Share<CQEL_ResourceBuffer>(Resources().buffer.Get());
 }
 
 CQEL_SmartPtr<CQEL_ResourceLayerTable> CQEL_Service_LayerResources::GetTable(
     const CQEL_SmartPtr<CQEL_ResourceBuffer>& buffer) {
+  HostCall("CQEL_Service_LayerResources::GetTable");
   auto* own = dynamic_cast<ResourceBuffer*>(buffer.Get());
   if (!own) return CQEL_SmartPtr<CQEL_ResourceLayerTable>();
   return Share<CQEL_ResourceLayerTable>(own->table.Get());
 }
 
 unsigned CQEL_Service_LayerResources::GetNextFreeLayerLeafId(const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  HostCall("CQEL_Service_LayerResources::GetNextFreeLayerLeafId");
   const LayerTable* own = OwnTable(table);
   return own ? own->NextFreeLeafId() : 1;
 }
 
 bool CQEL_Service_LayerResources::SaveTable(const CQEL_SmartPtr<CQEL_ResourceBuffer>& buffer,
                                            const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  HostCall("CQEL_Service_LayerResources::SaveTable");
   HostResources& resources = Resources();
   ++resources.saves;
   const LayerTable* own = OwnTable(table);
@@ -433,7 +463,10 @@ bool CQEL_Service_LayerResources::SaveTable(const CQEL_SmartPtr<CQEL_ResourceBuf
   return WriteTable(*own, resources.file, nullptr);
 }
 
-unsigned CQEL_Service_LayerResources::GetActiveLayer() { return Resources().activeLayer; }
+unsigned CQEL_Service_LayerResources::GetActiveLayer() {
+  HostCall("CQEL_Service_LayerResources::GetActiveLayer");
+  return Resources().activeLayer;
+}
 
 // ---- Controls -------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include "standin_internal.h"
 
 using standin_internal::AsInterface;
+using standin_internal::HostCall;
 using standin_internal::Make;
 using standin_internal::Named;
 
@@ -14,12 +15,12 @@ std::atomic<long> g_liveObjects{0};
 class GeoPoint3D final : public Named<CQEL_GeoPoint3D> {
  public:
   GeoPoint3D(double x, double y, double z) : m_x(x), m_y(y), m_z(z) {}
-  double X() const override { return m_x; }
-  void X(double value) override { m_x = value; }
-  double Y() const override { return m_y; }
-  void Y(double value) override { m_y = value; }
-  double Z() const override { return m_z; }
-  void Z(double value) override { m_z = value; }
+  double X() const override { return HostCall("CQEL_GeoPoint3D::X"), m_x; }
+  void X(double value) override { HostCall("CQEL_GeoPoint3D::X"), m_x = value; }
+  double Y() const override { return HostCall("CQEL_GeoPoint3D::Y"), m_y; }
+  void Y(double value) override { HostCall("CQEL_GeoPoint3D::Y"), m_y = value; }
+  double Z() const override { return HostCall("CQEL_GeoPoint3D::Z"), m_z; }
+  void Z(double value) override { HostCall("CQEL_GeoPoint3D::Z"), m_z = value; }
 
  private:
   double m_x, m_y, m_z;
@@ -27,11 +28,26 @@ class GeoPoint3D final : public Named<CQEL_GeoPoint3D> {
 
 class GeoPolyhedron3D final : public Named<CQEL_GeoPolyhedron3D> {
  public:
-  void SetDimension(QEL_DIMENSION dimension) override { m_dimension = dimension; }
-  void SetOrientation(QEL_ORIENTATION orientation) override { m_orientation = orientation; }
-  void SetPoints(const PointList& points) override { m_points = points; }
-  void SetEdges(const EdgeList& edges) override { m_edges = edges; }
-  void SetFaces(const FaceList& faces) override { m_faces = faces; }
+  void SetDimension(QEL_DIMENSION dimension) override {
+    HostCall("CQEL_GeoPolyhedron3D::SetDimension");
+    m_dimension = dimension;
+  }
+  void SetOrientation(QEL_ORIENTATION orientation) override {
+    HostCall("CQEL_GeoPolyhedron3D::SetOrientation");
+    m_orientation = orientation;
+  }
+  void SetPoints(const PointList& points) override {
+    HostCall("CQEL_GeoPolyhedron3D::SetPoints");
+    m_points = points;
+  }
+  void SetEdges(const EdgeList& edges) override {
+    HostCall("CQEL_GeoPolyhedron3D::SetEdges");
+    m_edges = edges;
+  }
+  void SetFaces(const FaceList& faces) override {
+    HostCall("CQEL_GeoPolyhedron3D::SetFaces");
+    m_faces = faces;
+  }
   QEL_DIMENSION GetDimension() const override { return m_dimension; }
   QEL_ORIENTATION GetOrientation() const override { return m_orientation; }
   const PointList& GetPoints() const override { return m_points; }
@@ -48,7 +64,7 @@ class GeoPolyhedron3D final : public Named<CQEL_GeoPolyhedron3D> {
 
 class UnsignedIntRef final : public Named<CQEL_UnsignedIntRef> {
  public:
-  void Set(unsigned value) override { m_value = value; }
+  void Set(unsigned value) override { HostCall("CQEL_UnsignedIntRef::Set"), m_value = value; }
   unsigned Get() const override { return m_value; }
 
  private:
@@ -58,7 +74,7 @@ class UnsignedIntRef final : public Named<CQEL_UnsignedIntRef> {
 class BoolRef final : public Named<CQEL_BoolRef> {
  public:
   explicit BoolRef(bool value) : m_value(value) {}
-  void Set(bool value) override { m_value = value; }
+  void Set(bool value) override { HostCall("CQEL_BoolRef::Set"), m_value = value; }
   bool Get() const override { return m_value; }
 
  private:
@@ -68,6 +84,7 @@ class BoolRef final : public Named<CQEL_BoolRef> {
 class ColorARGB final : public Named<CQEL_ColorARGB> {
  public:
   void SetARGB(unsigned char a, unsigned char r, unsigned char g, unsigned char b) override {
+    HostCall("CQEL_ColorARGB::SetARGB");
     m_a = a, m_r = r, m_g = g, m_b = b;
   }
   unsigned char A() const override { return m_a; }
@@ -83,6 +100,7 @@ class FileHandle final : public Named<CQEL_FileHandle> {
  public:
   explicit FileHandle(std::string path) : m_path(std::move(path)) {}
   std::string FileName() const override {
+    HostCall("CQEL_FileHandle::FileName");
     const size_t slash = m_path.find_last_of("/\\");
     return slash == std::string::npos ? m_path : m_path.substr(slash + 1);
   }
@@ -94,11 +112,20 @@ class FileHandle final : public Named<CQEL_FileHandle> {
 
 class CommonStyle final : public Named<CQEL_CommonStyle> {
  public:
-  void InitLayer() override { m_layer = AsInterface<CQEL_UnsignedIntRef>(Make<UnsignedIntRef>()); }
-  CQEL_SmartPtr<CQEL_UnsignedIntRef> Layer() override { return m_layer; }
-  void InitColor() override { m_color = AsInterface<CQEL_ColorARGB>(Make<ColorARGB>()); }
-  CQEL_SmartPtr<CQEL_ColorARGB> Color() override { return m_color; }
-  void UseConstructionLineMode(const CQEL_SmartPtr<CQEL_BoolRef>& mode) override { m_constructionLineMode = mode; }
+  void InitLayer() override {
+    HostCall("CQEL_CommonStyle::InitLayer");
+    m_layer = AsInterface<CQEL_UnsignedIntRef>(Make<UnsignedIntRef>());
+  }
+  CQEL_SmartPtr<CQEL_UnsignedIntRef> Layer() override { return HostCall("CQEL_CommonStyle::Layer"), m_layer; }
+  void InitColor() override {
+    HostCall("CQEL_CommonStyle::InitColor");
+    m_color = AsInterface<CQEL_ColorARGB>(Make<ColorARGB>());
+  }
+  CQEL_SmartPtr<CQEL_ColorARGB> Color() override { return HostCall("CQEL_CommonStyle::Color"), m_color; }
+  void UseConstructionLineMode(const CQEL_SmartPtr<CQEL_BoolRef>& mode) override {
+    HostCall("CQEL_CommonStyle::UseConstructionLineMode");
+    m_constructionLineMode = mode;
+  }
   CQEL_SmartPtr<CQEL_BoolRef> ConstructionLineMode() const override { return m_constructionLineMode; }
 
  private:
@@ -109,13 +136,20 @@ class CommonStyle final : public Named<CQEL_CommonStyle> {
 
 class BasisPolyhedron3D final : public Named<CQEL_BasisPolyhedron3D> {
  public:
-  void SetGeometry(const CQEL_SmartPtr<CQEL_Geometry>& geometry) override { m_geometry = geometry; }
+  void SetGeometry(const CQEL_SmartPtr<CQEL_Geometry>& geometry) override {
+    HostCall("CQEL_DBObject::SetGeometry");
+    m_geometry = geometry;
+  }
   CQEL_SmartPtr<CQEL_Geometry> GetGeometry() const override { return m_geometry; }
   CQEL_SmartPtr<CQEL_CommonStyle> GetCommonStyle() override {
+    HostCall("CQEL_DBObject::GetCommonStyle");
     if (!m_style) m_style = AsInterface<CQEL_CommonStyle>(Make<CommonStyle>());
     return m_style;
   }
-  void TextureDefinition(const CQEL_SmartPtr<CQEL_FileHandle>& surfaceFile) override { m_surface = surfaceFile; }
+  void TextureDefinition(const CQEL_SmartPtr<CQEL_FileHandle>& surfaceFile) override {
+    HostCall("CQEL_BasisPolyhedron3D::TextureDefinition");
+    m_surface = surfaceFile;
+  }
   CQEL_SmartPtr<CQEL_FileHandle> TextureDefinition() const override { return m_surface; }
 
  private:
@@ -158,21 +192,26 @@ const char* CQEL_BasisPolyhedron3D::GetStaticClassName() { return "CQEL_BasisPol
 // ---- Factories ------------------------------------------------------------
 
 CQEL_SmartPtr<CQEL_GeoPoint3D> CQEL_GeoPoint3D::CreateObj(double x, double y, double z) {
+  HostCall("CQEL_GeoPoint3D::CreateObj");
   return AsInterface<CQEL_GeoPoint3D>(Make<GeoPoint3D>(x, y, z));
 }
 
 CQEL_SmartPtr<CQEL_GeoPolyhedron3D> CQEL_GeoPolyhedron3D::CreateObj() {
+  HostCall("CQEL_GeoPolyhedron3D::CreateObj");
   return AsInterface<CQEL_GeoPolyhedron3D>(Make<GeoPolyhedron3D>());
 }
 
 CQEL_SmartPtr<CQEL_BoolRef> CQEL_BoolRef::CreateObj(bool value) {
+  HostCall("CQEL_BoolRef::CreateObj");
   return AsInterface<CQEL_BoolRef>(Make<BoolRef>(value));
 }
 
 CQEL_SmartPtr<CQEL_FileHandle> CQEL_FileHandle::CreateObj(const std::string& path) {
+  HostCall("CQEL_FileHandle::CreateObj");
   return AsInterface<CQEL_FileHandle>(Make<FileHandle>(path));
 }
 
 CQEL_SmartPtr<CQEL_BasisPolyhedron3D> CQEL_BasisPolyhedron3D::CreateObj() {
+  HostCall("CQEL_BasisPolyhedron3D::CreateObj");
   return AsInterface<CQEL_BasisPolyhedron3D>(Make<BasisPolyhedron3D>());
 }

@@ -11,6 +11,10 @@ namespace standin_internal {
 // Counts a creation of `className`; false when a test asked it to fail.
 bool MayCreate(const char* className);
 
+// Counts one host call, named "Class::Operation"; throws when it is the one
+// a test armed to fail.
+void HostCall(const char* name);
+
 // Gives a host class its name.
 template <class Interface>
 class Named : public Interface {

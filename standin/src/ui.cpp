@@ -267,6 +267,7 @@ void SetResourceDirectory(const std::string& directory) { g_resourceDirectory = 
 
 void ResetHost() {
   ResetCreateObjFailures();
+  ClearHostFault();
   ResetLayerTable();
   SetActiveLayer(0);
   SetResourceDirectory("");

@@ -10,6 +10,9 @@
 #include <ostream>
 #include <sstream>
 
+#include <afx.h>
+#include <comdef.h>
+
 #include "QEL_Server_C4D.h"
 #include "alien_impl.h"
 #include "c4d_document.h"
@@ -269,14 +272,35 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   }
   afx_frontend::ScopedMessageHook installedHook(pressCancel);
 
-  CQEL_Server_C4D::StartImport();
-  try {
-    CQEL_Server_C4D::Read(CString(path), result.objects);
-  } catch (CQEL_AppException* exception) {
-    result.hostError = exception->PrintReport();
-    delete exception;
+  {
+    // The host's own work (whileOpen) runs without the traps: they are there
+    // for the module.
+    const standin::ScopedFloatTraps traps(options.floatTraps);
+    const int trapsBefore = standin::EnabledFloatTraps();
+    if (options.hostFault) standin::InjectHostFault(*options.hostFault);
+    CQEL_Server_C4D::StartImport();
+    // The module passes every host error but those of layer construction on
+    // to the host, as it came: the host's own exceptions and foreign ones.
+    try {
+      CQEL_Server_C4D::Read(CString(path), result.objects);
+    } catch (CQEL_AppException* exception) {
+      result.hostError = exception->PrintReport();
+      delete exception;
+    } catch (CException* exception) {
+      result.hostError = CQEL_AppForeignException(exception).PrintReport();
+      exception->Delete();
+    } catch (const _com_error& error) {
+      result.hostError = CQEL_AppForeignException(error).PrintReport();
+    } catch (const std::exception& error) {
+      result.hostError = CQEL_AppForeignException(error).PrintReport();
+    } catch (...) {
+      result.hostError = CQEL_AppForeignException().PrintReport();
+    }
+    result.hostFaultFired = options.hostFault && standin::HostFaultFired();
+    standin::ClearHostFault();
+    result.session.cancelled = CQEL_Server_C4D::IsCancelled();
+    result.floatTrapsKept = standin::EnabledFloatTraps() == trapsBefore;
   }
-  result.session.cancelled = CQEL_Server_C4D::IsCancelled();
   result.moduleObjects = result.objects.size();
   for (const standin::BoxRecord& box : recorder.Boxes()) {
     if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {
@@ -284,7 +308,12 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
     }
   }
   if (options.whileOpen) options.whileOpen(result);
-  CQEL_Server_C4D::EndImport();
+  {
+    const standin::ScopedFloatTraps traps(options.floatTraps);
+    const int trapsBefore = standin::EnabledFloatTraps();
+    CQEL_Server_C4D::EndImport();
+    result.floatTrapsKept = result.floatTrapsKept && standin::EnabledFloatTraps() == trapsBefore;
+  }
 
   result.layers = standin::ListLayerLeaves();
   result.messages = recorder.Boxes();
@@ -354,6 +383,7 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
     out << "\n";
   }
   if (!result.hostError.empty()) out << "host error: " << result.hostError;
+  if (!result.floatTrapsKept) out << "floating-point traps: the module changed them\n";
 }
 
 }  // namespace c4dimport

@@ -59,6 +59,12 @@ struct ImportOptions {
   // The host's own work after Read and before EndImport, while the dialog
   // is still open: it may move the bar on with SetCheckProgress (50 to 100).
   std::function<void(ImportResult&)> whileOpen;
+  // Run the module with the floating-point traps of a host that has them on
+  // (invalid, division by zero, overflow): a module that raises one crashes.
+  bool floatTraps = false;
+  // A test aid: one host call that fails during the import (see
+  // standin::HostFault), so that a fault met in a host can be reproduced.
+  std::optional<standin::HostFault> hostFault;
 };
 
 // The import session's counters after the run.
@@ -82,7 +88,9 @@ struct ImportResult {
   std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
   std::vector<standin::BoxRecord> messages;         // every box shown during the run
   SessionCounters session;
-  std::string hostError;  // report of a host exception that left Read; "" when none
+  std::string hostError;  // report of a host error that left Read (of any kind); "" when none
+  bool floatTrapsKept = true;  // the module left the host's floating-point traps as they were
+  bool hostFaultFired = false;  // the host fault asked for was met
 };
 
 // Exit codes of an import.

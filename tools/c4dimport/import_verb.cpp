@@ -41,6 +41,12 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   c4dimport::ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
+  convert.import.floatTraps = options.floatTraps;
+  if (!options.hostFault.empty()) {
+    standin::HostFault fault;
+    standin::ParseHostFault(options.hostFault, fault);  // checked by RunImportVerb
+    convert.import.hostFault = fault;
+  }
   convert.import.ui = &line;
   convert.import.windowBackend = &line;
   convert.import.onPump = [&line](const c4dimport::ImportProgress& progress) {
@@ -79,6 +85,16 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
     return kExitUsage;
   }
   const bool batch = !options.row && (options.paths.size() > 1 || NamesAFolder(options.paths.front()));
+  if ((batch || options.row) && (options.floatTraps || !options.hostFault.empty())) {
+    err << "c4dimport: --float-traps and --host-fault are test aids for one file\n";
+    return kExitUsage;
+  }
+  standin::HostFault fault;
+  std::string faultError;
+  if (!options.hostFault.empty() && !standin::ParseHostFault(options.hostFault, fault, &faultError)) {
+    err << "c4dimport: --host-fault: " << faultError << "\n";
+    return kExitUsage;
+  }
   if (batch && options.jobs > 1 && !options.layersFile.empty()) {
     err << "c4dimport: --layers keeps one table file, which worker processes (-j) cannot share\n";
     return kExitUsage;
@@ -142,6 +158,13 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
                    "Press the progress dialog's Cancel button once N objects have been converted");
   verb->add_option("--layers", options->layersFile,
                    "Load the host's layer table from this file if it exists, and save it there");
+  verb->add_flag("--float-traps", options->floatTraps,
+                 "Test aid: run the module with the floating-point traps (invalid, division by zero, overflow) "
+                 "on, as many CAD hosts do; a module that raised one would crash");
+  verb->add_option("--host-fault", options->hostFault,
+                   "Test aid: the stand-in host fails its N-th call during the import, as KIND:N. KIND null: the "
+                   "N-th object creation gives nothing; host, mfc, com, std, other: the N-th host call throws the "
+                   "host's exception, an MFC CException*, a _com_error, a std::exception or something else");
   verb->add_flag("!--no-primitives", options->primitives,
                  "Leave primitives without polygon caches out, as the module does, instead of rebuilding them "
                  "from their parameters");

@@ -19,6 +19,8 @@ struct ImportVerbOptions {
   std::string format;      // --format: a name from `c4dimport formats`; "" from the output's extension
   unsigned jobs = 1;       // -j: worker processes of a batch
   bool row = false;        // a batch's worker: one file, its table row as one JSON line
+  bool floatTraps = false; // --float-traps: the module runs with the host's floating-point traps on
+  std::string hostFault;   // --host-fault KIND:N: the N-th host call fails ("" none)
   bool primitives = true;  // false (--no-primitives): only what the module made
 };
 

@@ -1,5 +1,6 @@
 #include "ge_container.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -14,11 +15,14 @@ const Vector kZeroVector{0.0f, 0.0f, 0.0f};
 const String kEmptyString;
 
 // A float truncated toward zero; values beyond the int32 range saturate and
-// NaN gives 0, so that no conversion is undefined.
+// NaN gives 0, so that no conversion is undefined. Decided on the bits: a
+// comparison or conversion of a NaN would raise a floating-point exception,
+// which a host running with traps on does not survive.
 int32_t TruncateToInt32(float f) {
-  if (std::isnan(f)) return 0;
-  if (f >= 2147483648.0f) return INT32_MAX;
-  if (f <= -2147483648.0f) return INT32_MIN;
+  const uint32_t bits = std::bit_cast<uint32_t>(f);
+  const uint32_t magnitude = bits & 0x7FFFFFFFu;
+  if (magnitude > 0x7F800000u) return 0;  // NaN
+  if (magnitude >= 0x4F000000u) return (bits >> 31) ? INT32_MIN : INT32_MAX;  // |f| >= 2^31
   return static_cast<int32_t>(f);
 }
 

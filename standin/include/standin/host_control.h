@@ -32,6 +32,39 @@ STANDIN_API std::uint64_t CreateObjCount(const std::string& className = "");
 // Host objects alive now (made and not yet freed by their last reference).
 STANDIN_API long LiveObjectCount();
 
+// ---- Failing host calls ---------------------------------------------------
+// Every call of the host's interface that a module makes is one host call:
+// each CreateObj, the getters and setters of points, polyhedra, database
+// objects and styles, every call on the layer table, its nodes and leaves,
+// and the layer services. (The message boxes and the report dialog do not
+// fail.) One call can be made to fail, once, in one of these ways:
+enum class HostFaultKind {
+  NullObject,      // "null": the N-th object creation gives a null pointer (N counts creations)
+  HostError,       // "host": the N-th call throws the host's CQEL_AppException*
+  FrameworkError,  // "mfc": it throws an MFC CException*
+  ComError,        // "com": it throws a _com_error
+  StdError,        // "std": it throws a std::exception
+  Unknown,         // "other": it throws something else (an int)
+};
+
+struct HostFault {
+  HostFaultKind kind = HostFaultKind::HostError;
+  std::uint64_t nth = 1;  // 1: the next call (creation)
+};
+
+STANDIN_API const std::vector<HostFaultKind>& HostFaultKinds();
+STANDIN_API const char* HostFaultKindName(HostFaultKind kind);
+// "KIND:N" with a kind's name and N >= 1; false, with a reason, otherwise.
+STANDIN_API bool ParseHostFault(const std::string& text, HostFault& fault, std::string* error = nullptr);
+// Arms `fault`, counted from now; replaces one armed before.
+STANDIN_API void InjectHostFault(const HostFault& fault);
+// Disarms it (ResetHost does too).
+STANDIN_API void ClearHostFault();
+// Whether the fault armed last has fired.
+STANDIN_API bool HostFaultFired();
+// Host calls so far (creations: CreateObjCount()).
+STANDIN_API std::uint64_t HostCallCount();
+
 // ---- The layer table ------------------------------------------------------
 
 // Keeps the layer table in a JSON file: loads it now when the file exists
@@ -63,6 +96,34 @@ STANDIN_API std::vector<LayerLeafEntry> ListLayerLeaves();
 
 // Where LoadResourceDll looks first ("" is the folder of the host library).
 STANDIN_API void SetResourceDirectory(const std::string& directory);
+
+// ---- Floating-point traps --------------------------------------------------
+// Many CAD hosts on Windows run with floating-point exceptions unmasked: an
+// invalid operation, a division by zero or an overflow stops the process at
+// once (here: SIGFPE). A module must not raise one anywhere.
+
+// The traps such a host runs with: invalid, division by zero, overflow.
+STANDIN_API int HostFloatTraps();
+// Enables exactly `traps` (FE_... bits; 0 for none) and returns the traps
+// that were enabled before.
+STANDIN_API int SetFloatTraps(int traps);
+// The traps enabled now.
+STANDIN_API int EnabledFloatTraps();
+
+// Runs with the host's traps on (or as before when `on` is false) while it
+// lives; the traps of before return afterwards, the pending flags cleared.
+class ScopedFloatTraps {
+ public:
+  explicit ScopedFloatTraps(bool on = true) : m_previous(on ? SetFloatTraps(HostFloatTraps()) : -1) {}
+  ~ScopedFloatTraps() {
+    if (m_previous >= 0) SetFloatTraps(m_previous);
+  }
+  ScopedFloatTraps(const ScopedFloatTraps&) = delete;
+  ScopedFloatTraps& operator=(const ScopedFloatTraps&) = delete;
+
+ private:
+  int m_previous;
+};
 
 // Everything above back to its start: no failures, an empty table without a
 // file, active layer 0, the host library's folder for resources.
