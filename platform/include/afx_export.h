@@ -15,3 +15,11 @@
 // own, never bound to another object's copy (the static part of a module).
 #  define AFX_MODULE_LOCAL __attribute__((visibility("hidden")))
 #endif
+
+// A C function that a library exports by name, for whoever looks it up in
+// the loaded library (GetProcAddress, dlsym) or links against it.
+#if defined(_WIN32)
+#  define AFX_EXPORT_C extern "C" __declspec(dllexport)
+#else
+#  define AFX_EXPORT_C extern "C" __attribute__((visibility("default")))
+#endif

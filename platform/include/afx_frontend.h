@@ -70,6 +70,11 @@ struct PumpCounters {
 };
 AFX_API PumpCounters GetPumpCounters();
 
+// The file of the library or program whose code or data holds `address`
+// ("" when none): how a library finds its own folder, and with it the
+// libraries installed beside it.
+AFX_API std::string ModuleFileOf(const void* address);
+
 // A resource module made from a table in memory (for a program or a test
 // that has no resource library to load). The table must outlive its use.
 AFX_API HINSTANCE CreateResourceModule(const AFX_RESOURCE_TABLE* table, const char* name);

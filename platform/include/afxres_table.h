@@ -3,6 +3,7 @@
 // exports the function named by AFX_RESOURCE_TABLE_SYMBOL; LoadLibrary finds
 // it there. Such a library needs nothing but this header.
 #pragma once
+#include "afx_export.h"
 
 #define AFX_RESOURCE_TABLE_VERSION 1u
 #define AFX_RESOURCE_TABLE_SYMBOL "AfxResourceTable"
@@ -40,6 +41,6 @@ struct AFX_RESOURCE_TABLE {
 
 // Defines the exported table function of a resource library.
 #define AFX_DEFINE_RESOURCE_TABLE(table)                                              \
-  extern "C" __attribute__((visibility("default"))) const AFX_RESOURCE_TABLE* AfxResourceTable() { \
+  AFX_EXPORT_C const AFX_RESOURCE_TABLE* AfxResourceTable() {                      \
     return &(table);                                                                  \
   }

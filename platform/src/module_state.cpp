@@ -1,6 +1,4 @@
 // Module states and resource modules.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -8,6 +6,7 @@
 #include <unordered_map>
 
 #include "afx_internal.h"
+#include "os_library.h"
 
 namespace {
 
@@ -89,13 +88,13 @@ const AFX_DIALOG_TEMPLATE* FindDialogTemplate(HINSTANCE handle, UINT id) {
 
 HINSTANCE LoadLibrary(const char* fileName) {
   if (!fileName || !*fileName) return nullptr;
-  void* library = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+  void* library = os_library::Open(fileName);
   if (!library) return nullptr;
   ResourceRegistry& registry = Registry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   for (const auto& module : registry.modules) {
     if (module->library == library) {
-      dlclose(library);  // still loaded through the first handle
+      os_library::Close(library);  // still loaded through the first handle
       return ToHandle(module.get());
     }
   }
@@ -103,7 +102,7 @@ HINSTANCE LoadLibrary(const char* fileName) {
   module->fileName = fileName;
   module->library = library;
   using TableFunction = const AFX_RESOURCE_TABLE* (*)();
-  if (auto function = reinterpret_cast<TableFunction>(dlsym(library, AFX_RESOURCE_TABLE_SYMBOL))) {
+  if (auto function = reinterpret_cast<TableFunction>(os_library::Symbol(library, AFX_RESOURCE_TABLE_SYMBOL))) {
     IndexTable(*module, function());
   }
   registry.modules.push_back(std::move(module));
@@ -122,6 +121,8 @@ DWORD GetModuleFileName(HINSTANCE handle, LPTSTR fileName, DWORD size) {
 }
 
 namespace afx_frontend {
+
+std::string ModuleFileOf(const void* address) { return os_library::FileOf(address); }
 
 HINSTANCE CreateResourceModule(const AFX_RESOURCE_TABLE* table, const char* name) {
   auto module = std::make_unique<ResourceModule>();

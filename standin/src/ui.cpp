@@ -1,6 +1,5 @@
 // The host's user-interface functions: resource libraries, message boxes and
 // the report dialog, routed to the installed UI backend.
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +7,8 @@
 
 #include "standin/host_ui.h"
 #include "standin_internal.h"
+
+#include <afx_frontend.h>
 
 namespace {
 
@@ -20,9 +21,8 @@ standin::IHostUi& Ui() {
 }
 
 std::string HostLibraryFolder() {
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&LoadResourceDll), &info) || !info.dli_fname) return "";
-  return std::filesystem::path(info.dli_fname).parent_path().string();
+  const std::string file = afx_frontend::ModuleFileOf(reinterpret_cast<const void*>(&LoadResourceDll));
+  return file.empty() ? "" : std::filesystem::path(file).parent_path().string();
 }
 
 // Texts on one line: line breaks become " | ".
@@ -88,6 +88,7 @@ std::string ModuleNameOf(HINSTANCE module) {
   char fileName[4096];
   if (!GetModuleFileName(module, fileName, sizeof fileName)) return "";
   std::string name = std::filesystem::path(fileName).filename().string();
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dll") == 0) return name.erase(name.size() - 4);
   if (name.rfind("lib", 0) == 0) name.erase(0, 3);
   if (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0) name.erase(name.size() - 3);
   return name;
@@ -99,7 +100,13 @@ std::string ModuleNameOf(HINSTANCE module) {
 
 HINSTANCE LoadResourceDll(const char* name) {
   if (!name || !*name) return nullptr;
+#if defined(_WIN32)
+  // In a folder of their own: Windows compares names without case, and
+  // Orbek_QEL_SERVER_C4D.dll beside the module would be the module.
+  const std::string fileName = std::string("resources\\") + name + ".dll";
+#else
   const std::string fileName = std::string("lib") + name + ".so";
+#endif
   const std::string folder = g_resourceDirectory.empty() ? HostLibraryFolder() : g_resourceDirectory;
   if (!folder.empty()) {
     const std::string path = (std::filesystem::path(folder) / fileName).string();

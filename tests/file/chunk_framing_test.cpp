@@ -1,5 +1,5 @@
 // The outer frame: header checks, chunk lists, skipping of unread chunks and
-// values, the ends of a file, and the nesting guard.
+// values, and the ends of a file (deep nesting is the hardening tests' part).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -33,15 +33,6 @@ class RecordingNode : public PrivateChunk {
   std::set<int32_t> known_;
 };
 
-// Reads every chunk's content as a list of its own, as list nodes do.
-class RecursingNode : public PrivateChunk {
- public:
-  bool Read(GeChunkFile& file, int32_t, int32_t) override {
-    file.ReadChunkList(this, true, false);
-    return true;
-  }
-};
-
 C4DWriter Document() {
   C4DWriter w = WithHeader();
   w.StartChunk(kDocumentId, 0);
@@ -66,11 +57,12 @@ std::vector<FrameCase> FrameCases() {
   std::vector<uint8_t> unended = skipped.Data();
   return {
       {"header alone holds no document", header, false, FILEERROR_READ, ""},
-      {"eighteen bytes are an empty document", C4DWriter().Bytes(header).Bytes({1, 0, 0, 0, 7, 255, 255, 255, 255, 2}).Take(),
-       true, FILEERROR_NONE, ""},
+      {"eighteen bytes are an empty document",
+       C4DWriter().Bytes(header).Bytes({1, 0, 0, 0, 7, 255, 255, 255, 255, 2}).Take(), true, FILEERROR_NONE, ""},
       {"wrong version", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '5', 1, 0, 0, 0, 0, 0, 0, 0, 0, 2}).Take(),
        false, FILEERROR_FORMAT, "closed"},
-      {"swapped header", C4DWriter().Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}).Take(), false, FILEERROR_FORMAT, "closed"},
+      {"swapped header", C4DWriter().Bytes({'C', '4', 'D', '6', 'X', 'C', '4', 'D'}).Take(), false, FILEERROR_FORMAT,
+       "closed"},
       {"short header", C4DWriter().Bytes({'X', 'C', '4', 'D', 'C', '4'}).Take(), false, FILEERROR_FORMAT, "closed"},
       {"empty file", {}, false, FILEERROR_FORMAT, "closed"},
       {"no chunk marker", WithHeader().Int32(1).Take(), false, FILEERROR_FORMAT, ""},
@@ -109,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](cons
 });
 
 TEST(ChunkList, WithoutContinuingItEndsAfterTheFirstUnreadChunkAndAReadStartIsNotReadAgain) {
-  MemoryFile f(WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
+  MemoryFile f(
+      WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
   RecordingNode list({10});
   EXPECT_EQ(f.file.ReadChunkList(&list, false, false), 1);
   EXPECT_EQ(list.log, " ?99");
@@ -162,7 +155,8 @@ TEST(SkipValue, RunningPastTheEndSetsOnlyTheReadFlagUntilTheNextRead) {
 }
 
 TEST(SkipChunkRest, ConsumesNestedChunksUpToTheOwnEndMarkerWithoutRecursion) {
-  MemoryFile f(WithHeader().Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9));
+  MemoryFile f(
+      WithHeader().Int32(1).StartChunk(2, 0).StartChunk(3, 0).Str("x").EndChunk().EndChunk().Float32(1).EndChunk().Int32(9));
   int32_t after = 0;
   EXPECT_TRUE(f.file.SkipChunkRest() && f.file.ReadInt32(after));
   EXPECT_EQ(after, 9);
@@ -176,19 +170,6 @@ TEST(SkipChunkRest, ConsumesNestedChunksUpToTheOwnEndMarkerWithoutRecursion) {
   MemoryFile d(deep);
   EXPECT_TRUE(d.file.SkipChunkRest());
   EXPECT_EQ(d.file.Remaining(), 0);
-}
-
-TEST(Nesting, ListsWithinListsStopAtTheDepthLimit) {
-  for (int depth : {kMaxNestingDepth - 1, kMaxNestingDepth + 10}) {
-    C4DWriter w = Document();
-    for (int i = 0; i < depth; ++i) w.StartChunk(i, 0);
-    for (int i = 0; i <= depth; ++i) w.EndChunk();
-    MemoryFile f(w);
-    RecursingNode doc;
-    EXPECT_EQ(f.file.ReadNodeChunks(&doc, true), depth < kMaxNestingDepth);
-    EXPECT_EQ(f.file.GetError(), depth < kMaxNestingDepth ? FILEERROR_NONE : FILEERROR_NESTING);
-    EXPECT_EQ(f.file.GetNestingDepth(), 0);  // every level left again
-  }
 }
 
 }  // namespace

@@ -172,15 +172,6 @@ TEST_P(ContainerForms, StoringReadsIntoTheExistingSubContainer) {
   EXPECT_EQ(c.FindSubContainer(7)->FindInt32(2, 0), 20);
 }
 
-TEST_P(ContainerForms, DeepSubContainersStopAtTheNestingLimit) {
-  ContainerSpec spec = ContainerSpec().Int(1, 1);
-  for (int i = 0; i < kMaxNestingDepth + 5; ++i) spec = ContainerSpec().Sub(1, spec);
-  GeContainer c;
-  EXPECT_FALSE(Read(spec, c));
-  EXPECT_EQ(file->file.GetError(), FILEERROR_NESTING);
-  EXPECT_EQ(file->file.GetNestingDepth(), 0);
-}
-
 // A failed allocation anywhere in a read ends it cleanly with FILEERROR_MEMORY.
 TEST_P(ContainerForms, EveryAllocationFailureEndsCleanly) {
   uint64_t n = 1;

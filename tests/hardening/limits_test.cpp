@@ -5,7 +5,10 @@
 #include <pthread.h>
 
 #include <functional>
+#include <tuple>
 
+#include "base_select.h"
+#include "c4d_tag.h"
 #include "ge_alloc.h"
 #include "hardening_util.h"
 #include "scene_loader.h"
@@ -145,9 +148,11 @@ TEST(MemoryLimit, RealScenesTakeAFewTimesTheirLength) {
 
 // Node chunks with nothing in them cost ten bytes of file each and far more
 // memory: a file of them stops at the limit instead of exhausting memory.
+// The counts pass the allowance also with 32-bit pointers (about 810 and
+// 480 bytes a node).
 TEST(MemoryLimit, AFileOfBareNodesStopsWithTheLimitError) {
-  for (const auto& [listId, nodeId, count] : {std::tuple{scene_chunk::kMaterials, scene_chunk::kMaterial, 20000},
-                                               std::tuple{scene_chunk::kObjects, 5154, 40000}}) {
+  for (const auto& [listId, nodeId, count] : {std::tuple{scene_chunk::kMaterials, scene_chunk::kMaterial, 30000},
+                                               std::tuple{scene_chunk::kObjects, 5154, 60000}}) {
     C4DWriter w;
     w.Header().StartChunk(scene_chunk::kDocument, 0).StartChunk(listId, 0);
     for (int i = 0; i < count; ++i) w.StartChunk(nodeId, 0).EndChunk();
@@ -241,6 +246,33 @@ TEST(CountLimit, CountsBeyondTheRestOfTheFileAllocateNothing) {
     LoadedScene scene(bytes);
     EXPECT_TRUE(!scene.loaded && scene.error != FILEERROR_NONE && scene.error != FILEERROR_MEMORY) << what;
     EXPECT_LT(scene.file->GetAllocatedBytes(), 64u * 1024) << what;
+  }
+}
+
+// Counts of records that take more memory than file bytes: multiplied by
+// their size in a 32-bit size_t they wrap around to a small block
+// (0x20000001 ranges of 8 bytes are 8 bytes). Each is refused against the
+// rest of the file first, and nothing keeps a count without its records.
+TEST(CountLimit, CountsWhoseSizeWrapsInThirtyTwoBitsFailBeforeAllocating) {
+  const std::vector<uint8_t> count = C4DWriter().Header().Int32(0x20000001).Int32(0).Int32(0).Take();
+  const std::vector<uint8_t> polygons =  // 16-bit indices, widened: 16 bytes each in memory
+      C4DWriter().Header().Byte(TAG_POLYGON_ARRAY).Word32(0x7FFFFFFC).Word32(1).Int32(0).Take();
+  using Reader = std::function<int32_t(GeChunkFile&)>;  // reads, returns the count kept
+  const std::vector<std::tuple<std::string, const std::vector<uint8_t>*, Reader>> cases = {
+      {"selection ranges", &count,
+       [](GeChunkFile& f) { BaseSelect s; s.Read(f, BaseSelect::kChunkId, 0); return s.rangeCount; }},
+      {"segments", &count,
+       [](GeChunkFile& f) { PrivateC4DSegmentTag t; t.Read(f, TAG_TYPE_SEGMENT, 0); return t.segmentCount; }},
+      {"polygons", &polygons,
+       [](GeChunkFile& f) { CPolygon* p = nullptr; int32_t n = 0; f.ReadPolygonArray(p, n); GeFree(p); return n; }},
+  };
+  for (const auto& [what, bytes, read] : cases) {
+    GeChunkFile file;
+    ASSERT_TRUE(file.OpenMemory(bytes->data(), bytes->size()));
+    EXPECT_EQ(read(file), 0) << what;
+    EXPECT_TRUE(file.GetError() == FILEERROR_READ || file.GetError() == FILEERROR_MEMORY)
+        << what << ": " << FileErrorSymbol(file.GetError());
+    EXPECT_LT(file.GetAllocatedBytes(), 1024u) << what;
   }
 }
 

@@ -3,9 +3,11 @@
 // module, whose copy of the allocator is otherwise out of a test's reach.
 #include <cstdint>
 
+#include <afx_export.h>
+
 #include "ge_alloc.h"
 
-#define MODULE_TEST_HOOK extern "C" __attribute__((visibility("default")))
+#define MODULE_TEST_HOOK AFX_EXPORT_C
 
 MODULE_TEST_HOOK void ModuleAllocFailAt(uint64_t n) { GeAllocFailAt(n); }
 MODULE_TEST_HOOK uint64_t ModuleAllocCount() { return GeAllocCount(); }

@@ -104,6 +104,7 @@ TEST(OpenMemoryEdges, EmptyAndMissingBlocksFailLikeEmptyAndMissingFiles) {
   EXPECT_FALSE(nullBlock.OpenMemory(nullptr, 0));
   for (GeChunkFile* f : {&emptyFile, &emptyBlock, &nullBlock}) {
     EXPECT_EQ(f->GetError(), FILEERROR_FORMAT);
+    EXPECT_EQ(f->Remaining(), 0);
     EXPECT_FALSE(f->IsOpen());
   }
 

@@ -1,5 +1,7 @@
 // The import run: the counting pass and its summary, the question about
 // large meshes, the converting pass with its progress and Cancel.
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "import_fixture.h"
@@ -132,6 +134,27 @@ TEST_F(ImportRun, CancelSkipsLaterMeshesButNotSplines) {
     EXPECT_EQ(got, dimensions) << clickAfter;
     EXPECT_TRUE(m_ui.Boxes().empty()) << clickAfter;
   }
+}
+
+// The host's paths are narrow strings in the system's code page, on Windows
+// with a drive letter and backslashes: a file name with a space and an
+// accented letter (0xE9, an e with acute accent there) reaches the file.
+TEST_F(ImportRun, PathWithSpaceAccentAndBackslashesIsRead) {
+  std::string folder = m_folder.string();
+#if defined(_WIN32)
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  ASSERT_EQ(folder.substr(1, 2), ":\\") << folder;
+  const std::string path = folder + "\\Maison d'\xE9t\xE9.c4d";
+#else
+  const std::string path = folder + "/Maison d'\xE9t\xE9.c4d";
+#endif
+  const std::vector<uint8_t> bytes = ::WriteScene(SceneOf({Triangle("Wall")}));
+  std::FILE* file = std::fopen(path.c_str(), "wb");  // as the host names its files
+  ASSERT_NE(file, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  EXPECT_EQ(Import(path).size(), 1u);
+  EXPECT_TRUE(ErrorTexts().empty());
 }
 
 }  // namespace

@@ -4,29 +4,15 @@
 
 namespace {
 
-constexpr int32_t kTagTypePoint = 5600;
-constexpr int32_t kTagTypePolygon = 5604;
-constexpr int32_t kTagTypePhong = 5612;
-constexpr int32_t kTagTypeTexture = 5616;
-constexpr int32_t kTagTypeUVW = 5671;
-constexpr int32_t kTagTypeSegment = 5672;
-
-int32_t TagTypeId(TagSpec::Kind kind) {
-  switch (kind) {
-    case TagSpec::Kind::Point: return kTagTypePoint;
-    case TagSpec::Kind::Polygon: return kTagTypePolygon;
-    case TagSpec::Kind::Phong: return kTagTypePhong;
-    case TagSpec::Kind::Texture: return kTagTypeTexture;
-    case TagSpec::Kind::UVW: return kTagTypeUVW;
-    case TagSpec::Kind::Segment: return kTagTypeSegment;
-  }
-  return kTagTypePhong;
-}
+// Tag type ids in the order of TagSpec::Kind.
+constexpr int32_t kTagTypeIds[] = {5600, 5604, 5612, 5616, 5671, 5672};
 
 bool NewLayout(int32_t version) { return version >= 7500; }
 
 // An empty link or goal slot: a memory value of no bytes.
-void NoRecord(C4DWriter& w) { w.Memory({}); }
+C4DWriter& NoRecord(C4DWriter& w) { return w.Memory({}); }
+// A link record to `id`, or an empty slot when `id` is 0.
+C4DWriter& LinkOrNone(C4DWriter& w, uint64_t id) { return id != 0 ? w.LinkRecord(id) : NoRecord(w); }
 
 }  // namespace
 
@@ -171,10 +157,7 @@ ObjectSpec Quad(const std::string& name) {
 
 void SceneWriter::Values(const char* sequence) {
   for (const char* p = sequence; *p;) {
-    if (*p == ' ') {
-      ++p;
-      continue;
-    }
+    if (*p == ' ' && ++p) continue;
     int n = 0;
     while (*p >= '0' && *p <= '9') n = n * 10 + (*p++ - '0');
     if (n == 0) n = 1;
@@ -209,23 +192,15 @@ void SceneWriter::BaseList(const NodeSpec& node) {
   if (level >= 2) w_.Int32(1).Int32(0);  // a block of no sub-chunks
   if (level >= 3) w_.Int32(0);
   if (level >= 4) w_.Int32(0);  // no further words
-  if (level >= 5) {
-    if (node.layerId != 0) {
-      w_.LinkRecord(node.layerId);
-    } else {
-      NoRecord(w_);
-    }
-  }
+  if (level >= 5) LinkOrNone(w_, node.layerId);
   w_.EndChunk();
 }
 
 void SceneWriter::NodeChunk(const std::vector<int32_t>& words, uint64_t goalId, int32_t level) {
   w_.StartChunk(scene_chunk::kNode, level).Int32(int32_t(words.size()));
   for (int32_t word : words) w_.Int32(word);
-  if (level >= 2) {
-    w_.UInt8(goalId != 0 ? 1 : 0);
-    if (goalId != 0) w_.GoalRecord(goalId);
-  }
+  if (level >= 2) w_.UInt8(goalId != 0 ? 1 : 0);
+  if (level >= 2 && goalId != 0) w_.GoalRecord(goalId);
   w_.EndChunk();
 }
 
@@ -253,17 +228,13 @@ void SceneWriter::ObjectChunk(const ObjectSpec& o) {
   if (w_.IsNewer()) return NewerObjectChunk(o);
   const Matrix identity;
   if (!NewLayout(version_)) {
-    w_.StartChunk(scene_chunk::kObject, 1);
-    ContainerSpec().WriteOlder(w_);
-    w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
-    w_.Str(o.node.name);
-    w_.Int32(0).Int32(0).Int32(0);
-    w_.EndChunk();
+    ContainerSpec().WriteOlder(w_.StartChunk(scene_chunk::kObject, 1));
+    w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity).Str(o.node.name);
+    w_.Int32(0).Int32(0).Int32(0).EndChunk();
     return;
   }
   const int32_t level = o.objectLevel;
-  w_.StartChunk(scene_chunk::kObject, level);
-  w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
+  w_.StartChunk(scene_chunk::kObject, level).Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
   w_.Int32(2).Int32(2).Int32(0);
   if (level >= 1) w_.Bool(false).Bool(false).Vec(o.color);
   if (level >= 2) w_.Int32(o.useColor ? 1 : 0);
@@ -315,34 +286,21 @@ LightValueCounts SceneWriter::LightPayload(int32_t groups) {
 
 void SceneWriter::Tag(const TagSpec& t) {
   if (w_.IsNewer()) return NewerTag(t);
-  w_.StartChunk(TagTypeId(t.kind), 0);
+  const int32_t id = kTagTypeIds[static_cast<int>(t.kind)];
+  w_.StartChunk(id, 0);
   if (t.node.write) BaseList(t.node);
   switch (t.kind) {
-    case TagSpec::Kind::Point:
-      w_.StartChunk(kTagTypePoint, 0).VectorArray(t.points).EndChunk();
-      break;
-    case TagSpec::Kind::Polygon:
-      w_.StartChunk(kTagTypePolygon, 0).PolygonArray(t.polygons, t.sixteenBit).EndChunk();
-      break;
-    case TagSpec::Kind::Phong:
-      break;
+    case TagSpec::Kind::Point: w_.StartChunk(id, 0).VectorArray(t.points).EndChunk(); break;
+    case TagSpec::Kind::Polygon: w_.StartChunk(id, 0).PolygonArray(t.polygons, t.sixteenBit).EndChunk(); break;
+    case TagSpec::Kind::Phong: break;
     case TagSpec::Kind::Texture: {
       const int32_t level = t.textureLevel;
       const Matrix identity;
-      w_.StartChunk(scene_chunk::kTexturePayload, level);
-      w_.Vec(Vector{}).Vec(Vector{}).Vec(Vector{}).Mat(identity).Mat(identity);
-      w_.Float32(0).Float32(0).Float32(1).Float32(1);
-      w_.Bool(true).Bool(false).Bool(false);
-      w_.Int32(6).Int32(0).Int32(0).Int32(0);
+      w_.StartChunk(scene_chunk::kTexturePayload, level).Vec(Vector{}).Vec(Vector{}).Vec(Vector{}).Mat(identity).Mat(identity);
+      w_.Float32(0).Float32(0).Float32(1).Float32(1).Bool(true).Bool(false).Bool(false).Int32(6).Int32(0).Int32(0).Int32(0);
       if (level >= 1) w_.Str("");
       if (level >= 2) w_.Bool(false);
-      if (level >= 3) {
-        if (t.materialId != 0) {
-          w_.LinkRecord(t.materialId);
-        } else {
-          NoRecord(w_);
-        }
-      }
+      if (level >= 3) LinkOrNone(w_, t.materialId);
       if (level >= 4) NoRecord(w_);
       if (level >= 5) w_.Int32(1).Int32(1).Float32(1).Float32(1);
       if (level >= 6) w_.Bool(false);
@@ -350,13 +308,13 @@ void SceneWriter::Tag(const TagSpec& t) {
       break;
     }
     case TagSpec::Kind::UVW:
-      w_.StartChunk(kTagTypeUVW, t.uvwLevel).UInt16Array(t.legacyUV);
+      w_.StartChunk(id, t.uvwLevel).UInt16Array(t.legacyUV);
       if (t.uvwLevel >= 1) w_.VectorArray(t.uvw);
       if (t.uvwLevel >= 2) w_.Bool(false);
       w_.EndChunk();
       break;
     case TagSpec::Kind::Segment:
-      w_.StartChunk(kTagTypeSegment, 0).Int32(int32_t(t.segments.size()));
+      w_.StartChunk(id, 0).Int32(int32_t(t.segments.size()));
       for (const auto& [count, closed] : t.segments) w_.Int32(count).Bool(closed);
       w_.EndChunk();
       break;
@@ -370,15 +328,12 @@ void SceneWriter::Material(const MaterialSpec& m) {
   if (m.color) node.data.Vec(2100, *m.color);
   if (m.transparency) node.data.Real(2401, *m.transparency);
   if (node.write) BaseList(node);
-  w_.StartChunk(scene_chunk::kMaterialBase, 0).Str(node.name);
-  w_.Private({}).Private({}).Private({});
-  w_.EndChunk();
+  w_.StartChunk(scene_chunk::kMaterialBase, 0).Str(node.name).Private({}).Private({}).Private({}).EndChunk();
   if (NewLayout(version_)) {
     const int32_t channels = m.channelsWritten >= 0 ? m.channelsWritten : (version_ >= 9400 ? 14 : 13);
     w_.StartChunk(scene_chunk::kMaterial, 0);
     for (int32_t k = 0; k < channels; ++k) {
-      w_.Bool(k < 14 && m.channelStates[k] != 0);
-      w_.StartChunk(scene_chunk::kChannelBlock, 0).EndChunk();
+      w_.Bool(k < 14 && m.channelStates[k] != 0).StartChunk(scene_chunk::kChannelBlock, 0).EndChunk();
     }
     w_.EndChunk();
   } else {

@@ -9,7 +9,11 @@
 #include "qel_LayerResources.h"
 #include "qel_SmartPointer.h"
 
-#define STANDIN_API __attribute__((visibility("default")))
+#if defined(_WIN32)
+#  define STANDIN_API QEL_HOST_API
+#else
+#  define STANDIN_API __attribute__((visibility("default")))
+#endif
 
 namespace standin {
 
