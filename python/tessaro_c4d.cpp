@@ -197,6 +197,8 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   c4dimport::ImportOptions options;
   options.large = large;
   options.ui = &silent;
+  // The session counters come back whole, the largest mesh too.
+  options.countingFigures = true;
   std::exception_ptr progressError;
   if (progress) {
     options.onPump = [&progress, &progressError](const c4dimport::ImportProgress& at) {
