@@ -12,6 +12,7 @@
 
 #include "file_walk.h"
 #include "ge_alloc.h"
+#include "ge_tool_list.h"
 #include "memory_file.h"
 
 namespace {
@@ -179,6 +180,25 @@ TEST(ValueErrors, FailedAllocationOfABlockStringOrArrayIsAMemoryError) {
     EXPECT_NE(walk.find("failed"), std::string::npos) << walk;
     EXPECT_NE(walk.find("e-7"), std::string::npos) << walk;
   }
+}
+
+// A read that fails leaves nothing to read, wherever it stopped; a list that
+// cannot grow refuses the item instead of taking it and losing it.
+TEST(ValueErrors, AFailedReadLeavesNothingAndAFullListThatCannotGrowRefuses) {
+  C4DWriter w = WithHeader();
+  w.Byte(0);
+  MemoryFile f(std::move(w));
+  ASSERT_TRUE(f.opened);
+  uint32_t word = 0;
+  EXPECT_FALSE(f.file.ReadWord32(word));
+  EXPECT_EQ(f.file.Remaining(), 0);
+
+  GeToolDynArray list(1, 1);
+  int item = 0;
+  GeAllocFailAt(1);
+  EXPECT_FALSE(list.Append(&item));
+  GeAllocFailAt(0);
+  EXPECT_EQ(list.Get(0), nullptr);
 }
 
 // The stream over a real file: values that straddle the read buffer's edge,
