@@ -186,12 +186,15 @@ TEST(ValueErrors, FailedAllocationOfABlockStringOrArrayIsAMemoryError) {
 // cannot grow refuses the item instead of taking it and losing it.
 TEST(ValueErrors, AFailedReadLeavesNothingAndAFullListThatCannotGrowRefuses) {
   C4DWriter w = WithHeader();
-  w.Byte(0);
-  MemoryFile f(std::move(w));
+  std::vector<uint8_t> bytes = w.Memory({1, 2, 3}).Take();
+  bytes.resize(bytes.size() - 2);  // the block's length says more than is left
+  MemoryFile f(std::move(bytes));
   ASSERT_TRUE(f.opened);
-  uint32_t word = 0;
-  EXPECT_FALSE(f.file.ReadWord32(word));
+  uint8_t* block = nullptr;
+  int32_t count = 0;
+  EXPECT_FALSE(f.file.ReadMemory(block, count));
   EXPECT_EQ(f.file.Remaining(), 0);
+  GeFree(block);
 
   GeToolDynArray list(1, 1);
   int item = 0;
