@@ -15,3 +15,8 @@ if(NOT names STREQUAL expected)
   string(REPLACE ";" "\n  " names "${names}")
   message(FATAL_ERROR "${DLL} exports\n  ${names}\nbut only the six members of CQEL_Server_C4D may be")
 endif()
+# The compiler's runtime is linked in: the host ships this one DLL.
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+if(imports MATCHES "lib(stdc\\+\\+|gcc_s|winpthread)")
+  message(FATAL_ERROR "${DLL} needs the compiler's runtime DLLs:\n  ${imports}")
+endif()
