@@ -11,11 +11,6 @@ using nlohmann::json;
 
 namespace {
 
-std::vector<Vector> BoxPoints(float x) {
-  return {{x, 0, 0}, {x + 1, 0, 0}, {x + 1, 1, 0}, {x, 1, 0}, {x, 0, 1}, {x + 1, 0, 1}, {x + 1, 1, 1}, {x, 1, 1}};
-}
-const std::vector<CPolygon> kBoxQuads = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
-                                         {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
 
 // A red box on "Walls", a glass roof of two triangles on "Roof", a green
 // closed outline on "Site", and a primitive converted from its mesh cache.
@@ -25,57 +20,18 @@ SceneSpec House() {
                      MaterialSpec::Transparent("Glass", 11, {1, 0, 0}, 0.5f)};
   scene.layers = {LayerSpec::Named("Walls", 1), LayerSpec::Named("Roof", 2), LayerSpec::Named("Site", 3)};
   scene.objects = {
-      ObjectSpec::Polygon("Box", BoxPoints(0), kBoxQuads).OnLayer(1).WithTexture(10),
+      Box("Box").OnLayer(1).WithTexture(10),
       ObjectSpec::Polygon("Roof", {{0, 1, 0}, {1, 1, 0}, {1, 1.5f, 0.5f}, {0, 1.5f, 0.5f}}, {{0, 1, 2, 2}, {0, 2, 3, 3}})
           .OnLayer(2)
           .WithTexture(11),
       ObjectSpec::Spline("Outline", {{-1, 0, -1}, {3, 0, -1}, {3, 0, 3}, {-1, 0, 3}}, true)
           .OnLayer(3)
           .Colored({0.2f, 0.6f, 0.2f}),
-      ObjectSpec::Primitive("Cube", ObjectSpec::Polygon("Cube", BoxPoints(5), kBoxQuads))};
+      ObjectSpec::Primitive("Cube", Box("Cube").At({5, 0, 0}))};
   return scene;
 }
 
-class ConvertFormat : public ToolProcessTest, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(ConvertFormat, SceneReadsBackWithItsFacesLinesLayersAndColours) {
-  const std::string format = GetParam();
-  const std::string output = Path("out/house." + format);
-  const ToolResult run = Tool("import " + Quoted(Write(House(), "house.c4d")) + " -o " + Quoted(output));
-  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("written: " + output), std::string::npos) << run.out;
-
-  const Readback back = ReadBack(output);
-  const bool triangles = format == "glb" || format == "gltf" || format == "stl" || format == "3mf";
-  EXPECT_EQ(back.triangles, triangles ? 2u * 12 + 2 : 2u);
-  EXPECT_EQ(back.quadrangles, triangles ? 0u : 12u);
-  if (format == "glb" || format == "gltf" || format == "obj" || format == "dae") {
-    EXPECT_EQ(back.lines, 4u);
-  } else if (format != "dxf") {
-    EXPECT_NE(run.out.find("left out of the file: object 3, a polyline (" + format + " has no lines)"),
-              std::string::npos)
-        << run.out;
-  }
-  std::set<std::string> layers;
-  if (format == "glb" || format == "gltf" || format == "dae") layers = {"Cinema4D", "house.c4d", "Walls", "Roof", "Site"};
-  if (format == "obj") layers = {"house.c4d", "Walls", "Roof", "Site"};
-  if (format == "dxf") layers = {"0", "Walls", "Roof"};
-  for (const std::string& layer : layers) EXPECT_TRUE(back.names.count(layer)) << layer;
-  if (format == "ply" || format == "stl" || format == "dxf") return;
-  const std::string prefix = format == "3mf" ? "id1_" : "";
-  const std::map<std::string, std::array<float, 4>> expected = {
-      {"Colour_CC1919", {204 / 255.f, 25 / 255.f, 25 / 255.f, 1}}, {"col06_trans050", {1, 0, 0, 0.5f}}};
-  for (const auto& [name, colour] : expected) {
-    ASSERT_TRUE(back.colours.count(prefix + name)) << name;
-    for (int k = 0; k < 4; ++k) EXPECT_NEAR(back.colours.at(prefix + name)[k], colour[k], 0.01) << name << k;
-  }
-}
-
-// 3MF is read back by the 3MF library (tests/export): the asset library's
-// 3MF importer takes no build element with a UUID, which the library writes.
-INSTANTIATE_TEST_SUITE_P(EveryFormat, ConvertFormat,
-                         ::testing::Values("glb", "gltf", "obj", "ply", "stl", "dae", "dxf"),
-                         [](const auto& info) { return info.param == "3mf" ? std::string("threemf") : info.param; });
 
 // Two scenes (one in a sub-folder), one cut short, and a file that is no
 // scene, converted in one process and by two workers.

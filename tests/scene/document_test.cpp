@@ -3,7 +3,6 @@
 // hardening tests' part).
 #include <gtest/gtest.h>
 
-#include "ge_alloc.h"
 #include "scene_test_util.h"
 
 namespace {
@@ -94,32 +93,6 @@ TEST(Traversal, MarkedCachesSkipTheObjectUnlessItsFallbackHasAnOverride) {
   EXPECT_EQ(Traverse(scene), unmarked);
 }
 
-TEST(Traversal, CacheChainMarkedFollowsTheFirstFallbackNodes) {
-  auto object = [](int32_t bits) {
-    auto* o = new C4DPluginObject(5154);
-    o->nodeBits = bits;
-    return o;
-  };
-  auto addFallback = [](C4DBaseObject* o, C4DBaseObject* cache) {
-    o->fallbackCache = C4DSceneFactory::Default().MakeObjectList();
-    o->fallbackCache->Append(cache);
-  };
-  C4DBaseDocument document;
-  std::unique_ptr<C4DBaseObject> top(object(0));
-  EXPECT_FALSE(document.CacheChainMarked(top.get()));
-  top->nodeBits = 0x200;
-  EXPECT_TRUE(document.CacheChainMarked(top.get()));
-  C4DBaseObject* middle = object(0x200);
-  addFallback(top.get(), middle);
-  EXPECT_TRUE(document.CacheChainMarked(top.get()));
-  C4DBaseObject* bottom = object(0);
-  addFallback(middle, bottom);
-  EXPECT_FALSE(document.CacheChainMarked(top.get()));
-  bottom->nodeBits = 0x200;
-  top->nodeBits = 0;  // only the chain below the object is looked at once there is one
-  EXPECT_TRUE(document.CacheChainMarked(top.get()));
-}
-
 TEST(Document, WithoutAHeaderTheVersionIsZeroAndOldLayoutsAreRead) {
   SceneSpec scene = SceneOf({ObjectSpec::Null("N").At({1, 2, 3})}, kSceneVersionOld);
   scene.writeHeader = false;
@@ -129,37 +102,6 @@ TEST(Document, WithoutAHeaderTheVersionIsZeroAndOldLayoutsAreRead) {
   EXPECT_EQ(loaded.document.GetFileVersion(), 0);
   EXPECT_EQ(loaded.document.useMarkedCaches, 0);
   EXPECT_FLOAT_EQ(loaded.Object(0)->position.z, 3.0f);
-  // The lists come from the factory.
-  RecordingFactory factory;
-  C4DBaseDocument document(&factory);
-  EXPECT_EQ(&document.Factory(), &factory);
-  EXPECT_EQ(document.objects->factory, &factory);
-  EXPECT_EQ(document.layers->factory, &factory);
-  EXPECT_NE(dynamic_cast<C4DDefaultRootMaterial*>(document.materials), nullptr);
-}
-
-// Every failed allocation ends a load cleanly, the link registry's among them.
-TEST(Document, EveryFailedAllocationEndsTheLoadCleanly) {
-  SceneSpec scene = SceneOf({ObjectSpec::Null("Root").Child(Mesh("Mesh").WithTexture(1).OnLayer(3)), ObjectSpec::Instance("I", 9)});
-  scene.materials = {MaterialSpec::Transparent("Glass", 1, {1, 0, 0}, 0.5f)};
-  scene.layers = {LayerSpec::Named("Top", 2).Child(LayerSpec::Named("Inner", 3))};
-  const std::vector<uint8_t> whole = WriteScene(scene);
-  const uint64_t before = GeAllocCount();
-  { LoadedScene clean(whole); }
-  const uint64_t allocations = GeAllocCount() - before;
-  ASSERT_GT(allocations, 20u);
-  int failedLoads = 0;
-  for (uint64_t n = 1; n <= allocations; ++n) {
-    GeAllocFailAt(n);
-    {
-      LoadedScene loaded(whole);
-      failedLoads += loaded.loaded ? 0 : 1;
-      loaded.document.ExecuteAll();
-    }
-    GeAllocFailAt(0);
-  }
-  EXPECT_GT(failedLoads, 0);
-  EXPECT_TRUE(LoadedScene(whole).loaded);
 }
 
 }  // namespace

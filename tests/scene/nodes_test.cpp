@@ -34,31 +34,6 @@ TEST_P(BaseListLevel, ReadsEveryValueItsLevelCarries) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, BaseListLevel, ::testing::Values(0, 1, 2, 3, 4, 5));
 
-TEST(BaseList, SubChunkBlockIsSkippedAndAMarkerOtherThanOneEndsTheStep) {
-  for (int32_t marker : {1, 2}) {
-    LoadedScene loaded(WriteDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
-      C4DWriter& w = s.Raw();
-      w.StartChunk(scene_chunk::kLayers, 0);
-      s.Layer(LayerSpec::Named("L", 5));
-      w.EndChunk().StartChunk(scene_chunk::kObjects, 0);
-      w.StartChunk(5154, 0).StartChunk(scene_chunk::kBaseList, 5).Int32(0).Int32(0);
-      ContainerSpec().WriteChunk(w);
-      w.UInt8(0).Str("X").Int32(1);
-      ContainerSpec().Int(7, 8).WriteChunk(w);  // the second container
-      w.Int32(marker);
-      if (marker == 1) {
-        w.Int32(2).StartChunk(1, 0).Int32(5).StartChunk(2, 0).EndChunk().EndChunk();
-        w.StartChunk(3, 1).Str("ignored").EndChunk();
-      }
-      w.Int32(9).Int32(2).Int32(1).Int32(2);  // the level-3 word, then two words
-      w.LinkRecord(5).EndChunk().EndChunk().EndChunk();
-    }));
-    ASSERT_TRUE(loaded.loaded) << "marker " << marker << " error " << loaded.error;
-    EXPECT_EQ(loaded.Object(0)->auxData.FindInt32(7, 0), 8);
-    EXPECT_EQ(NameOf(loaded.Object(0)->GetLayer()), "L") << "marker " << marker;
-  }
-}
-
 TEST(NodeChunk, KeepsTheFirstTwoWordsAndReadsItsGoalFromLevelTwo) {
   for (int32_t level : {1, 2}) {
     LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
@@ -139,22 +114,6 @@ TEST(Lists, NestedListChunksAndChunksAListDoesNotAccept) {
   EXPECT_EQ(Lists(WriteScene(SceneSpec{})), " | 0 0");
 }
 
-TEST(Shaders, ShaderChunksOfANodeLandInItsShaderList) {
-  LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
-    C4DWriter& w = s.Raw();
-    w.StartChunk(5154, 0).StartChunk(110131, 0);
-    w.StartChunk(5707, 0).StartChunk(110064, 0).Int32(1011).Int32(0).Str("noise").EndChunk().EndChunk();
-    w.StartChunk(scene_chunk::kList, 0).StartChunk(5707, 0).EndChunk().EndChunk();
-    w.StartChunk(5708, 0).EndChunk();  // not a shader
-    w.EndChunk().EndChunk();
-  }));
-  ASSERT_TRUE(loaded.loaded);
-  const C4DRootShader& shaders = loaded.Object(0)->shaders;
-  ASSERT_EQ(shaders.GetCount(), 2);
-  EXPECT_EQ(static_cast<C4DXBaseShader*>(shaders.GetFirst())->shaderKind, 1011);
-  EXPECT_EQ(shaders.GetFirst()->typeId, 5707);
-}
-
 TEST(Links, ResolveWhetherTheGoalComesBeforeOrAfterAndAfterTheFileIsGone) {
   for (bool objectsFirst : {false, true}) {
     SceneSpec scene;
@@ -181,72 +140,6 @@ TEST(Links, ResolveWhetherTheGoalComesBeforeOrAfterAndAfterTheFileIsGone) {
     delete loaded.Materials().GetFirst()->GetNextInList();
     EXPECT_EQ(MaterialOfTag(loaded.Object(0)), nullptr);
     EXPECT_EQ(loaded.Materials().GetCount(), 1);
-  }
-}
-
-TEST(Links, OfTwoGoalsWithOneIdTheLastReadTakesTheLinks) {
-  for (bool objectsFirst : {false, true}) {  // links before, between and after the goals
-    SceneSpec scene = SceneOf({ObjectSpec::Null("Early").WithTexture(7)});
-    scene.objectsFirst = objectsFirst;
-    scene.materials = {MaterialSpec::Colored("First", 7, {1, 0, 0}), MaterialSpec::Colored("Second", 7, {0, 1, 0})};
-    LoadedScene loaded(WriteScene(scene));
-    ASSERT_TRUE(loaded.loaded);
-    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), "Second");
-    EXPECT_EQ(loaded.Materials().GetFirst()->goal.GetLinkCount(), 0);
-  }
-}
-
-std::vector<uint8_t> Record(const char* prefix, uint64_t id, size_t extra = 0) {
-  std::vector<uint8_t> bytes(prefix, prefix + 6);
-  for (int shift = 56; shift >= 0; shift -= 8) bytes.push_back(uint8_t(id >> shift));
-  bytes.resize(bytes.size() + extra, 0xAB);
-  return bytes;
-}
-
-TEST(GoalRecords, AMalformedGoalRecordRegistersNothingAndDropsTheGoalsBindings) {
-  // An object whose container links to its own goal, then a node chunk with
-  // a goal record under test (none when empty).
-  for (const auto& record : {std::vector<uint8_t>{}, Record("agoal1", 5, 1), Record("agoalX", 5), Record("agoal1", 0)}) {
-    LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
-      ObjectSpec o = ObjectSpec::Instance("Self", 5).Goal(5);
-      C4DWriter& w = s.Raw();
-      w.StartChunk(5154, 0);
-      s.BaseList(o.node);
-      s.DataChunk(o);
-      w.StartChunk(scene_chunk::kNode, 2).Int32(0).UInt8(record.empty() ? 0 : 1);
-      if (!record.empty()) w.Memory(record);
-      w.EndChunk().EndChunk();
-    }));
-    ASSERT_TRUE(loaded.loaded);
-    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(0))->GetReference(), record.empty() ? loaded.Object(0) : nullptr);
-  }
-}
-
-TEST(LinkRecords, AMalformedLinkRecordLeavesTheLinkAsItWas) {
-  std::vector<uint8_t> shortRecord = Record("alias2", 4);
-  shortRecord.pop_back();
-  const std::pair<std::vector<uint8_t>, const char*> cases[] = {
-      {Record("alias2", 4, 9), "Four"}, {shortRecord, "Three"}, {Record("aliasX", 4), "Three"}};
-  for (const auto& [record, expected] : cases) {
-    LoadedScene loaded(WriteDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
-      C4DWriter& w = s.Raw();
-      w.StartChunk(scene_chunk::kMaterials, 0);
-      s.Material(MaterialSpec::Colored("Three", 3, {1, 1, 1}));
-      s.Material(MaterialSpec::Colored("Four", 4, {1, 1, 1}));
-      w.EndChunk().StartChunk(scene_chunk::kObjects, 0);
-      // A tag whose payload first links to 3, then carries the record under test.
-      w.StartChunk(5154, 0).StartChunk(scene_chunk::kTags, 0).StartChunk(5616, 0);
-      for (int pass = 0; pass < 2; ++pass) {
-        w.StartChunk(110010, 3).Vec({}).Vec({}).Vec({}).Mat(Matrix{}).Mat(Matrix{});
-        w.Float32(0).Float32(0).Float32(1).Float32(1).Bool(true).Bool(false).Bool(false);
-        w.Int32(6).Int32(0).Int32(0).Int32(0).Str("").Bool(false);
-        pass == 0 ? w.LinkRecord(3) : w.Memory(record);
-        w.EndChunk();
-      }
-      w.EndChunk().EndChunk().EndChunk().EndChunk();
-    }));
-    ASSERT_TRUE(loaded.loaded);
-    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), expected);
   }
 }
 

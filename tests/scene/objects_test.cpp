@@ -49,31 +49,6 @@ TEST(ObjectPayload, OldLayoutTakesPlacementAndNameFromTheObjectChunk) {
   ASSERT_TRUE(loaded.loaded) << loaded.error;
   EXPECT_EQ(Text(loaded.Object(0)->position) + ", " + Text(loaded.Object(0)->scale), "4.000 5.000 6.000, 1.000 2.000 1.000");
   EXPECT_EQ(loaded.Object(0)->data.FindInt32(900, 0), 1);  // the base chunk's container stays
-  // The object chunk's string replaces the name read before it.
-  LoadedScene renamed(WriteObjectsDocument(kSceneVersionOld, [](SceneWriter& s) {
-    C4DWriter& w = s.Raw();
-    w.StartChunk(5154, 0);
-    s.BaseList(ObjectSpec::Null("FromBase").node);
-    w.StartChunk(scene_chunk::kObject, 0);
-    ContainerSpec().WriteOlder(w);
-    w.Vec({}).Vec({1, 1, 1}).Vec({}).Mat(Matrix{}).Mat(Matrix{}).Str("FromObject").EndChunk().EndChunk();
-  }));
-  ASSERT_TRUE(renamed.loaded);
-  EXPECT_EQ(NameOf(renamed.Object(0)), "FromObject");
-}
-
-TEST(ObjectPayload, APayloadOfTheOtherLayoutFailsTheLoad) {
-  ObjectSpec light = ObjectSpec::Light("L");
-  light.writeObjectChunk = false;
-  const std::tuple<int32_t, int32_t, ObjectSpec> cases[] = {
-      {kSceneVersionOld, kSceneVersionCurrent, ObjectSpec::Null("N").At({1, 2, 3})},
-      {kSceneVersionOld, kSceneVersionCurrent, light},
-      {kSceneVersionCurrent, kSceneVersionOld, light}};
-  for (const auto& [fileVersion, writtenVersion, object] : cases) {
-    LoadedScene loaded(WriteObjectsDocument(fileVersion, [&](SceneWriter& s) { SceneWriter(s.Raw(), writtenVersion).Object(object); }));
-    EXPECT_FALSE(loaded.loaded);
-    EXPECT_NE(loaded.error, FILEERROR_NONE);
-  }
 }
 
 TEST(Matrices, GlobalMatrixAppliesEveryAncestorInTurnInDoublePrecision) {
@@ -117,26 +92,6 @@ TEST(PluginObject, DataTypesGiveTheirRecordsAndUnknownOnesNone) {
   ASSERT_NE(DataOf<C4DPrimitiveObjectData>(plugin(2)), nullptr);
   EXPECT_EQ(DataOf<C4DPrimitiveObjectData>(plugin(2))->dataTypeId, 5159);
   EXPECT_NE(DataOf<C4DPolygonObjectData>(plugin(3)), nullptr);
-  EXPECT_STREQ(C4DTypeName(5154), "Plugin Object");
-  EXPECT_STREQ(C4DTypeName(1001091), "PluginPolygon Object");
-  EXPECT_STREQ(C4DTypeName(5671), "UVW Tag");
-  EXPECT_STREQ(C4DTypeName(5159), "Unbekannter Typ");
-}
-
-TEST(PluginObject, TheDataChunksNameFillsAnEmptyNameOnlyWhenItComesLater) {
-  LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
-    for (bool dataFirst : {false, true}) {
-      ObjectSpec o = ObjectSpec::Plugin("", 5140);
-      o.dataName = "FromData";
-      s.Raw().StartChunk(5154, 0);
-      if (dataFirst) s.DataChunk(o);
-      s.BaseList(o.node);
-      if (!dataFirst) s.DataChunk(o);
-      s.Raw().EndChunk();
-    }
-  }));
-  ASSERT_TRUE(loaded.loaded);
-  EXPECT_EQ(NameOf(loaded.Object(0)) + "|" + NameOf(loaded.Object(1)), "FromData|");
 }
 
 TEST(SplineObject, IsBornWithPointDataAndKeepsTypeAndSettings) {
@@ -226,25 +181,6 @@ TEST(PointAndPolygonTags, ReadTheirArraysAndAnEmptyArrayGivesNone) {
   EXPECT_EQ(data->GetPolygons(), polygons->polygons);
 }
 
-TEST(TagList, SecondPayloadsReplaceTheFirstAndTagsWithoutAClassAreSkipped) {
-  LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
-    C4DWriter& w = s.Raw();
-    w.StartChunk(5154, 0).StartChunk(scene_chunk::kTags, 0).StartChunk(5600, 0);
-    w.StartChunk(5600, 0).VectorArray({{1, 1, 1}, {2, 2, 2}}).EndChunk();
-    w.StartChunk(5600, 0).VectorArray({{3, 3, 3}}).EndChunk().EndChunk();
-    w.StartChunk(5601, 0).StartChunk(5601, 0).Int32(1).EndChunk().EndChunk();  // in the range, but no class
-    s.Tag(TagSpec::Phong());
-    w.EndChunk().EndChunk();
-  }));
-  ASSERT_TRUE(loaded.loaded);
-  auto* tag = TagOf<PrivateC4DPointTag>(loaded.Object(0), TAG_TYPE_POINT);
-  ASSERT_NE(tag, nullptr);
-  ASSERT_EQ(tag->pointCount, 1);
-  EXPECT_FLOAT_EQ(tag->points[0].x, 3.0f);
-  ASSERT_EQ(loaded.Object(0)->tags.GetCount(), 2);
-  EXPECT_EQ(tag->GetNextInList()->typeId, TAG_TYPE_PHONG);
-}
-
 TEST(UVWTag, GetUVWAnswersOnlyForPolygonsWhoseFourCornersExist) {
   std::vector<Vector> uvw;
   for (int i = 0; i < 11; ++i) uvw.push_back(Vector{float(i), 0, 0});
@@ -286,32 +222,6 @@ TEST(TextureTag, TheMaterialLinkIsReadFromLevelThreeAndGetTagFindsTheFirst) {
   EXPECT_EQ(loaded.Object(3)->tags.GetCount(), 4);  // the segment tag is not kept
   EXPECT_EQ(loaded.Object(3)->GetTag(TAG_TYPE_SEGMENT), nullptr);
   EXPECT_NE(loaded.Object(3)->GetTag(TAG_TYPE_PHONG), nullptr);
-}
-
-TEST(SegmentTagAndSelections, ReadWhenHandedTheirChunks) {
-  C4DWriter w;
-  w.Header().StartChunk(5672, 0).StartChunk(5672, 0).Int32(2).Int32(4).Bool(true).Int32(7).Bool(false).EndChunk().EndChunk();
-  w.StartChunk(110117, 0);
-  w.StartChunk(BaseSelect::kChunkId, 0).Int32(2).Int32(0).Int32(3).Int32(10).Int32(12).EndChunk().EndChunk();
-  w.StartChunk(110118, 0).EndChunk();  // an embedded end leaves the selection unchanged
-  InstallSceneLinkSupport();
-  MemoryFile f(w);
-  PrivateC4DSegmentTag tag;
-  ASSERT_TRUE(f.file.ReadNodeChunks(&tag, true));
-  ASSERT_EQ(tag.segmentCount, 2);
-  EXPECT_EQ(tag.segments[0].pointCount, 4);
-  EXPECT_EQ(tag.segments[0].closed, 1);
-  EXPECT_EQ(tag.segments[1].closed, 0);
-  C4DPointObjectData data;
-  int32_t id = 0, level = 0;
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(f.file.ExpectTag(TAG_CHUNK_START) && f.file.ReadChunkHeader(id, level) && data.Read(f.file, id, level));
-  }
-  EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-  EXPECT_EQ(data.pointSelection.GetRangeCount(), 2);
-  EXPECT_TRUE(data.pointSelection.IsSelected(11));
-  EXPECT_FALSE(data.pointSelection.IsSelected(5));
-  EXPECT_EQ(data.hiddenPoints.GetRangeCount(), 0);
 }
 
 // ---- materials and layers -----------------------------------------------------------
@@ -361,11 +271,6 @@ TEST(Material, ColourAndTransparencyComeFromTheContainerWithDefaults) {
   ASSERT_NE(other, nullptr);
   EXPECT_EQ(Text(other->GetColor()) + " " + std::to_string(other->GetTransparency()), "0.000 0.000 0.000 0.000000");
   EXPECT_EQ(other->typeId, 5703);
-  // Channel queries outside the channels answer zero.
-  C4DMaterial m;
-  for (int32_t& s : m.channelStates) s = 1;
-  EXPECT_EQ(std::vector<int32_t>({m.GetChannelState(12), m.GetChannelState(-1), m.GetChannelState(13), m.GetChannelState(-2)}),
-            std::vector<int32_t>({1, 1, 0, 0}));
 }
 
 // The flags and colour of the first layer.
@@ -419,17 +324,6 @@ TEST(Layer, ChildLayersHangBelowTheirParentAndObjectsFindTheirLayer) {
   EXPECT_EQ(brick->GetParentLayer(), walls);
   EXPECT_EQ(loaded.Object(0)->GetLayer(), brick);
   EXPECT_EQ(loaded.Object(1)->GetLayer(), nullptr);
-  // Chunks other than layers in a layer list are skipped.
-  LoadedScene other(WriteDocument(kSceneVersionCurrent, [](SceneWriter& s) {
-    C4DWriter& w = s.Raw();
-    w.StartChunk(scene_chunk::kLayers, 0).StartChunk(scene_chunk::kList, 0);
-    w.StartChunk(100004802, 0).StartChunk(scene_chunk::kBaseList, 0).EndChunk().EndChunk();
-    s.Layer(LayerSpec::Named("Kept", 1));
-    w.EndChunk().EndChunk();
-  }));
-  ASSERT_TRUE(other.loaded);
-  ASSERT_EQ(other.Layers().GetCount(), 1);
-  EXPECT_EQ(NameOf(other.Layers().GetFirstLayer()), "Kept");
 }
 
 }  // namespace
