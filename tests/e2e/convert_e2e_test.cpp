@@ -1,6 +1,5 @@
-// c4dimport as people and scripts use it: a scene converted into every
-// format and read back with the asset library's importer, a folder
-// converted with a broken file in it, the whole JSON result of an import
+// c4dimport as people and scripts use it: a folder converted with a broken
+// file in it, the whole JSON result of an import
 // with its layer table kept between runs, and the exit codes.
 #include <charconv>
 #include <nlohmann/json.hpp>

@@ -52,24 +52,6 @@ TEST(NodeChunk, KeepsTheFirstTwoWordsAndReadsItsGoalFromLevelTwo) {
   }
 }
 
-TEST(NameRules, EmptyNamesBecomeTheKindsDefaultOnlyAfterABaseListChunk) {
-  ObjectSpec spline = ObjectSpec::Spline("", {{0, 0, 0}}, false).WithTag(TagSpec::UVW({})).WithTexture(0);
-  ObjectSpec bare = ObjectSpec::Spline("", {}, false);
-  bare.node.write = false;
-  SceneSpec scene = SceneOf({spline, bare, ObjectSpec::Null("")});
-  scene.materials = {MaterialSpec::Colored("", 1, {1, 0, 0}), MaterialSpec::Colored("Steel", 2, {1, 1, 1})};
-  LoadedScene loaded(WriteScene(scene));
-  ASSERT_TRUE(loaded.loaded);
-  C4DBaseObject* first = loaded.Object(0);
-  EXPECT_EQ(NameOf(first), "Spline");
-  EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_UVW)), "UVW");
-  EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_TEXTURE)), "Texture");
-  EXPECT_EQ(NameOf(first->GetTag(TAG_TYPE_POINT)), "");
-  EXPECT_EQ(NameOf(loaded.Object(1)) + NameOf(loaded.Object(2)), "");
-  EXPECT_EQ(NameOf(loaded.Materials().GetFirstMaterial()), "Mat");
-  EXPECT_EQ(NameOf(loaded.Materials().GetFirstMaterial()->GetNextInList()), "Steel");
-}
-
 // What a document's lists hold: the object tree, then the counts of
 // materials and layers.
 std::string Lists(const std::vector<uint8_t>& bytes) {
@@ -112,35 +94,6 @@ TEST(Lists, NestedListChunksAndChunksAListDoesNotAccept) {
   ended.objectsFirst = false;
   EXPECT_EQ(Lists(WriteScene(ended)), "A | 1 1");
   EXPECT_EQ(Lists(WriteScene(SceneSpec{})), " | 0 0");
-}
-
-TEST(Links, ResolveWhetherTheGoalComesBeforeOrAfterAndAfterTheFileIsGone) {
-  for (bool objectsFirst : {false, true}) {
-    SceneSpec scene;
-    scene.objectsFirst = objectsFirst;
-    scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", 12, {0, 0, 1})};
-    scene.layers = {LayerSpec::Named("Layer", 21)};
-    scene.objects = {ObjectSpec::Null("A").WithTexture(12).OnLayer(21), ObjectSpec::Null("B").WithTexture(12),
-                     ObjectSpec::Null("C").WithTexture(404).OnLayer(404), ObjectSpec::Instance("Early", 9),
-                     ObjectSpec::Null("Target").Goal(9), ObjectSpec::Instance("Late", 9),
-                     ObjectSpec::Instance("Dangling", 99)};
-    LoadedScene loaded(WriteScene(scene));
-    ASSERT_TRUE(loaded.loaded);
-    loaded.CloseFile();
-    EXPECT_EQ(NameOf(MaterialOfTag(loaded.Object(0))), "Blue") << objectsFirst;
-    EXPECT_EQ(MaterialOfTag(loaded.Object(1)), MaterialOfTag(loaded.Object(0)));
-    EXPECT_EQ(NameOf(loaded.Object(0)->GetLayer()), "Layer");
-    // Links that never met their goal stay unresolved once the registry is gone.
-    EXPECT_EQ(MaterialOfTag(loaded.Object(2)), nullptr);
-    EXPECT_EQ(loaded.Object(2)->GetLayer(), nullptr);
-    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(3))->GetReference(), loaded.Object(4));
-    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(5))->GetReference(), loaded.Object(4));
-    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(6))->GetReference(), nullptr);
-    // Destroying the target unbinds its links.
-    delete loaded.Materials().GetFirst()->GetNextInList();
-    EXPECT_EQ(MaterialOfTag(loaded.Object(0)), nullptr);
-    EXPECT_EQ(loaded.Materials().GetCount(), 1);
-  }
 }
 
 TEST(Registry, FindsEachIdsFirstEntryAndKeepsCreationOrder) {
