@@ -50,12 +50,6 @@ SceneSpec LayeredScene() {
   return scene;
 }
 
-SceneSpec LayersNamed(std::vector<const char*> names) {
-  SceneSpec scene;
-  for (const char* name : names) scene.layers.push_back(LayerSpec::Named(name, 1 + scene.layers.size()));
-  return scene;
-}
-
 using LayerConstruction = ImportTest;
 
 TEST_F(LayerConstruction, LayersBecomeLeavesUnderTheFileNodeAndASecondImportReusesThem) {
@@ -72,25 +66,6 @@ TEST_F(LayerConstruction, LayersBecomeLeavesUnderTheFileNodeAndASecondImportReus
   EXPECT_EQ(Layers(Import(path)), (std::vector<unsigned>{2, 4, 9, 3}));
   EXPECT_EQ(Leaves(), expected);
   EXPECT_EQ(standin::SaveTableCount(), 4u) << "nothing new: nothing saved";
-}
-
-TEST_F(LayerConstruction, NamesAreCutAndShortNamesTakeTheSmallestFreeSuffix) {
-  Import(WriteScene(LayersNamed({"Seventeen chars!!", "Roof"}), "a_scene_file_whose_name_is_longer.c4d"));
-  const std::vector<std::string> cut = {"Cinema4D", "a_scene_file_whose_name_is_l"};
-  EXPECT_EQ(Leaves(), (std::vector<Leaf>{{1, "Seventeen chars!!", "Seventee", cut, 0}, {2, "Roof", "Roof", cut, 0}}));
-
-  standin::ResetHost();
-  SceneSpec scene = LayersNamed({"Building A", "Building B", "Building C"});
-  scene.objects = {Triangle("A").OnLayer(1), Triangle("B").OnLayer(2)};
-  const std::string path = WriteScene(scene);
-  const std::vector<std::string> node = {"Cinema4D", "scene.c4d"};
-  const std::vector<Leaf> expected = {{1, "Building A", "Building", node, 0},
-                                      {2, "Building B", "Buildi~1", node, 0},
-                                      {3, "Building C", "Buildi~2", node, 0}};
-  EXPECT_EQ(Layers(Import(path)), (std::vector<unsigned>{1, 2}));
-  EXPECT_EQ(Leaves(), expected);
-  Import(path);
-  EXPECT_EQ(Leaves(), expected) << "found again by their long names";
 }
 
 TEST_F(LayerConstruction, HostErrorsAreReportedAndTheImportGoesOn) {

@@ -126,21 +126,6 @@ uint64_t BytesToLoad(const std::vector<uint8_t>& bytes) {
   return scene.file->GetAllocatedBytes();
 }
 
-TEST(MemoryLimit, RealScenesTakeAFewTimesTheirLength) {
-  std::vector<NamedScene> scenes = ScenesToDamage();
-  // The largest share legitimately: 16-bit polygon arrays widen to 32 bits.
-  std::vector<Vector> points(20000);
-  std::vector<CPolygon> polygons(50000);
-  for (size_t i = 0; i < polygons.size(); ++i) polygons[i] = {int32_t(i % 20000), 1, 2, 3};
-  ObjectSpec narrow = ObjectSpec::Polygon("Narrow", points, {});
-  narrow.tags[1] = TagSpec::Polygons(polygons, true);
-  scenes.push_back({"16-bit mesh", WriteScene(SceneOf({narrow}))});
-  for (const NamedScene& scene : scenes) {
-    const double share = double(BytesToLoad(scene.bytes)) / double(scene.bytes.size());
-    EXPECT_LT(share, kMaxAllocationFactor / 3.0) << scene.name;
-  }
-}
-
 // Node chunks with nothing in them cost ten bytes of file each and far more
 // memory: a file of them stops at the limit instead of exhausting memory.
 // The counts pass the allowance also with 32-bit pointers (about 810 and

@@ -1,17 +1,19 @@
 // Whole results against recorded ones: each scene of the table loaded into
 // the scene model (as `c4dimport scene --json` prints it) and imported
-// through the module (as `import --json` prints it) must give exactly what
+// through the module with the tool's steps after it (as `import --json`
+// prints it) must give exactly what
 // tests/golden holds for it. The recordings were checked by hand when they
 // were made; a change to them shows as a diff in review. To record them
 // anew after an intended change: C4D_RECORD_GOLDEN=1 tool_tests --gtest_filter='Golden*'
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "../hardening/hardening_util.h"
 #include "import_fixture.h"
-#include "import_run.h"
+#include "import_verb.h"
 #include "../hardening/scene_compare.h"
 
 namespace {
@@ -167,20 +169,90 @@ SceneSpec Links(bool objectsFirst) {
   return scene;
 }
 
+// What the summary counts: meshes without a face, points without polygons,
+// splines of another mode, empty objects that are not counted, primitives and
+// instances that count once and convert their caches, objects left out.
+std::vector<std::pair<std::string, SceneSpec>> Summaries() {
+  const std::vector<Vector> two = {{0, 0, 0}, {1, 0, 0}};
+  ObjectSpec withoutData = SplineWith("Data replaced", two, 0, false);
+  withoutData.dataTypeId = 5101;  // a data chunk of the spline's own type leaves it without data
+  return {
+      {"summary flat", SceneOf({ObjectSpec::Polygon("Flat", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                                    {{0, 0, 1, 1}, {4, 4, 5, 6}, {0, 1, 7, 7}})})},
+      {"summary cloud and bezier", SceneOf({ObjectSpec::Polygon("Cloud", {{0, 0, 0}, {1, 1, 1}}, {}), SplineWith("Bezier", two, 2, false)})},
+      {"summary empty", SceneOf({ObjectSpec::Polygon("Empty", {}, {}).Fallback(Mesh("Not visited")), Mesh("A")})},
+      {"summary no points", SceneOf({SplineWith("No points", {}, 0, true), withoutData})},
+      {"summary lights", SceneOf({ObjectSpec::Null("Group").Child(ObjectSpec::Light("Sun")).Child(ObjectSpec::Camera("Eye")),
+                                  ObjectSpec::Light("Lamp").Fallback(Mesh("Not visited"))})},
+      {"summary caches", SceneOf({ObjectSpec::Primitive("Cube", Mesh("Cache").Child(Mesh("Cache child"))),
+                                  ObjectSpec::Instance("Copy", 0, Mesh("Instance cache")),
+                                  ObjectSpec::Plugin("Unknown kind", 4711).Fallback(Mesh("Unknown's cache")),
+                                  ObjectSpec::Plugin("Empty sphere", 5160), ObjectSpec::Plugin("Empty cone", 5162)})},
+      {"summary left out", SceneOf({Mesh("Good"), ObjectSpec::Plugin("Sphere", 5160), SplineWith("Curve", two, 2, false),
+                                    ObjectSpec::Polygon("Flat", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, 1, 1}, {2, 2, 2, 2}}),
+                                    ObjectSpec::Light("Sun")})},
+  };
+}
+
+// Primitives without caches rebuilt where the module placed and coloured a
+// stored copy of the same cube; one with a cache; one too dense to rebuild.
+SceneSpec Primitives() {
+  auto placed = [](ObjectSpec o) { return o.At({5, 1, -2}).RotatedZ(30).Colored({0.2f, 0.4f, 0.6f}).OnLayer(20); };
+  ObjectSpec copy = ObjectSpec::Polygon("Copy", {{-1, -2, -3}, {1, -2, -3}, {1, 2, -3}, {-1, 2, -3}, {-1, -2, 3}, {1, -2, 3}, {1, 2, 3}, {-1, 2, 3}},
+                                        {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {2, 3, 7, 6}, {1, 2, 6, 5}, {0, 4, 7, 3}});
+  ObjectSpec cube = ObjectSpec::Plugin("Box", 5159), disc = ObjectSpec::Plugin("Disc", 5164), plane = ObjectSpec::Plugin("Dense", 5168);
+  cube.node.data = ContainerSpec().Vec(1100, {2, 4, 6});
+  disc.node.data = ContainerSpec().Real(1161, 3);
+  plane.node.data = ContainerSpec().Int(1232, 100000).Int(1233, 100000);
+  SceneSpec scene = SceneOf({placed(copy), placed(cube), ObjectSpec::Primitive("Cached", Mesh("Cache"), 5160),
+                             ObjectSpec::Null("Group").Child(disc).Child(plane)});
+  scene.layers.push_back(LayerSpec::Named("Site", 20));
+  return scene;
+}
+
+// Long names cut, short names that take the smallest free suffix.
+SceneSpec LayerNames() {
+  SceneSpec scene;
+  for (const char* name : {"Seventeen chars!!", "Roof", "Building A", "Building B", "Building C"}) {
+    scene.layers.push_back(LayerSpec::Named(name, 1 + scene.layers.size()));
+  }
+  scene.objects = {Mesh("A").OnLayer(3), Mesh("B").OnLayer(4)};
+  return scene;
+}
+
+// An object chunk a list does not accept is skipped with its subtree;
+// inside a list chunk 110100 the list goes on after it, directly in the
+// object list it ends the document (before the materials and layers, when
+// they come later).
+std::vector<std::pair<std::string, SceneSpec>> Strangers() {
+  ObjectSpec stranger = ObjectSpec::Null("Stranger").Child(Mesh("Inner"));
+  stranger.typeId = 5140;
+  SceneSpec wrapped = SceneOf({Mesh("Before").Child(stranger), stranger, Mesh("After")});
+  wrapped.wrapLists = true;
+  stranger.typeId = 5102;
+  SceneSpec ended = SceneOf({Mesh("A"), stranger, Mesh("B")});
+  ended.materials.push_back(MaterialSpec::Colored("M", 1, {1, 1, 1}));
+  ended.layers.push_back(LayerSpec::Named("L", 2));
+  SceneSpec endedFirst = ended;
+  endedFirst.objectsFirst = true;
+  return {{"stranger wrapped", wrapped}, {"stranger ends", ended}, {"stranger ends first", endedFirst}};
+}
+
 std::vector<NamedScene> GoldenScenes() {
   std::vector<NamedScene> scenes = ScenesToDamage();
+  std::vector<std::pair<std::string, SceneSpec>> specs = Summaries();
+  for (auto& named : Strangers()) specs.push_back(std::move(named));
   SceneSpec headless = SceneOf({Mesh("N").At({1, 2, 3})}, kSceneVersionOld);
   headless.writeHeader = false;
   headless.useMarkedCaches = true;
   SceneSpec unmarkedHeader = Traversal(true);
   unmarkedHeader.headerLevel = 0;
-  for (auto& [name, scene] : {std::pair{"placements", Placements()}, {"object levels", ObjectLevels()},
-                              {"kinds", Kinds()}, {"styles", Styles()}, {"tags and layers", TagsAndLayers()},
-                              {"traversal", Traversal(false)}, {"traversal marked", Traversal(true)},
-                              {"traversal header level 0", unmarkedHeader}, {"links", Links(false)},
-                              {"links objects first", Links(true)}, {"no header", headless}}) {
-    scenes.push_back({name, WriteScene(scene)});
-  }
+  specs.insert(specs.end(), {{"placements", Placements()}, {"object levels", ObjectLevels()}, {"kinds", Kinds()},
+                             {"styles", Styles()}, {"tags and layers", TagsAndLayers()}, {"traversal", Traversal(false)},
+                             {"traversal marked", Traversal(true)}, {"traversal header level 0", unmarkedHeader},
+                             {"links", Links(false)}, {"links objects first", Links(true)}, {"no header", headless},
+                             {"primitives", Primitives()}, {"a scene file whose name is longer", LayerNames()}});
+  for (const auto& [name, scene] : specs) scenes.push_back({name, WriteScene(scene)});
   return scenes;
 }
 
@@ -205,9 +277,12 @@ TEST_P(Golden, SceneAndImportAsRecorded) {
   const std::string path = WriteFile(GetParam().bytes, name + ".c4d");
   LoadedScene loaded(GetParam().bytes);
   Expect(name + ".scene.json", json::parse(SceneText(loaded.document)));
-  c4dimport::ImportOptions options;
-  options.ui = &m_ui;
-  json imported = json::parse(c4dimport::ResultJson(c4dimport::ImportFile(path, options)));
+  ImportVerbOptions options;  // as `c4dimport import --json` runs it
+  options.paths = {path};
+  options.json = true;
+  std::ostringstream out, err;
+  RunImportVerb(options, out, err);
+  json imported = json::parse(out.str());
   imported["file"] = name + ".c4d";  // not the test's folder
   Expect(name + ".import.json", imported);
 }
