@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Times, side by side in one run, what a person waits for on the large scenes:
-#   read     cat of the 1,000,000-quadrangle scene into /dev/null
-#   scene    c4dimport scene on it (the scene loaded into a document)
-#   import   c4dimport import --large yes on it (the whole import, stand-in host)
-#   assimp   assimp info -r on the same mesh as binary PLY (raw import)
-# and the import of 100,000 against 10,000 small objects, then prints the
-# ratios and the peak memory of the imports per polygon.
+# Times, side by side in one run, what a person waits for on the large scenes,
+# and prints each ratio with its target:
+#   import / assimp          c4dimport import --large yes of the 1,000,000-quadrangle
+#                            grid against assimp's raw import (info -r) of the same
+#                            mesh as binary PLY                                  <= 1.0
+#   bytes per polygon        peak memory (max RSS) of that import per polygon     < 200
+#   scene / read             c4dimport scene on the grid against read_into_memory,
+#                            the file read into memory of its own and nothing else <= 1.5
+#   layers: table / none     import of 10,000 objects on 10,000 layers with
+#                            --layers FILE (a new table file each run) / without  <= 2
+#   layers: 20k / 10k        the same with 20,000 layers / 10,000, both with
+#                            --layers                                             <= 2.5
+#   objects: 100k / 10k      import of 100,000 objects / 10,000 (1,000 layers)    <= 11
 #
 #   bench/compare.sh [--runs N] [--postprocess] [BUILD_DIR]
 #
 # BUILD_DIR defaults to $C4D_BUILD_DIR, else build-bench; it must have been
-# configured with -DC4D_BUILD_BENCH=ON and built. Each command runs N times
-# (default 5) in turns, and its median wall time counts. --postprocess also
-# times assimp info with its default post-processing (slow).
+# configured with -DC4D_BUILD_BENCH=ON (Release) and built. Each command runs N
+# times (default 5, at least 5) in turns, and its median wall time counts.
+# --postprocess also times assimp info with its default post-processing (slow).
 set -euo pipefail
 
 runs=5
@@ -22,37 +28,48 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --postprocess) postprocess=1; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
     *) build="$1"; shift ;;
   esac
 done
+[ "$runs" -ge 5 ] 2>/dev/null || { echo "compare.sh: --runs takes a number of at least 5" >&2; exit 2; }
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${build:-${C4D_BUILD_DIR:-$root/build-bench}}"
 tool="$build/tools/c4dimport/c4dimport"
 maker="$build/bench/make_large_scenes"
+reader="$build/bench/read_into_memory"
 scenes="${C4D_BENCH_SCENES:-$build/bench-scenes}"
-for program in "$tool" "$maker"; do
+for program in "$tool" "$maker" "$reader"; do
   [ -x "$program" ] || { echo "compare.sh: $program is missing; build with -DC4D_BUILD_BENCH=ON" >&2; exit 2; }
 done
 command -v assimp > /dev/null || { echo "compare.sh: assimp (assimp-utils) is missing" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "compare.sh: /usr/bin/time (package time) is missing" >&2; exit 2; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 "$maker" "$scenes" > /dev/null
 mesh="$scenes/mesh_1m.c4d"
 ply="$scenes/mesh_1m.ply"
 many="$scenes/objects_100k.c4d"
 few="$scenes/objects_10k.c4d"
+layers10="$scenes/layers_10k.c4d"
+layers20="$scenes/layers_20k.c4d"
 mesh_polygons=1000000
-many_polygons=600000  # 100,000 boxes of 6 quadrangles
 
-names=(read scene import assimp import_100k import_10k)
+# A run with --layers starts from no table file, as the first import into a
+# new drawing does.
+with_table() { echo "rm -f '$work/$1.json'*; '$tool' import --large yes --layers '$work/$1.json' '$2'"; }
+names=(read scene import assimp objects_100k objects_10k layers_10k layers_10k_table layers_20k_table)
 commands=(
-  "cat '$mesh'"
+  "'$reader' '$mesh'"
   "'$tool' scene '$mesh'"
   "'$tool' import --large yes '$mesh'"
   "assimp info '$ply' -r -s"
   "'$tool' import --large yes '$many'"
   "'$tool' import --large yes '$few'"
+  "'$tool' import --large yes '$layers10'"
+  "$(with_table l10 "$layers10")"
+  "$(with_table l20 "$layers20")"
 )
 if [ "$postprocess" = 1 ]; then
   names+=(assimp_post)
@@ -70,6 +87,7 @@ time_once() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 declare -A samples
 for (( r = 0; r < runs; r++ )); do
   for i in "${!names[@]}"; do
@@ -86,28 +104,29 @@ peak_kb() { /usr/bin/time -f '%M' bash -c "$1 > /dev/null 2>&1" 2>&1 | tail -1; 
 import_kb=$(peak_kb "'$tool' import --large yes '$mesh'")
 many_kb=$(peak_kb "'$tool' import --large yes '$many'")
 assimp_kb=$(peak_kb "assimp info '$ply' -r -s")
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 per_polygon() { awk -v kb="$1" -v n="$2" 'BEGIN { printf "%.0f", kb * 1024 / n }'; }
 verdict() { awk -v v="$1" -v limit="$2" -v op="$3" 'BEGIN { ok = (op == "<=") ? v <= limit : v < limit; print ok ? "met" : "NOT met" }'; }
+# name, value, operator, limit
+show() { printf '  %-24s %7s  (%s %s)  %s\n' "$1" "$2" "$3" "$4" "$(verdict "$2" "$4" "$3")"; }
 
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $(g++ --version | head -1)"
+echo "load average (1, 5, 15 min): $load_before before, $load_after after"
 echo "median of $runs runs, wall time:"
-for name in "${names[@]}"; do printf '  %-12s %9s ms\n' "$name" "${ms[$name]}"; done
+for name in "${names[@]}"; do printf '  %-18s %9s ms\n' "$name" "${ms[$name]}"; done
 echo "peak memory (max RSS):"
 printf '  %-28s %8s KB  %5s bytes per polygon\n' "import of 1,000,000 quads" "$import_kb" "$(per_polygon "$import_kb" $mesh_polygons)"
-printf '  %-28s %8s KB  %5s bytes per polygon\n' "import of 100,000 objects" "$many_kb" "$(per_polygon "$many_kb" $many_polygons)"
+printf '  %-28s %8s KB  %5s bytes per polygon\n' "import of 100,000 objects" "$many_kb" "$(per_polygon "$many_kb" 600000)"
 printf '  %-28s %8s KB  %5s bytes per polygon\n' "assimp raw import of the PLY" "$assimp_kb" "$(per_polygon "$assimp_kb" $mesh_polygons)"
 echo "ratios (target):"
-r1=$(ratio "${ms[scene]}" "${ms[read]}")
-r2=$(ratio "${ms[import]}" "${ms[assimp]}")
-r3=$(ratio "${ms[import_100k]}" "${ms[import_10k]}")
-b4=$(per_polygon "$import_kb" $mesh_polygons)
-printf '  scene / read             %6s  (<= 3)    %s\n' "$r1" "$(verdict "$r1" 3 '<=')"
-printf '  import / assimp          %6s  (<= 1)    %s\n' "$r2" "$(verdict "$r2" 1 '<=')"
+show "import / assimp" "$(ratio "${ms[import]}" "${ms[assimp]}")" '<=' 1.0
 if [ "$postprocess" = 1 ]; then
-  printf '  import / assimp_post     %6s  (<= 1)    %s\n' "$(ratio "${ms[import]}" "${ms[assimp_post]}")" \
-    "$(verdict "$(ratio "${ms[import]}" "${ms[assimp_post]}")" 1 '<=')"
+  show "import / assimp_post" "$(ratio "${ms[import]}" "${ms[assimp_post]}")" '<=' 1.0
 fi
-printf '  import 100k / 10k        %6s  (<= 12)   %s\n' "$r3" "$(verdict "$r3" 12 '<=')"
-printf '  bytes per polygon        %6s  (< 250)   %s\n' "$b4" "$(verdict "$b4" 250 '<')"
+show "bytes per polygon" "$(per_polygon "$import_kb" $mesh_polygons)" '<' 200
+show "scene / read" "$(ratio "${ms[scene]}" "${ms[read]}")" '<=' 1.5
+show "layers: table / none" "$(ratio "${ms[layers_10k_table]}" "${ms[layers_10k]}")" '<=' 2
+show "layers: 20k / 10k" "$(ratio "${ms[layers_20k_table]}" "${ms[layers_10k_table]}")" '<=' 2.5
+show "objects: 100k / 10k" "$(ratio "${ms[objects_100k]}" "${ms[objects_10k]}")" '<=' 11

@@ -29,14 +29,14 @@ std::string Numbered(const char* prefix, int64_t n) { return prefix + std::to_st
 bool Save(const SceneSpec& scene, const std::string& path) { return C4DWriter().Bytes(WriteScene(scene)).SaveTo(path); }
 
 // The materials and layers that the boxes of the many-objects scenes link.
-void AddMaterialsAndLayers(SceneSpec& scene) {
+void AddMaterialsAndLayers(SceneSpec& scene, int32_t layerCount) {
   for (int32_t k = 0; k < kMaterialCount; ++k) {
     const Vector rgb{float(k % 10) / 9.0f, float(k / 10 % 10) / 9.0f, float(k / 100 % 10) / 9.0f};
     const std::string name = Numbered("Material ", k + 1);
     scene.materials.push_back(k % 4 == 3 ? MaterialSpec::Transparent(name, MaterialGoal(k), rgb, 0.5f)
                                          : MaterialSpec::Colored(name, MaterialGoal(k), rgb));
   }
-  for (int32_t k = 0; k < kLayerCount; ++k) scene.layers.push_back(LayerSpec::Named(Numbered("Layer ", k + 1), LayerGoal(k)));
+  for (int32_t k = 0; k < layerCount; ++k) scene.layers.push_back(LayerSpec::Named(Numbered("Layer ", k + 1), LayerGoal(k)));
 }
 
 }  // namespace
@@ -69,9 +69,12 @@ bool WriteGridMesh(const std::string& path) {
   return Save(SceneOf({ObjectSpec::Polygon("Grid", GridPoints(), GridPolygons())}), path);
 }
 
-bool WriteManyObjects(const std::string& path, int32_t objectCount) {
+namespace {
+
+// Boxes in chains, box k on layer k % layerCount.
+bool WriteBoxChains(const std::string& path, int32_t objectCount, int32_t layerCount) {
   SceneSpec scene;
-  AddMaterialsAndLayers(scene);
+  AddMaterialsAndLayers(scene, layerCount);
   for (int32_t first = 0, chain = 0; first < objectCount; first += kChainDepth, ++chain) {
     // One chain: each box the child of the one before, a step further on;
     // odd boxes have one top corner raised, which bends three of their faces.
@@ -80,7 +83,7 @@ bool WriteManyObjects(const std::string& path, int32_t objectCount) {
     for (int32_t index = last; index >= first; --index) {
       ObjectSpec box = Box(Numbered("Box ", index + 1))
                            .At(index == first ? Vector{0.0f, 2.0f * float(chain), 0.0f} : Vector{1.5f, 0.0f, 0.0f})
-                           .OnLayer(LayerGoal(index % kLayerCount))
+                           .OnLayer(LayerGoal(index % layerCount))
                            .WithTexture(MaterialGoal(index * 7 % kMaterialCount));
       if (index % 2 == 1) box.tags[0].points[6].z = 1.25f;
       if (index < last) box.Child(std::move(child));
@@ -89,6 +92,16 @@ bool WriteManyObjects(const std::string& path, int32_t objectCount) {
     scene.objects.push_back(std::move(child));
   }
   return Save(scene, path);
+}
+
+}  // namespace
+
+bool WriteManyObjects(const std::string& path, int32_t objectCount) {
+  return WriteBoxChains(path, objectCount, kLayerCount);
+}
+
+bool WriteObjectsOnLayers(const std::string& path, int32_t layerCount) {
+  return WriteBoxChains(path, layerCount, layerCount);
 }
 
 bool WriteLongSpline(const std::string& path) {
@@ -131,6 +144,8 @@ const char* SceneFileName(SceneKind kind) {
     case SceneKind::Objects10k: return "objects_10k.c4d";
     case SceneKind::Spline1M: return "spline_1m.c4d";
     case SceneKind::MeshPly: return "mesh_1m.ply";
+    case SceneKind::Layers10k: return "layers_10k.c4d";
+    case SceneKind::Layers20k: return "layers_20k.c4d";
   }
   return "unknown";
 }
@@ -155,6 +170,8 @@ std::string EnsureScene(SceneKind kind) {
     case SceneKind::Objects10k: written = WriteManyObjects(partial, 10000); break;
     case SceneKind::Spline1M: written = WriteLongSpline(partial); break;
     case SceneKind::MeshPly: written = WriteGridPly(partial); break;
+    case SceneKind::Layers10k: written = WriteObjectsOnLayers(partial, 10000); break;
+    case SceneKind::Layers20k: written = WriteObjectsOnLayers(partial, 20000); break;
   }
   if (!written) return "";
   std::filesystem::rename(partial, path, code);

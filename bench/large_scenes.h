@@ -3,6 +3,7 @@
 //
 //   bench::WriteGridMesh("mesh_1m.c4d");          // one mesh, 1,000,000 quadrangles
 //   bench::WriteManyObjects("objects_100k.c4d", 100000);
+//   bench::WriteObjectsOnLayers("layers_10k.c4d", 10000);
 //   bench::EnsureScene(bench::SceneKind::Spline1M);  // path of the file, written when missing
 //
 // The files are made on demand in a folder of the build tree (BenchSceneFolder),
@@ -41,11 +42,14 @@ std::vector<CPolygon> GridPolygons();
 // Each writes one whole scene file; false when the file could not be written.
 bool WriteGridMesh(const std::string& path);
 bool WriteManyObjects(const std::string& path, int32_t objectCount);
+// One box on each of `layerCount` layers (box k on layer k), in chains as in
+// the many-objects scenes: the scenes of the layer table's growth.
+bool WriteObjectsOnLayers(const std::string& path, int32_t layerCount);
 bool WriteLongSpline(const std::string& path);
 // The grid mesh as binary little-endian PLY (float x, y, z; quadrangle faces).
 bool WriteGridPly(const std::string& path);
 
-enum class SceneKind { Mesh1M, Objects100k, Objects10k, Spline1M, MeshPly };
+enum class SceneKind { Mesh1M, Objects100k, Objects10k, Spline1M, MeshPly, Layers10k, Layers20k };
 
 const char* SceneFileName(SceneKind kind);
 // The folder of the scene files: $C4D_BENCH_SCENES, else the build tree's.

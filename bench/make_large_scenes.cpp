@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   }
   const bench::SceneKind kinds[] = {bench::SceneKind::Mesh1M, bench::SceneKind::MeshPly,
                                     bench::SceneKind::Objects100k, bench::SceneKind::Objects10k,
-                                    bench::SceneKind::Spline1M};
+                                    bench::SceneKind::Spline1M, bench::SceneKind::Layers10k,
+                                    bench::SceneKind::Layers20k};
   for (bench::SceneKind kind : kinds) {
     const std::filesystem::path path = std::filesystem::path(bench::BenchSceneFolder()) / bench::SceneFileName(kind);
     std::error_code ignored;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks that two builds import the large scenes and the sample alike: the
-# JSON of `c4dimport import` (and of `c4dimport scene`) must be identical.
+# JSON of `c4dimport import` (and of `c4dimport scene`) must be identical, and
+# for the layer scenes also the layer table file and journal that an import
+# with `--layers FILE` writes.
 # Use it around a speed-up, with a build of the commit before it. The import's
 # JSON is the result that must not change; the scene verb's output also changes
 # when the verb itself learned to show more.
@@ -11,7 +13,7 @@
 # every result is the same, 1 otherwise.
 set -uo pipefail
 
-[ $# -ge 1 ] || { sed -n '2,9p' "$0"; exit 2; }
+[ $# -ge 1 ] || { sed -n '2,11p' "$0"; exit 2; }
 root="$(cd "$(dirname "$0")/.." && pwd)"
 reference="$1/tools/c4dimport/c4dimport"
 build="${2:-${C4D_BUILD_DIR:-$root/build-bench}}"
@@ -21,6 +23,18 @@ for program in "$reference" "$tool"; do
   [ -x "$program" ] || { echo "same_results.sh: $program is missing" >&2; exit 2; }
 done
 "$build/bench/make_large_scenes" "$scenes" > /dev/null || exit 2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The table file and its journal after one import into a new table, in a
+# folder of each tool's own (both run at once).
+table_of() {
+  local folder="$work/$3"
+  rm -rf "$folder"
+  mkdir "$folder"
+  "$1" import --large yes --layers "$folder/layers.json" "$2" > /dev/null 2>&1
+  cat "$folder/layers.json" "$folder/layers.json.journal" 2> /dev/null
+}
 
 status=0
 for file in "$root/examples/sample.c4d" "$scenes"/*.c4d; do
@@ -35,5 +49,14 @@ for file in "$root/examples/sample.c4d" "$scenes"/*.c4d; do
       status=1
     fi
   done
+  case "$(basename "$file")" in
+    layers_*)
+      if cmp -s <(table_of "$reference" "$file" reference) <(table_of "$tool" "$file" tool); then
+        echo "same       layer table $(basename "$file")"
+      else
+        echo "DIFFERENT  layer table $(basename "$file")"
+        status=1
+      fi ;;
+  esac
 done
 exit $status

@@ -1,6 +1,7 @@
 // The host's objects in memory: points, polyhedra, database objects, styles.
 #include <atomic>
 
+#include "point_pool.h"
 #include "standin_internal.h"
 
 using standin_internal::AsInterface;
@@ -15,6 +16,10 @@ std::atomic<long> g_liveObjects{0};
 class GeoPoint3D final : public Named<CQEL_GeoPoint3D> {
  public:
   GeoPoint3D(double x, double y, double z) : m_x(x), m_y(y), m_z(z) {}
+#if STANDIN_POOLED_POINTS
+  static void* operator new(std::size_t) { return standin_internal::AllocatePointSlot(); }
+  static void operator delete(void* slot) { standin_internal::ReleasePointSlot(slot); }
+#endif
   double X() const override { return HostCall("CQEL_GeoPoint3D::X"), m_x; }
   void X(double value) override { HostCall("CQEL_GeoPoint3D::X"), m_x = value; }
   double Y() const override { return HostCall("CQEL_GeoPoint3D::Y"), m_y; }
@@ -25,6 +30,8 @@ class GeoPoint3D final : public Named<CQEL_GeoPoint3D> {
  private:
   double m_x, m_y, m_z;
 };
+
+static_assert(sizeof(GeoPoint3D) <= standin_internal::kPointSlotBytes && alignof(GeoPoint3D) <= 8);
 
 class GeoPolyhedron3D final : public Named<CQEL_GeoPolyhedron3D> {
  public:

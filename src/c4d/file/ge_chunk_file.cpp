@@ -75,6 +75,17 @@ void CopyWords32(const uint8_t* source, size_t words, uint8_t* target) {
   }
 }
 
+// The same in place: one pointer, so that the compiler need not fear an
+// overlap and vectorises the loop.
+void SwapWords32(uint8_t* block, size_t words) {
+  for (size_t i = 0; i < words; ++i) {
+    uint32_t w;
+    std::memcpy(&w, block + 4 * i, 4);
+    w = Swap32(w);
+    std::memcpy(block + 4 * i, &w, 4);
+  }
+}
+
 void SwapWords16(uint8_t* block, size_t words) {
   for (size_t i = 0; i < words; ++i) {
     const uint16_t w = BigEndian16(block + 2 * i);
@@ -213,11 +224,29 @@ struct GeChunkFile::Stream {
   // Reads `count` records of `recordSize` bytes and hands them, as many at a
   // time as the window holds, to convert(source, records, target), which
   // writes `targetSize` bytes per record. The bytes are converted where they
-  // lie in the window: one pass over the target, and no second copy.
+  // lie in the window: one pass over the target, and no second copy. Records
+  // that keep their size (swapInPlace given) and reach past a window's worth
+  // go from the file straight into the target instead, a window's worth at a
+  // time, each part swapped in place while it is still in the cache: the
+  // bytes then pass through no buffer of ours at all.
   template <class Convert>
-  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, Convert convert) {
+  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, Convert convert,
+                   void (*swapInPlace)(uint8_t* block, size_t records)) {
     while (count > 0) {
       const size_t whole = (windowSize - windowPos) / recordSize;
+      if (whole == 0 && swapInPlace && file && windowPos == windowSize && count >= kBufferSize / recordSize) {
+        const size_t take = std::min(count, kBufferSize / recordSize);
+        const size_t bytes = take * recordSize;
+        windowStart += static_cast<int64_t>(windowSize);
+        windowSize = windowPos = 0;
+        const size_t got = std::fread(target, 1, bytes, file);
+        windowStart += static_cast<int64_t>(got);
+        if (got != bytes) return false;
+        swapInPlace(target, take);
+        target += bytes;
+        count -= take;
+        continue;
+      }
       if (whole == 0) {
         // A record across the end of the window, or an empty window.
         uint8_t record[16];
@@ -377,9 +406,9 @@ bool GeChunkFile::SkipBytes(uint64_t n) {
 }
 
 bool GeChunkFile::ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize,
-                              RecordConverter convert) {
+                              RecordConverter convert, RecordSwapper swapInPlace) {
   if (!stream_ || readFailed_ || error_) return false;
-  if (!stream_->ReadRecords(target, count, recordSize, targetSize, convert)) {
+  if (!stream_->ReadRecords(target, count, recordSize, targetSize, convert, swapInPlace)) {
     readFailed_ = 1;
     return false;
   }
@@ -798,7 +827,7 @@ bool GeChunkFile::ReadVectorArray(Vector*& array, int32_t& count) {
       SetMemoryError();
       return false;
     }
-    if (!ReadRecords(block, bytes / 4, 4, 4, CopyWords32)) {
+    if (!ReadRecords(block, bytes / 4, 4, 4, CopyWords32, SwapWords32)) {
       GeFree(block);
       CopyReadFailure();
       return false;
@@ -851,7 +880,7 @@ bool GeChunkFile::ReadPolygonArray(CPolygon*& array, int32_t& count) {
       SetMemoryError();
       return false;
     }
-    const bool read = wide ? ReadRecords(block, memory / 4, 4, 4, CopyWords32)
+    const bool read = wide ? ReadRecords(block, memory / 4, 4, 4, CopyWords32, SwapWords32)
                            : ReadRecords(block, static_cast<size_t>(number), 8, 16, WidenPolygons);
     if (!read) {
       GeFree(block);
@@ -887,7 +916,7 @@ bool GeChunkFile::ReadUInt16Array(uint16_t*& array, int32_t& count) {
       SetMemoryError();
       return false;
     }
-    if (!ReadRecords(block, static_cast<size_t>(number), 2, 2, CopyWords16)) {
+    if (!ReadRecords(block, static_cast<size_t>(number), 2, 2, CopyWords16, SwapWords16)) {
       GeFree(block);
       CopyReadFailure();
       return false;

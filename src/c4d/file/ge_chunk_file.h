@@ -229,9 +229,13 @@ class GeChunkFile {
   bool ReadBytes(void* out, size_t n);  // sets only the read-failed flag
   bool SkipBytes(uint64_t n);           // likewise
   // Reads `count` records of `recordSize` file bytes and converts them into
-  // `targetSize` bytes each at `target`; fails like ReadBytes.
+  // `targetSize` bytes each at `target`; fails like ReadBytes. Records that
+  // keep their size may name the conversion in place too, for long runs read
+  // straight into the target.
   using RecordConverter = void (*)(const uint8_t* source, size_t records, uint8_t* target);
-  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, RecordConverter convert);
+  using RecordSwapper = void (*)(uint8_t* block, size_t records);
+  bool ReadRecords(uint8_t* target, size_t count, size_t recordSize, size_t targetSize, RecordConverter convert,
+                   RecordSwapper swapInPlace = nullptr);
   bool CheckLength(int64_t n);  // a count from the file against what is left
   bool ReadLength(int64_t& n);  // length word of a counted value, checked
   bool ReadTagged(uint8_t tag, uint8_t* payload, size_t n);
