@@ -161,7 +161,6 @@ TEST_F(ImportVerb, ScriptsAnswerTheLargeQuestionAndCancel) {
   large.objects = {ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
                                        std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2})),
                    triangle};
-  const std::string missing = Path("missing.c4d");
   const std::string notConverted = "2 1 of 2 objects could not be converted.";
   const std::tuple<std::string, int, std::vector<std::string>, std::vector<std::string>, json> cases[] = {
       {"--cancel-after 1 " + Quoted(Write(three, "three.c4d")), 4, {"mesh", "polyline"}, {}, Session(3, 2, 1, true)},
@@ -170,8 +169,6 @@ TEST_F(ImportVerb, ScriptsAnswerTheLargeQuestionAndCancel) {
       {"--large cancel " + Quoted(Path("large.c4d")), 0, {}, {"3 question", "2 2 of 2 objects could not be converted.",
                                                               "2 No object of the scene could be converted."},
        Session(2, 0, 500001, false)},
-      {Quoted(missing), 1, {}, {"0 The file " + missing + " could not be read as a Cinema 4D scene."},
-       Session(0, 0, 0, false)},
   };
   for (const auto& [arguments, exitCode, kinds, messages, session] : cases) {
     const ToolResult run = Tool("import --json " + arguments);

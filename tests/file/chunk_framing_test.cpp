@@ -98,19 +98,6 @@ INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](cons
   return name;
 });
 
-TEST(ChunkList, WithoutContinuingItEndsAfterTheFirstUnreadChunkAndAReadStartIsNotReadAgain) {
-  MemoryFile f(
-      WithHeader().StartChunk(99, 0).StartChunk(5, 0).EndChunk().EndChunk().StartChunk(10, 0).Int32(1).EndChunk().EndChunk());
-  RecordingNode list({10});
-  EXPECT_EQ(f.file.ReadChunkList(&list, false, false), 1);
-  EXPECT_EQ(list.log, " ?99");
-  uint8_t marker = 0;
-  ASSERT_TRUE(f.file.ReadByte(marker));
-  EXPECT_EQ(marker, TAG_CHUNK_START);  // the following chunk is left for the caller
-  EXPECT_EQ(f.file.ReadChunkList(&list, false, true), 1);
-  EXPECT_EQ(list.log, " ?99 10=1");
-}
-
 // Each value kind, and a chunk's start and end marker, followed by a marker
 // value that must read correctly after the skip.
 TEST(SkipValue, SkipsEveryValueKindByItsSize) {
@@ -130,14 +117,6 @@ TEST(SkipValue, SkipsEveryValueKindByItsSize) {
     EXPECT_TRUE(f.file.SkipValue(tag) && f.file.ReadInt32(marker)) << "kind " << i;
     EXPECT_EQ(marker, 1234) << "kind " << i;
     EXPECT_EQ(f.file.GetPosition(), int64_t(8 + size + 5));
-  }
-}
-
-TEST(SkipValue, TagWithoutDefinedSizeStopsWithFormatError) {
-  for (uint8_t tag : {0, 3, 10, 27, 100, 127}) {
-    MemoryFile f(WithHeader().Bytes(std::vector<uint8_t>(16, 0)));
-    EXPECT_FALSE(f.file.SkipValue(tag));
-    EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT) << int(tag);
   }
 }
 

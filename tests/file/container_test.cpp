@@ -75,21 +75,6 @@ TEST(ContainerLookup, FirstOfTwoEntriesWinsInSmallAndLargeContainers) {
   }
 }
 
-TEST(ContainerCopy, CopyIntoIsDeep) {
-  GeContainer original, sub, copy;
-  original.SetId(9);
-  sub.StoreInt32(1, 1);
-  GeContainer* inner = original.AppendSubContainer(2, sub);
-  ASSERT_NE(inner, nullptr);
-  copy.StoreInt32(99, 1);
-  ASSERT_TRUE(original.CopyInto(copy));
-  inner->StoreInt32(1, 2);
-  EXPECT_EQ(copy.GetId(), 9);
-  EXPECT_EQ(copy.FindInt32(99, -1), -1);
-  ASSERT_NE(copy.FindSubContainer(2), nullptr);
-  EXPECT_EQ(copy.FindSubContainer(2)->FindInt32(1, 0), 1);
-}
-
 // Both on-disk forms carry the same entries and must read alike.
 ContainerSpec EveryEntryKind() {
   Matrix m;
@@ -162,16 +147,6 @@ TEST_P(ContainerForms, AppendKeepsRepeatedIdsAndStoreConvertsIntoDefaults) {
   }
 }
 
-TEST_P(ContainerForms, StoringReadsIntoTheExistingSubContainer) {
-  GeContainer c, defaults;
-  defaults.StoreInt32(1, 10);
-  c.AppendSubContainer(7, defaults);
-  ASSERT_TRUE(Read(ContainerSpec().Sub(7, ContainerSpec().Int(2, 20)), c));
-  EXPECT_EQ(c.GetCount(), 1);
-  EXPECT_EQ(c.FindSubContainer(7)->FindInt32(1, 0), 10);
-  EXPECT_EQ(c.FindSubContainer(7)->FindInt32(2, 0), 20);
-}
-
 // A failed allocation anywhere in a read ends it cleanly with FILEERROR_MEMORY.
 TEST_P(ContainerForms, EveryAllocationFailureEndsCleanly) {
   uint64_t n = 1;
@@ -196,36 +171,6 @@ TEST_P(ContainerForms, EveryAllocationFailureEndsCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, ContainerForms, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Chunk" : "Older"; });
-
-TEST(ContainerRead, EndsOnFramesThatAreNoContainer) {
-  struct Case {
-    std::function<void(C4DWriter&)> write;
-    bool ok;
-    int32_t error;
-  };
-  const Case cases[] = {
-      // Level zero leaves the container as it was.
-      {[](C4DWriter& w) { ContainerSpec(5).Int(1, 9).WriteChunk(w, 0); }, true, FILEERROR_NONE},
-      {[](C4DWriter& w) { w.StartChunk(133, 1).Int32(0).EndChunk(); }, false, FILEERROR_NONE},  // wrong chunk id
-      {[](C4DWriter& w) { w.StartChunk(132, 1).Int32(0).Float32(1).EndChunk(); }, false, FILEERROR_NONE},
-      // The older form's end entry needs the id -1.
-      {[](C4DWriter& w) { w.Byte(TAG_CONTAINER).Word32(11).Int32(0).Word32(5).Byte(3); }, false, FILEERROR_NONE},
-      {[](C4DWriter& w) { w.Int32(1); }, false, FILEERROR_FORMAT},  // the first byte names no form
-  };
-  for (const Case& c : cases) {
-    C4DWriter w = WithHeader();
-    c.write(w);
-    MemoryFile f(w);
-    GeContainer container;
-    container.StoreInt32(1, 2);
-    EXPECT_EQ(ReadContainer(f.file, container, false), c.ok);
-    EXPECT_EQ(f.file.GetError(), c.error);
-    EXPECT_EQ(container.FindInt32(1, 0), 2);  // untouched
-    if (c.ok) {
-      EXPECT_EQ(container.GetId(), -1);
-    }
-  }
-}
 
 TEST(StandAloneValue, EachTypeReadsItsPayload) {
   C4DWriter w = WithHeader();

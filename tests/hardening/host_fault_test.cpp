@@ -92,12 +92,6 @@ TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   EXPECT_EQ(fegetexcept(), before);
 }
 
-std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Scenes, FloatTraps, testing::ValuesIn(TrapScenes()), SceneName);
 
 // What each kind of fault must show, in the layer report or in the error the
