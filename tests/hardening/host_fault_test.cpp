@@ -130,6 +130,7 @@ class HostCallFaults : public HostFault, public testing::WithParamInterface<Name
     const std::string at = std::string(standin::HostFaultKindName(kind)) + ":" + std::to_string(n);
     c4dimport::ImportOptions options;
     options.hostFault = standin::HostFault{kind, n};
+    options.floatTraps = true;  // and the host's traps as they were when the fault leaves
     m_ui.Clear();
     const std::string json = Run(path, options);
     const nlohmann::json r = nlohmann::json::parse(json);

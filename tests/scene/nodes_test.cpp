@@ -34,24 +34,6 @@ TEST_P(BaseListLevel, ReadsEveryValueItsLevelCarries) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, BaseListLevel, ::testing::Values(0, 1, 2, 3, 4, 5));
 
-TEST(NodeChunk, KeepsTheFirstTwoWordsAndReadsItsGoalFromLevelTwo) {
-  for (int32_t level : {1, 2}) {
-    LoadedScene loaded(WriteObjectsDocument(kSceneVersionCurrent, [&](SceneWriter& s) {
-      s.Raw().StartChunk(5154, 0);
-      s.NodeChunk({7, 8, 9, 10, 11}, 31, level);
-      s.Raw().EndChunk().StartChunk(5154, 0);
-      s.NodeChunk({}, 0, level);
-      s.Raw().EndChunk();
-      s.Object(ObjectSpec::Instance("Ref", 31));
-    }));
-    ASSERT_TRUE(loaded.loaded);
-    EXPECT_EQ(loaded.Object(0)->nodeWords[0], 7);
-    EXPECT_EQ(loaded.Object(0)->nodeWords[1], 8);
-    EXPECT_EQ(loaded.Object(1)->nodeWords[0], 0);
-    EXPECT_EQ(DataOf<C4DInstanceObjectData>(loaded.Object(2))->GetReference(), level >= 2 ? loaded.Object(0) : nullptr);
-  }
-}
-
 // What a document's lists hold: the object tree, then the counts of
 // materials and layers.
 std::string Lists(const std::vector<uint8_t>& bytes) {

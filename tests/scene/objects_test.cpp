@@ -16,28 +16,6 @@ TEST(Matrices, ProductsAreTakenInDoublePrecision) {
   EXPECT_FLOAT_EQ(MatrixMultiply(a, b).off.x, 1.0f);
 }
 
-TEST(Light, BothLayoutsReadEveryValue) {
-  for (int32_t version : {7499, 7500, kSceneVersionCurrent}) {
-    for (int32_t groups : {0, 1, 3}) {
-      LightValueCounts expected;
-      LoadedScene loaded(WriteObjectsDocument(version, [&](SceneWriter& s) {
-        s.Raw().StartChunk(5154, 0).StartChunk(scene_chunk::kObjectData, 0).Int32(5102).Int32(0).Str("Lamp");
-        expected = s.LightPayload(groups);
-        s.Raw().EndChunk().EndChunk();
-      }));
-      ASSERT_TRUE(loaded.loaded) << version << "/" << groups << " error " << loaded.error;
-      auto* light = DataOf<C4DLightObjectData>(loaded.Object(0));
-      ASSERT_NE(light, nullptr);
-      EXPECT_EQ(light->groupCount, groups);
-      EXPECT_EQ(std::vector<size_t>({light->floats.size(), light->ints.size(), light->bools.size(), light->vectors.size()}),
-                std::vector<size_t>({size_t(expected.floats), size_t(expected.ints), size_t(expected.bools),
-                                     size_t(expected.vectors)}))
-          << version;
-      EXPECT_EQ(NameOf(loaded.Object(0)), "Lamp");
-    }
-  }
-}
-
 // ---- tags ---------------------------------------------------------------------------
 
 TEST(PointAndPolygonTags, ReadTheirArraysAndAnEmptyArrayGivesNone) {
@@ -64,27 +42,6 @@ TEST(PointAndPolygonTags, ReadTheirArraysAndAnEmptyArrayGivesNone) {
   auto* data = DataOf<C4DPolygonObjectData>(loaded.Object(1));
   EXPECT_EQ(data->GetPolygonCount(), 2);
   EXPECT_EQ(data->GetPolygons(), polygons->polygons);
-}
-
-TEST(UVWTag, GetUVWAnswersOnlyForPolygonsWhoseFourCornersExist) {
-  std::vector<Vector> uvw;
-  for (int i = 0; i < 11; ++i) uvw.push_back(Vector{float(i), 0, 0});
-  TagSpec legacy = TagSpec::UVW({{1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}});
-  legacy.legacyUV = {1, 2, 3};
-  legacy.uvwLevel = 0;  // only the legacy array
-  LoadedScene loaded(WriteScene(SceneOf({ObjectSpec::Null("U").WithTag(TagSpec::UVW(uvw)), ObjectSpec::Null("L").WithTag(legacy)})));
-  auto* tag = TagOf<C4DUVWTag>(loaded.Object(0), TAG_TYPE_UVW);
-  ASSERT_NE(tag, nullptr);
-  EXPECT_EQ(tag->uvwCount, 11);
-  // Polygon 2 would need vectors 8 to 11; only 8 to 10 exist; 4 * 0x40000000 overflows 32 bits.
-  const std::vector<float> firsts = {tag->GetUVW(0).a.x, tag->GetUVW(1).a.x, tag->GetUVW(1).d.x, tag->GetUVW(2).a.x,
-                                     tag->GetUVW(2).c.x, tag->GetUVW(-1).b.x, tag->GetUVW(0x40000000).a.x};
-  EXPECT_EQ(firsts, std::vector<float>({0, 4, 7, 0, 0, 0, 0}));
-  auto* old = TagOf<C4DUVWTag>(loaded.Object(1), TAG_TYPE_UVW);
-  ASSERT_NE(old, nullptr);
-  EXPECT_EQ(old->legacyUVCount, 3);
-  EXPECT_EQ(old->legacyUV[2], 3);
-  EXPECT_EQ(old->uvwCount, 0);
 }
 
 // ---- materials and layers -----------------------------------------------------------
