@@ -159,17 +159,6 @@ INSTANTIATE_TEST_SUITE_P(Lengths, DamagedLength,
                                                           TAG_POLYGON_ARRAY, TAG_UINT16_ARRAY, uint8_t{200}),
                                           testing::Values(0x80000000u, 0xFFFFFFFFu, 71u, 0x7FFFFFFFu)));
 
-TEST(ValueErrors, FailedAllocationOfABlockStringOrArrayIsAMemoryError) {
-  for (const Body& body : {Body([](C4DWriter& w) { w.Memory({1}); }), Body([](C4DWriter& w) { w.Str("x"); }),
-                           Body([](C4DWriter& w) { w.VectorArray({{1, 1, 1}}); })}) {
-    GeAllocFailAt(2);  // the first is the file's own
-    const std::string walk = Walk(body);
-    GeAllocFailAt(0);
-    EXPECT_NE(walk.find("failed"), std::string::npos) << walk;
-    EXPECT_NE(walk.find("e-7"), std::string::npos) << walk;
-  }
-}
-
 // A read that fails leaves nothing to read, wherever it stopped; a list that
 // cannot grow refuses the item instead of taking it and losing it.
 TEST(ValueErrors, AFailedReadLeavesNothingAndAFullListThatCannotGrowRefuses) {

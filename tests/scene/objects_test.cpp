@@ -18,32 +18,6 @@ TEST(Matrices, ProductsAreTakenInDoublePrecision) {
 
 // ---- tags ---------------------------------------------------------------------------
 
-TEST(PointAndPolygonTags, ReadTheirArraysAndAnEmptyArrayGivesNone) {
-  ObjectSpec o = ObjectSpec::Polygon("P", {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {});
-  ObjectSpec narrow = ObjectSpec::Plugin("P", 5100).WithTag(TagSpec::Polygons({{0, 1, 2, 2}, {65535, 3, 40000, 5}}, true));
-  LoadedScene loaded(WriteScene(SceneOf({o, narrow})));
-  ASSERT_TRUE(loaded.loaded);
-  auto* points = TagOf<PrivateC4DPointTag>(loaded.Object(0), TAG_TYPE_POINT);
-  ASSERT_NE(points, nullptr);
-  ASSERT_EQ(points->pointCount, 3);
-  EXPECT_FLOAT_EQ(points->points[2].y, 8.0f);
-  EXPECT_EQ(points->owner, loaded.Object(0));
-  auto* empty = TagOf<PrivateC4DPolygonTag>(loaded.Object(0), TAG_TYPE_POLYGON);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->polygons, nullptr);
-  EXPECT_EQ(empty->polygonCount, 0);
-  // 16-bit indices widen without sign.
-  auto* polygons = TagOf<PrivateC4DPolygonTag>(loaded.Object(1), TAG_TYPE_POLYGON);
-  ASSERT_NE(polygons, nullptr);
-  ASSERT_EQ(polygons->polygonCount, 2);
-  EXPECT_EQ(polygons->polygons[1].a, 65535);
-  EXPECT_EQ(polygons->polygons[1].c, 40000);
-  EXPECT_EQ(polygons->polygons[0].d, 2);
-  auto* data = DataOf<C4DPolygonObjectData>(loaded.Object(1));
-  EXPECT_EQ(data->GetPolygonCount(), 2);
-  EXPECT_EQ(data->GetPolygons(), polygons->polygons);
-}
-
 // ---- materials and layers -----------------------------------------------------------
 
 // The channel states of the first material as digits.

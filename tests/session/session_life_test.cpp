@@ -55,10 +55,6 @@ TEST_F(SessionLife, UnreadableFileIsReportedWhileTheDialogShowsAndLeavesTheVecto
   ASSERT_FALSE(m_windows.Calls().empty());
   EXPECT_EQ(m_windows.Calls().front(), "show dialog:102 0");
   EXPECT_EQ(FindDialog(kProgressDialog), nullptr);
-
-  const std::string absent = (m_folder / "absent.c4d").string();
-  EXPECT_TRUE(Import(absent).empty());
-  EXPECT_EQ(ui.Boxes().back().text, "The file " + absent + " could not be read as a Cinema 4D scene.");
 }
 
 TEST_F(SessionLife, ProgressAndCancelActOnTheDialogUntilEndImport) {
