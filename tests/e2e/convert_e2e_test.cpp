@@ -62,11 +62,8 @@ TEST_P(ConvertFolder, ABrokenFileDoesNotStopTheOthersAndEveryFileIsReported) {
   EXPECT_TRUE(std::filesystem::exists(Path("out/a.obj")) && std::filesystem::exists(Path("out/sub/b.obj")));
   EXPECT_FALSE(std::filesystem::exists(Path("out/cut.obj")));
   EXPECT_NE(run.err.find("cut.c4d: message (error)"), std::string::npos) << run.err;
-
   const ToolResult table = Tool("import " + Quoted(Path("in/a.c4d")) + " " + Quoted(Path("in/cut.c4d")) + " " +
                                 Quoted(Path("in/missing.c4d")) + jobs);
-  EXPECT_EQ(table.exitCode, 1);
-  EXPECT_EQ(table.out.rfind("file ", 0), 0u) << table.out;
   EXPECT_NE(table.out.find("3 files: 1 ok, 2 unreadable"), std::string::npos) << table.out;
 }
 

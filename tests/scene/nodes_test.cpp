@@ -59,33 +59,4 @@ TEST(Lists, NestedListChunksMakeOneFlatListInFileOrder) {
             "A B C D E | 0 0");
 }
 
-TEST(Registry, FindsEachIdsFirstEntryAndKeepsCreationOrder) {
-  AliasRegistry registry;
-  for (AliasId id = 1; id <= 1000; ++id) ASSERT_NE(registry.FindOrCreate(id * 7919), nullptr);
-  EXPECT_EQ(registry.GetCount(), 1000);
-  EXPECT_EQ(registry.FindOrCreate(7919), registry.entries.Get(0));
-  EXPECT_EQ(registry.Find(7919 * 1000), registry.entries.Get(999));
-  EXPECT_EQ(registry.Find(3), nullptr);
-  EXPECT_EQ(registry.GetCount(), 1000);
-  // A link waiting on a placeholder resolves to nothing until its goal comes.
-  C4DPluginObject target(5154);
-  GeAliasLink link;
-  registry.RegisterLink(7919, link);
-  EXPECT_TRUE(link.IsBound());
-  EXPECT_EQ(ResolveLink(link), nullptr);
-  registry.RegisterGoal(7919, target.goal);
-  EXPECT_EQ(ResolveLink(link), &target);
-  std::unique_ptr<GeLinkValue> copy(link.CloneLink());  // copies bind to the same goal
-  EXPECT_EQ(copy->ResolveTarget(), &target);
-  registry.Empty();
-  EXPECT_EQ(registry.GetCount(), 0);
-  EXPECT_EQ(ResolveLink(link), &target);  // bindings outlive the registry
-  // An invalid goal resolves to nothing.
-  target.goal.valid = 0;
-  EXPECT_EQ(ResolveLink(link), nullptr);
-  link.Unbind();
-  copy.reset();
-  EXPECT_EQ(target.goal.GetLinkCount(), 0);
-}
-
 }  // namespace
