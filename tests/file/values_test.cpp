@@ -251,6 +251,7 @@ TEST(FileStream, ReadsEveryValueAcrossBufferEdges) {
   EXPECT_EQ(shortFile.GetError(), FILEERROR_READ);
   EXPECT_EQ(readPoints, nullptr);
   EXPECT_EQ(pointCount, 0);
+  shortFile.Close();  // Windows removes no open file
   std::filesystem::remove(path);
 }
 

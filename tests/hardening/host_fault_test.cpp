@@ -85,11 +85,11 @@ class FloatTraps : public HostFault, public testing::WithParamInterface<NamedSce
 TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   const std::string path = WriteFile(GetParam().bytes);
   const std::string untrapped = Run(path);
-  const int before = fegetexcept();
+  const int before = standin::EnabledFloatTraps();
   c4dimport::ImportOptions trapped;
   trapped.floatTraps = true;
   EXPECT_EQ(Run(path, trapped), untrapped);
-  EXPECT_EQ(fegetexcept(), before);
+  EXPECT_EQ(standin::EnabledFloatTraps(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, FloatTraps, testing::ValuesIn(TrapScenes()), SceneName);
@@ -187,6 +187,7 @@ namespace {
 
 // The tool injects one fault, so that a crash a user met in a host can be
 // reproduced; the last host call of the sample lies outside every layer.
+#if !defined(_WIN32)  // the import verb's batches run in POSIX processes
 TEST_F(HostFault, TheToolInjectsTheFaultItIsGiven) {
   const std::string path = WriteFile(ReadFileBytes(C4D_SAMPLE_FILE));
   Run(path);
@@ -212,5 +213,7 @@ TEST_F(HostFault, TheToolInjectsTheFaultItIsGiven) {
     EXPECT_NE((out.str() + err.str()).find(c.shows), std::string::npos) << c.fault << ": " << out.str() << err.str();
   }
 }
+
+#endif
 
 }  // namespace

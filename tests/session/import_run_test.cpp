@@ -102,6 +102,9 @@ TEST_F(ImportRun, PathWithSpaceAccentAndBackslashesIsRead) {
   ASSERT_NE(file, nullptr) << path;
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
+#if defined(_WIN32)
+  ASSERT_TRUE(std::filesystem::exists(m_folder / L"Maison d'\u00E9t\u00E9.c4d")) << "the accent did not survive the code page";
+#endif
   EXPECT_EQ(Import(path).size(), 1u);
   EXPECT_TRUE(ErrorTexts().empty());
 }

@@ -102,7 +102,6 @@ TEST_F(SessionLife, EveryCallRunsInTheModulesStateAndRestoresTheCallers) {
 // The ELF symbol table; a Windows build checks its DLL's export table
 // instead (tests/windows).
 #if !defined(_WIN32)
-
 TEST(ModuleSymbols, TheModuleExportsTheSixOperationsAndNothingElse) {
   const std::string command = "nm -D --defined-only -C '" + std::string(QEL_MODULE_PATH) + "' | cut -d' ' -f3-";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
