@@ -29,6 +29,7 @@ configure "$dir" x86_64
 cmake --build "$dir" -j"$(nproc)"
 export WINEPREFIX="$dir/wine" WINEDEBUG=-all
 wineserver=/usr/lib/wine/wineserver
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 "$dir/wine-run" wineboot --init >/dev/null 2>&1
