@@ -4,7 +4,7 @@
 // prints it) must give exactly what
 // tests/golden holds for it. The recordings were checked by hand when they
 // were made; a change to them shows as a diff in review. To record them
-// anew after an intended change: C4D_RECORD_GOLDEN=1 tool_tests --gtest_filter='Golden*'
+// anew after an intended change: C4D_RECORD_GOLDEN=1 tool_tests --gtest_filter='Scenes/Golden*'
 #include <fstream>
 #include <iterator>
 #include <sstream>
