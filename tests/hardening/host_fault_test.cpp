@@ -92,12 +92,6 @@ TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   EXPECT_EQ(standin::EnabledFloatTraps(), before);
 }
 
-std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Scenes, FloatTraps, testing::ValuesIn(TrapScenes()), SceneName);
 
 // What each kind of fault must show, in the layer report or in the error the
@@ -136,6 +130,7 @@ class HostCallFaults : public HostFault, public testing::WithParamInterface<Name
     const std::string at = std::string(standin::HostFaultKindName(kind)) + ":" + std::to_string(n);
     c4dimport::ImportOptions options;
     options.hostFault = standin::HostFault{kind, n};
+    options.floatTraps = true;  // and the host's traps as they were when the fault leaves
     m_ui.Clear();
     const std::string json = Run(path, options);
     const nlohmann::json r = nlohmann::json::parse(json);
