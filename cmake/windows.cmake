@@ -41,6 +41,10 @@ endforeach()
 # The tests run under Wine (Debian's wine64: 64-bit programs only), in a
 # prefix of the build's own, without a display, finding the compiler's
 # runtime DLLs (libstdc++, libgcc, winpthread) where mingw-w64 installed them.
+# A script in the build folder starts them, so that the search path's
+# semicolons stay inside it and every runner of a program (ctest, cmake -P
+# scripts) takes one command. Under a UTF-8 locale, Wine gives Windows
+# programs the Western code page (1252) and file names reach Linux intact.
 if(C4D_WINDOWS_ARCH STREQUAL "x86_64")
   find_program(C4D_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
   if(C4D_WINE64)
@@ -49,7 +53,13 @@ if(C4D_WINDOWS_ARCH STREQUAL "x86_64")
     get_filename_component(c4d_runtime ${c4d_runtime} DIRECTORY)
     set(c4d_wine_path "Z:${c4d_runtime};Z:${CMAKE_FIND_ROOT_PATH}/lib")
     string(REPLACE "/" "\\" c4d_wine_path "${c4d_wine_path}")
-    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
-        "WINEPATH=${c4d_wine_path}" DISPLAY= ${C4D_WINE64})
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-run "#!/bin/sh
+# Runs a program of this build under Wine (cmake/windows.cmake).
+LC_ALL=C.UTF-8 WINEPREFIX='${CMAKE_BINARY_DIR}/wine' WINEDEBUG=-all DISPLAY= WINEPATH='${c4d_wine_path}' \\
+  exec '${C4D_WINE64}' \"$@\"
+")
+    file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+         GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
   endif()
 endif()

@@ -1,5 +1,6 @@
-# Writes the sample scene afresh and compares it with the committed one.
-execute_process(COMMAND ${GENERATOR} ${OUTPUT} RESULT_VARIABLE written OUTPUT_QUIET)
+# Writes the sample scene afresh (through EMULATOR, where the build is for
+# another system) and compares it with the committed one.
+execute_process(COMMAND ${EMULATOR} ${GENERATOR} ${OUTPUT} RESULT_VARIABLE written OUTPUT_QUIET)
 if(NOT written EQUAL 0)
   message(FATAL_ERROR "make_sample failed")
 endif()

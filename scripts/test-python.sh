@@ -9,7 +9,7 @@ dir=${1:-${C4D_BUILD_DIR:-$top/build}}
 "$top/scripts/install-deps.sh" --with-python
 # Searched again: a configure before the packages were installed cached its misses.
 cmake -S "$top" -B "$dir" -U "*Python3_*" -U pybind11_DIR -DC4D_BUILD_TESTS=ON -DC4D_BUILD_TOOLS=ON -DC4D_BUILD_PYTHON=ON >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target tessaro_c4d c4dimport make_test_scenes Orbek_QEL_SERVER_C4D Orbek_KVT_Controls
+cmake --build "$dir" -j"$(nproc)" --target tessaro_c4d c4dimport make_scenes Orbek_QEL_SERVER_C4D Orbek_KVT_Controls
 # Debian's interpreter: the one the extension is built for.
 C4D_BUILD_DIR="$dir" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider "$top/python/tests"
 
@@ -19,7 +19,7 @@ rm -rf "$addon"
 cmake --install "$dir" --prefix "$addon" --component blender >/dev/null
 scenes=$(mktemp -d)
 trap 'rm -rf "$scenes"' EXIT
-"$dir/python/tests/make_test_scenes" "$scenes"
+"$dir/tests/support/make_scenes" "$scenes" >/dev/null
 head -c 700 "$top/examples/sample.c4d" >"$scenes/cut.c4d"
 blender -b --factory-startup --python-exit-code 1 --python "$top/python/tests/blender_import_check.py" -- \
   "$addon/share/tessaro-c4d/blender" "$top/examples/sample.c4d" "$scenes/states.c4d" "$scenes/cut.c4d"

@@ -21,7 +21,7 @@ SMALL = ["states", "meshes", "caches", "splines", "old_layout", "wrapped_lists",
 @pytest.fixture(scope="module")
 def scenes(tmp_path_factory):
     folder = tmp_path_factory.mktemp("scenes")
-    subprocess.run([BUILD / "python" / "tests" / "make_test_scenes", folder], check=True)
+    subprocess.run([BUILD / "tests" / "support" / "make_scenes", folder, "--large"], check=True, capture_output=True)
     return folder
 
 

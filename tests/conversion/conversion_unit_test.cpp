@@ -56,7 +56,7 @@ TEST(PolygonTopology, RecordsBecomeSignedEdgeFaces) {
   }
 }
 
-TEST(SurfacePalette, QuantisesMatchesAndNames) {
+TEST(SurfacePalette, QuantisesAndMatches) {
   const std::pair<int, int> levels[] = {{0, 0},   {12, 0},  {13, 25},  {37, 25},  {38, 50}, {62, 50},
                                         {63, 75}, {100, 75}, {174, 75}, {175, 0}, {255, 0}};
   for (const auto& [percent, level] : levels) EXPECT_EQ(QuantizeTransparency(percent), level) << percent;
@@ -64,20 +64,6 @@ TEST(SurfacePalette, QuantisesMatchesAndNames) {
   const std::array<int, 4> entries[] = {{255, 255, 255, 0}, {0, 0, 0, 1},   {255, 0, 0, 6},
                                         {0, 255, 0, 3},     {0, 0, 255, 7}, {127, 127, 127, 10}};
   for (const auto& e : entries) EXPECT_EQ(NearestPaletteIndex(e[0], e[1], e[2]), e[3]) << e[0] << e[1] << e[2];
-
-  struct Named {
-    Vector rgb;
-    float transparency;
-    const char* surface;
-  };
-  const Named names[] = {{{1, 0, 0}, 0.5f, "Transparency\\col06_trans050.surf"},
-                         {{1, 1, 1}, 1.0f, "Transparency\\col00_trans075.surf"},
-                         {{0, 0, 0}, 0.13f, "Transparency\\col01_trans025.surf"},
-                         {{1, 0, 0}, 0.1f, ""},
-                         {{1, 0, 0}, 0.0f, ""}};
-  for (const Named& n : names) {
-    EXPECT_EQ(TransparencySurfaceName(n.rgb.x, n.rgb.y, n.rgb.z, n.transparency), n.surface) << n.transparency;
-  }
 }
 
 TEST(FloatBytes, TruncateAndKeepTheLowEightBits) {

@@ -50,12 +50,6 @@ SceneSpec LayeredScene() {
   return scene;
 }
 
-SceneSpec LayersNamed(std::vector<const char*> names) {
-  SceneSpec scene;
-  for (const char* name : names) scene.layers.push_back(LayerSpec::Named(name, 1 + scene.layers.size()));
-  return scene;
-}
-
 using LayerConstruction = ImportTest;
 
 TEST_F(LayerConstruction, LayersBecomeLeavesUnderTheFileNodeAndASecondImportReusesThem) {
@@ -74,49 +68,6 @@ TEST_F(LayerConstruction, LayersBecomeLeavesUnderTheFileNodeAndASecondImportReus
   EXPECT_EQ(standin::SaveTableCount(), 4u) << "nothing new: nothing saved";
 }
 
-TEST_F(LayerConstruction, NamesAreCutAndShortNamesTakeTheSmallestFreeSuffix) {
-  Import(WriteScene(LayersNamed({"Seventeen chars!!", "Roof"}), "a_scene_file_whose_name_is_longer.c4d"));
-  const std::vector<std::string> cut = {"Cinema4D", "a_scene_file_whose_name_is_l"};
-  EXPECT_EQ(Leaves(), (std::vector<Leaf>{{1, "Seventeen chars!!", "Seventee", cut, 0}, {2, "Roof", "Roof", cut, 0}}));
-
-  standin::ResetHost();
-  SceneSpec scene = LayersNamed({"Building A", "Building B", "Building C"});
-  scene.objects = {Triangle("A").OnLayer(1), Triangle("B").OnLayer(2)};
-  const std::string path = WriteScene(scene);
-  const std::vector<std::string> node = {"Cinema4D", "scene.c4d"};
-  const std::vector<Leaf> expected = {{1, "Building A", "Building", node, 0},
-                                      {2, "Building B", "Buildi~1", node, 0},
-                                      {3, "Building C", "Buildi~2", node, 0}};
-  EXPECT_EQ(Layers(Import(path)), (std::vector<unsigned>{1, 2}));
-  EXPECT_EQ(Leaves(), expected);
-  Import(path);
-  EXPECT_EQ(Leaves(), expected) << "found again by their long names";
-}
-
-// Around a leaf the user made and a leaf whose creation failed (its suffix
-// goes to the next layer), each layer still gets the smallest free suffix.
-TEST_F(LayerConstruction, SuffixesSkipTheUsersLeavesAndFailedOnes) {
-  const CQEL_SmartPtr<CQEL_ResourceLayerTable> table =
-      CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer());
-  const CQEL_SmartPtr<CQEL_ResourceLayerNode> mine = CQEL_ResourceLayerNode::CreateObj();
-  mine->LongName("Mine");
-  table->AddNewLayerNode(mine);
-  const CQEL_SmartPtr<CQEL_ResourceLayerLeaf> user = CQEL_ResourceLayerLeaf::CreateObj();
-  user->Id(7);
-  user->ShortName("Buildi~2");
-  user->LongName("Users own");
-  mine->AddNewLayerLeaf(user);
-  standin::FailCreateObj("CQEL_ResourceLayerLeaf", 2);  // B's leaf, in the counting pass
-  Import(WriteScene(LayersNamed({"Building A", "Building B", "Building C", "Building D"})));
-  std::vector<std::string> names;
-  for (const standin::LayerLeafEntry& entry : standin::ListLayerLeaves()) {
-    names.push_back(entry.leaf->LongName() + "/" + entry.leaf->ShortName());
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"Users own/Buildi~2", "Building A/Building", "Building C/Buildi~1",
-                                             "Building D/Buildi~3", "Building B/Buildi~4"}));
-  EXPECT_EQ(m_ui.BoxesOfKind(standin::BoxKind::Report).size(), 1u);
-}
-
 TEST_F(LayerConstruction, HostErrorsAreReportedAndTheImportGoesOn) {
   standin::FailCreateObj("CQEL_ResourceLayerLeaf", 2);  // Walls, in the counting pass only
   const HostObjects objects = Import(WriteScene(LayeredScene(), "house.c4d"));
@@ -131,19 +82,6 @@ TEST_F(LayerConstruction, HostErrorsAreReportedAndTheImportGoesOn) {
   EXPECT_EQ(Leaves().size(), 4u) << "the converting pass built the leaf";
   EXPECT_EQ(Layers(objects), (std::vector<unsigned>{4, 3, 0, 2})) << "Walls got its leaf last";
 
-  // Failing in both passes: reported twice, and its objects get layer 0.
-  standin::ResetHost();
-  m_ui.Clear();
-  standin::SetActiveLayer(9);
-  SceneSpec broken = LayersNamed({"Broken"});
-  broken.objects = {Triangle("On broken").OnLayer(1)};
-  standin::FailCreateObjAlways("CQEL_FileHandle");
-  EXPECT_EQ(Layers(Import(broken)), std::vector<unsigned>{0});
-  reports = m_ui.BoxesOfKind(standin::BoxKind::Report);
-  ASSERT_EQ(reports.size(), 2u);
-  EXPECT_NE(reports[0].text.find("CQEL_FileHandle"), std::string::npos) << reports[0].text;
-  EXPECT_TRUE(Leaves().empty());
-  EXPECT_EQ(standin::SaveTableCount(), 0u);
 }
 
 }  // namespace

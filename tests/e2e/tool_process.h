@@ -1,9 +1,6 @@
 // Running c4dimport as a process from tests: scenes written to a folder of
 // the test's own, the tool's standard output, standard error and exit code.
 #pragma once
-#include <assimp/Importer.hpp>
-#include <assimp/material.h>
-#include <assimp/scene.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -74,45 +69,3 @@ class ToolProcessTest : public ::testing::Test {
 
   std::filesystem::path m_folder;
 };
-
-// A written file read back with the asset library: its faces by corner
-// count, the names of its nodes and meshes, and its materials' colours.
-struct Readback {
-  size_t triangles = 0, quadrangles = 0, lines = 0;
-  std::set<std::string> names;
-  std::map<std::string, std::array<float, 4>> colours;  // by material name: r, g, b, opacity
-};
-
-inline void Walk(const aiNode* node, Readback& out) {
-  out.names.insert(node->mName.C_Str());
-  for (unsigned i = 0; i < node->mNumChildren; ++i) Walk(node->mChildren[i], out);
-}
-
-inline Readback ReadBack(const std::string& path) {
-  Readback out;
-  Assimp::Importer importer;
-  const aiScene* scene = importer.ReadFile(path, 0);
-  EXPECT_NE(scene, nullptr) << importer.GetErrorString();
-  if (!scene) return out;
-  Walk(scene->mRootNode, out);
-  for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-    out.names.insert(scene->mMeshes[m]->mName.C_Str());
-    for (unsigned f = 0; f < scene->mMeshes[m]->mNumFaces; ++f) {
-      const unsigned n = scene->mMeshes[m]->mFaces[f].mNumIndices;
-      out.lines += n == 2;
-      out.triangles += n == 3;
-      out.quadrangles += n == 4;
-    }
-  }
-  for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
-    aiColor4D diffuse(0, 0, 0, 1);
-    scene->mMaterials[i]->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
-    float opacity = diffuse.a;
-    scene->mMaterials[i]->Get(AI_MATKEY_OPACITY, opacity);
-    aiString name;
-    scene->mMaterials[i]->Get(AI_MATKEY_NAME, name);
-    out.colours[name.C_Str()] = {diffuse.r, diffuse.g, diffuse.b, opacity};
-  }
-  return out;
-}
-

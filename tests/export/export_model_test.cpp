@@ -1,5 +1,4 @@
-// Host objects reshaped for export: faces walked back to their corners,
-// polylines and their closing point, one material per
+// Host objects reshaped for export: polylines and their closing point, one material per
 // colour, transparency and surface, and polygons cut into triangles.
 #include <gtest/gtest.h>
 
@@ -18,30 +17,6 @@ class ExportModel : public ::testing::Test {
   void SetUp() override { standin::ResetHost(); }
   void TearDown() override { standin::ResetHost(); }
 };
-
-struct FaceCase {
-  CQEL_GeoPolyhedron3D::EdgeList edges;
-  CQEL_GeoPolyhedron3D::FaceList faces;
-  std::vector<std::vector<uint32_t>> polygons;
-  size_t broken;
-};
-
-TEST_F(ExportModel, FacesWalkTheirSignedEdgesBackToCornersOrAreCountedAsBroken) {
-  const FaceCase cases[] = {
-      // A quadrangle split along the diagonal 3-1, which the second face walks backwards.
-      {{{1, 2}, {2, 3}, {3, 1}, {3, 4}, {4, 1}}, {{1, 2, 3}, {-3, 4, 5}}, {{0, 1, 2}, {0, 2, 3}}, 0},
-      // Edges that do not join, an edge number out of range, edge 0.
-      {{{1, 2}, {2, 3}, {3, 1}, {1, 3}}, {{1, 2, 3}, {1, 4, 2}, {1, 2, 9}, {0, 1, 2}}, {{0, 1, 2}}, 3},
-  };
-  for (const FaceCase& c : cases) {
-    const ExportScene scene =
-        BuildExportScene({Styled({{0, 0, 0}, {1, 0, 0}, {1, 1, 0.5}, {0, 1, 0}, {9, 9, 9}}, c.edges, c.faces)}, {}, "h.c4d");
-    ASSERT_EQ(scene.meshes.size(), 1u);
-    EXPECT_EQ(scene.meshes[0].polygons, c.polygons);
-    EXPECT_EQ(scene.meshes[0].points.size(), 5u);  // the unused point too
-    EXPECT_EQ(scene.brokenFaces, c.broken);
-  }
-}
 
 TEST_F(ExportModel, PolylinesDropTheRepeatedFirstPointOfClosedOnesAndOnePointIsSkipped) {
   const std::vector<Point3> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}};

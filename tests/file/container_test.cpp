@@ -49,11 +49,7 @@ TEST(ContainerLookup, FallBacksForMissingIdsAndForeignTypes) {
   const Vector v = c.FindVector(1, {5, 5, 5});  // a foreign type gives zero, not the default
   EXPECT_EQ(v.x + v.y, 0);
   EXPECT_EQ(c.FindVector(9, {5, 5, 5}).x, 5);
-  EXPECT_EQ(c.FindValue(9).GetType(), GEVALUE_EMPTY);
-  EXPECT_TRUE(c.FindValue(1).AsString().IsEmpty());
   EXPECT_EQ(c.FindSubContainer(1), nullptr);
-  EXPECT_EQ(c.FindSubContainer(9), nullptr);
-  EXPECT_EQ(c.FindValue(1).AsLinkTarget(), nullptr);
   // Negative ids are all one id.
   c.StoreInt32(-5, 1);
   c.StoreInt32(-9, 2);
@@ -73,21 +69,6 @@ TEST(ContainerLookup, FirstOfTwoEntriesWinsInSmallAndLargeContainers) {
     EXPECT_EQ(c.FindInt32(size - 1, 0), 77);
     EXPECT_EQ(c.FindInt32(size, 123), 123);
   }
-}
-
-TEST(ContainerCopy, CopyIntoIsDeep) {
-  GeContainer original, sub, copy;
-  original.SetId(9);
-  sub.StoreInt32(1, 1);
-  GeContainer* inner = original.AppendSubContainer(2, sub);
-  ASSERT_NE(inner, nullptr);
-  copy.StoreInt32(99, 1);
-  ASSERT_TRUE(original.CopyInto(copy));
-  inner->StoreInt32(1, 2);
-  EXPECT_EQ(copy.GetId(), 9);
-  EXPECT_EQ(copy.FindInt32(99, -1), -1);
-  ASSERT_NE(copy.FindSubContainer(2), nullptr);
-  EXPECT_EQ(copy.FindSubContainer(2)->FindInt32(1, 0), 1);
 }
 
 // Both on-disk forms carry the same entries and must read alike.
@@ -162,16 +143,6 @@ TEST_P(ContainerForms, AppendKeepsRepeatedIdsAndStoreConvertsIntoDefaults) {
   }
 }
 
-TEST_P(ContainerForms, StoringReadsIntoTheExistingSubContainer) {
-  GeContainer c, defaults;
-  defaults.StoreInt32(1, 10);
-  c.AppendSubContainer(7, defaults);
-  ASSERT_TRUE(Read(ContainerSpec().Sub(7, ContainerSpec().Int(2, 20)), c));
-  EXPECT_EQ(c.GetCount(), 1);
-  EXPECT_EQ(c.FindSubContainer(7)->FindInt32(1, 0), 10);
-  EXPECT_EQ(c.FindSubContainer(7)->FindInt32(2, 0), 20);
-}
-
 // A failed allocation anywhere in a read ends it cleanly with FILEERROR_MEMORY.
 TEST_P(ContainerForms, EveryAllocationFailureEndsCleanly) {
   uint64_t n = 1;
@@ -197,36 +168,6 @@ TEST_P(ContainerForms, EveryAllocationFailureEndsCleanly) {
 INSTANTIATE_TEST_SUITE_P(Forms, ContainerForms, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Chunk" : "Older"; });
 
-TEST(ContainerRead, EndsOnFramesThatAreNoContainer) {
-  struct Case {
-    std::function<void(C4DWriter&)> write;
-    bool ok;
-    int32_t error;
-  };
-  const Case cases[] = {
-      // Level zero leaves the container as it was.
-      {[](C4DWriter& w) { ContainerSpec(5).Int(1, 9).WriteChunk(w, 0); }, true, FILEERROR_NONE},
-      {[](C4DWriter& w) { w.StartChunk(133, 1).Int32(0).EndChunk(); }, false, FILEERROR_NONE},  // wrong chunk id
-      {[](C4DWriter& w) { w.StartChunk(132, 1).Int32(0).Float32(1).EndChunk(); }, false, FILEERROR_NONE},
-      // The older form's end entry needs the id -1.
-      {[](C4DWriter& w) { w.Byte(TAG_CONTAINER).Word32(11).Int32(0).Word32(5).Byte(3); }, false, FILEERROR_NONE},
-      {[](C4DWriter& w) { w.Int32(1); }, false, FILEERROR_FORMAT},  // the first byte names no form
-  };
-  for (const Case& c : cases) {
-    C4DWriter w = WithHeader();
-    c.write(w);
-    MemoryFile f(w);
-    GeContainer container;
-    container.StoreInt32(1, 2);
-    EXPECT_EQ(ReadContainer(f.file, container, false), c.ok);
-    EXPECT_EQ(f.file.GetError(), c.error);
-    EXPECT_EQ(container.FindInt32(1, 0), 2);  // untouched
-    if (c.ok) {
-      EXPECT_EQ(container.GetId(), -1);
-    }
-  }
-}
-
 TEST(StandAloneValue, EachTypeReadsItsPayload) {
   C4DWriter w = WithHeader();
   w.Int32(15).Int32(-8).Int32(19).Float32(2.5f).Int32(130).Str("txt").Int32(132);
@@ -251,62 +192,6 @@ TEST(StandAloneValue, EachTypeReadsItsPayload) {
   EXPECT_FALSE(ReadValue(f.file, v));
   EXPECT_EQ(v.GetType(), GEVALUE_EMPTY);
   EXPECT_EQ(f.file.GetError(), FILEERROR_FORMAT);
-}
-
-TEST(StandAloneValue, UnknownTypeFailsWithoutSettingTheError) {
-  for (int32_t type : {7, -1, 999999}) {
-    MemoryFile f(WithHeader().Int32(type));
-    GeValue v;
-    EXPECT_FALSE(ReadValue(f.file, v));
-    EXPECT_EQ(f.file.GetError(), FILEERROR_NONE);
-  }
-}
-
-// A stand-in for the scene model's links: every link read resolves to one node.
-class FakeLink : public GeLinkValue {
- public:
-  explicit FakeLink(PrivateChunk* target) : target_(target) {}
-  GeLinkValue* CloneLink() const override { return new FakeLink(target_); }
-  PrivateChunk* ResolveTarget() const override { return target_; }
-
- private:
-  PrivateChunk* target_;
-};
-
-class FakeLinkSupport : public GeLinkSupport, public GeLinkRegistry {
- public:
-  GeLinkRegistry* NewRegistry() override { return new FakeLinkSupport(); }
-  void Empty() override { ++emptied; }
-  GeLinkValue* ReadLinkValue(GeChunkFile& file) override {
-    uint8_t* block = nullptr;
-    int32_t count = 0;
-    const bool ok = file.ReadMemory(block, count);
-    GeFree(block);
-    return ok ? new FakeLink(&target) : nullptr;
-  }
-  int emptied = 0;
-  static inline PrivateChunk target;
-};
-
-TEST(LinkValues, AnInstalledSupportMakesTheRegistryAndReadsLinks) {
-  EXPECT_EQ(MemoryFile(WithHeader()).file.GetRegistry(), nullptr);
-  FakeLinkSupport support;
-  GeChunkFile::InstallLinkSupport(&support);
-  {
-    C4DWriter w = WithHeader();
-    ContainerSpec().Link(3, 77).WriteChunk(w);
-    MemoryFile f(w);
-    auto* registry = dynamic_cast<FakeLinkSupport*>(f.file.GetRegistry());
-    ASSERT_NE(registry, nullptr);
-    EXPECT_EQ(registry->emptied, 1);  // once the header was accepted
-    GeContainer c, copy;
-    ASSERT_TRUE(ReadContainer(f.file, c, false));
-    EXPECT_EQ(c.FindValue(3).GetType(), GEVALUE_LINK);
-    EXPECT_EQ(c.FindValue(3).AsLinkTarget(), &FakeLinkSupport::target);
-    ASSERT_TRUE(c.CopyInto(copy));
-    EXPECT_EQ(copy.FindValue(3).AsLinkTarget(), &FakeLinkSupport::target);
-  }
-  GeChunkFile::InstallLinkSupport(nullptr);
 }
 
 }  // namespace

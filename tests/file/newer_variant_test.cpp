@@ -27,27 +27,6 @@ TEST(NewerVariant, HeadersSelectTheVariant) {
   }
 }
 
-TEST(NewerVariant, RealsAreBigEndianDoublesAndWidenedKindsSkipWhole) {
-  C4DWriter w = Newer();
-  w.Bytes({19, 0x3F, 0xB9, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9A});  // 0.1, high byte first
-  w.Vec({1, 2, 3}).Mat(Matrix{{4, 5, 6}, {0, 2, 0}, {1, 0, 0}, {0, 0, 3}}).Time(3, 2);
-  w.Float32(0.5f).Time(1, 4).Vec({7, 8, 9}).Mat(Matrix{}).Int32(42);
-  MemoryFile f(w);
-  double real = 0;
-  Vector64 v;
-  Matrix m;
-  GeTime t;
-  ASSERT_TRUE(f.file.ReadReal(real) && f.file.ReadVector64(v) && f.file.ReadMatrix(m) && f.file.ReadTime(t));
-  EXPECT_EQ(real, 0.1);
-  EXPECT_EQ(v.z, 3.0);
-  EXPECT_EQ(m.off.y, 5.0f);
-  EXPECT_EQ(t.numerator, 3.0);
-  uint8_t tag = 0;
-  for (uint8_t kind : {19, 22, 23, 25}) EXPECT_TRUE(f.file.ReadByte(tag) && tag == kind && f.file.SkipValue(tag));
-  int32_t last = 0;
-  EXPECT_TRUE(f.file.ReadInt32(last) && last == 42);
-}
-
 TEST(NewerVariant, PackedColumnsFillRecordsAndRefuseWhatDoesNotMatch) {
   // Kind and count must match; a count beyond what is left of the file is refused before allocating.
   for (auto [kind, count, ok] : {std::tuple{PACKED_FLOAT64, 2, true}, {PACKED_INT32, 2, false}, {PACKED_FLOAT64, 3, false}}) {

@@ -41,19 +41,6 @@ TEST(StringConversion, BytesFrom127OnBecomeUnderscoreUnits) {
   EXPECT_EQ(s.To8Bit(), "ab");
 }
 
-TEST(StringGrowth, CapacityIsAMultipleOf16AndTheRestIsZero) {
-  String s;
-  EXPECT_EQ(s.GetCapacity(), 0);
-  ASSERT_TRUE(s.SetLength(17, 32));
-  EXPECT_EQ(s.GetCapacity(), 32);
-  EXPECT_EQ(s.GetLength(), 17);
-  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(s.Units()), 32),
-            std::u16string(17, u' ') + std::u16string(15, u'\0'));
-  s.Clear();
-  EXPECT_EQ(s.GetCapacity(), 0);
-  EXPECT_EQ(s.Units(), nullptr);
-}
-
 TEST(StringGrowth, FailedGrowthEmptiesOnSetLengthAndKeepsOnReserve) {
   String s("keep");
   GeAllocFailAt(1);
@@ -84,20 +71,6 @@ TEST(StringInsert, WholeSourceRangesClampingAndItself) {
   String t("abcdefghijklmno");  // 15 units: the insert must grow the buffer
   t.InsertRange(1, t, -1, -1);
   EXPECT_EQ(t.To8Bit(), "aabcdefghijklmnobcdefghijklmno");
-}
-
-TEST(StringCopy, CopiesAreIndependentAndSelfAssignmentKeepsTheText) {
-  String a("first");
-  String b(a);
-  a.SetFrom8Bit("changed", -1);
-  EXPECT_EQ(b.To8Bit(), "first");
-  b = a;
-  EXPECT_EQ(b.To8Bit(), "changed");
-  String& alias = b;
-  b = alias;
-  EXPECT_EQ(b.To8Bit(), "changed");
-  b = String();
-  EXPECT_TRUE(b.IsEmpty());
 }
 
 }  // namespace

@@ -85,17 +85,11 @@ class FloatTraps : public HostFault, public testing::WithParamInterface<NamedSce
 TEST_P(FloatTraps, ImportWithTrapsOnRaisesNoneKeepsThemAndGivesTheSameResult) {
   const std::string path = WriteFile(GetParam().bytes);
   const std::string untrapped = Run(path);
-  const int before = fegetexcept();
+  const int before = standin::EnabledFloatTraps();
   c4dimport::ImportOptions trapped;
   trapped.floatTraps = true;
   EXPECT_EQ(Run(path, trapped), untrapped);
-  EXPECT_EQ(fegetexcept(), before);
-}
-
-std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
+  EXPECT_EQ(standin::EnabledFloatTraps(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, FloatTraps, testing::ValuesIn(TrapScenes()), SceneName);
@@ -136,6 +130,7 @@ class HostCallFaults : public HostFault, public testing::WithParamInterface<Name
     const std::string at = std::string(standin::HostFaultKindName(kind)) + ":" + std::to_string(n);
     c4dimport::ImportOptions options;
     options.hostFault = standin::HostFault{kind, n};
+    options.floatTraps = true;  // and the host's traps as they were when the fault leaves
     m_ui.Clear();
     const std::string json = Run(path, options);
     const nlohmann::json r = nlohmann::json::parse(json);
@@ -192,6 +187,7 @@ namespace {
 
 // The tool injects one fault, so that a crash a user met in a host can be
 // reproduced; the last host call of the sample lies outside every layer.
+#if !defined(_WIN32)  // the import verb's batches run in POSIX processes
 TEST_F(HostFault, TheToolInjectsTheFaultItIsGiven) {
   const std::string path = WriteFile(ReadFileBytes(C4D_SAMPLE_FILE));
   Run(path);
@@ -217,5 +213,7 @@ TEST_F(HostFault, TheToolInjectsTheFaultItIsGiven) {
     EXPECT_NE((out.str() + err.str()).find(c.shows), std::string::npos) << c.fault << ": " << out.str() << err.str();
   }
 }
+
+#endif
 
 }  // namespace

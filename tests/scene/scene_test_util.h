@@ -28,8 +28,3 @@ template <typename T>
 T* TagOf(const C4DBaseObject* object, int32_t type) {
   return object ? static_cast<T*>(object->GetTag(type)) : nullptr;
 }
-
-inline C4DBaseMaterial* MaterialOfTag(const C4DBaseObject* object) {
-  auto* tag = TagOf<C4DTextureTag>(object, TAG_TYPE_TEXTURE);
-  return tag ? tag->GetMaterial() : nullptr;
-}

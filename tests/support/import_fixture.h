@@ -103,19 +103,8 @@ inline std::vector<HostPoint> PointsOf(const CQEL_SmartPtr<CQEL_Object>& object)
   return points;
 }
 
-inline std::array<int, 4> ArgbOf(const CQEL_SmartPtr<CQEL_Object>& object) {
-  const CQEL_SmartPtr<CQEL_ColorARGB> colour = BasisOf(object).GetCommonStyle()->Color();
-  return {colour->A(), colour->R(), colour->G(), colour->B()};
-}
-
 inline unsigned LayerOf(const CQEL_SmartPtr<CQEL_Object>& object) {
   return BasisOf(object).GetCommonStyle()->Layer()->Get();
-}
-
-// The surface file as the module named it; "" when the object has none.
-inline std::string SurfaceOf(const CQEL_SmartPtr<CQEL_Object>& object) {
-  const CQEL_SmartPtr<CQEL_FileHandle> surface = BasisOf(object).TextureDefinition();
-  return surface ? surface->Path() : std::string();
 }
 
 // ---- scenes --------------------------------------------------------------------------

@@ -164,10 +164,10 @@ void SceneWriter::Values(const char* sequence) {
     const char kind = *p++;
     for (int i = 0; i < n; ++i) {
       switch (kind) {
-        case 'F': w_.Float32(0.25f); ++counts_.floats; break;
-        case 'I': w_.Int32(3); ++counts_.ints; break;
-        case 'B': w_.Bool(true); ++counts_.bools; break;
-        case 'V': w_.Vec(Vector{0.5f, 0.5f, 0.5f}); ++counts_.vectors; break;
+        case 'F': w_.Float32(0.25f); break;
+        case 'I': w_.Int32(3); break;
+        case 'B': w_.Bool(true); break;
+        case 'V': w_.Vec(Vector{0.5f, 0.5f, 0.5f}); break;
         default: break;
       }
     }
@@ -193,14 +193,6 @@ void SceneWriter::BaseList(const NodeSpec& node) {
   if (level >= 3) w_.Int32(0);
   if (level >= 4) w_.Int32(0);  // no further words
   if (level >= 5) LinkOrNone(w_, node.layerId);
-  w_.EndChunk();
-}
-
-void SceneWriter::NodeChunk(const std::vector<int32_t>& words, uint64_t goalId, int32_t level) {
-  w_.StartChunk(scene_chunk::kNode, level).Int32(int32_t(words.size()));
-  for (int32_t word : words) w_.Int32(word);
-  if (level >= 2) w_.UInt8(goalId != 0 ? 1 : 0);
-  if (level >= 2 && goalId != 0) w_.GoalRecord(goalId);
   w_.EndChunk();
 }
 
@@ -250,20 +242,18 @@ void SceneWriter::ObjectChunk(const ObjectSpec& o) {
 }
 
 void SceneWriter::DataChunk(const ObjectSpec& o) {
-  w_.StartChunk(scene_chunk::kObjectData, o.dataLevel).Int32(o.dataTypeId).Int32(0).Str(o.dataName);
+  w_.StartChunk(scene_chunk::kObjectData, o.dataLevel).Int32(o.dataTypeId).Int32(0).Str("");
   if (o.dataTypeId == 5102) LightPayload(o.lightGroups);
   w_.EndChunk();
 }
 
-LightValueCounts SceneWriter::LightPayload(int32_t groups) {
-  counts_ = LightValueCounts{};
+void SceneWriter::LightPayload(int32_t groups) {
   const bool oldLayout = !NewLayout(version_);
   // The light group: two reals, a vector and an integer.
   const char* group = "F F V I";
   const char* block = "B B B I I F F F F F V I";
   Values("F F F F");
   w_.Int32(groups);
-  ++counts_.ints;
   Values("I I B B B B");
   if (oldLayout) Values(group);
   for (int32_t i = 0; i < groups; ++i) Values(group);
@@ -281,7 +271,6 @@ LightValueCounts SceneWriter::LightPayload(int32_t groups) {
     for (int i = 0; i < 5; ++i) Values(group);
     Values("F F I");
   }
-  return counts_;
 }
 
 void SceneWriter::Tag(const TagSpec& t) {
@@ -308,9 +297,7 @@ void SceneWriter::Tag(const TagSpec& t) {
       break;
     }
     case TagSpec::Kind::UVW:
-      w_.StartChunk(id, t.uvwLevel).UInt16Array(t.legacyUV);
-      if (t.uvwLevel >= 1) w_.VectorArray(t.uvw);
-      if (t.uvwLevel >= 2) w_.Bool(false);
+      w_.StartChunk(id, 2).UInt16Array({}).VectorArray(t.uvw).Bool(false);
       w_.EndChunk();
       break;
     case TagSpec::Kind::Segment:

@@ -74,8 +74,6 @@ struct TagSpec {
   uint64_t materialId = 0;           // Texture: link to the material's goal
   int32_t textureLevel = 6;          // Texture: level of the 110010 chunk
   std::vector<Vector> uvw;           // UVW: four per polygon
-  std::vector<uint16_t> legacyUV;    // UVW
-  int32_t uvwLevel = 2;              // UVW: level of the 5671 chunk
   std::vector<std::pair<int32_t, bool>> segments;  // Segment: point count, closed
 
   static TagSpec Points(std::vector<Vector> points);
@@ -89,7 +87,6 @@ struct TagSpec {
 struct ObjectSpec {
   int32_t typeId = 5154;      // object chunk id: 5154, 1001091, 5101, 5137 (others are skipped)
   int32_t dataTypeId = 5140;  // data type of the 110064 chunk; 0 writes no 110064 chunk
-  std::string dataName;       // the string of the 110064 chunk
   int32_t dataLevel = 0;      // level of the 110064 chunk
   int32_t lightGroups = 1;    // light payload (data type 5102): the repeated group count
   NodeSpec node;
@@ -203,14 +200,6 @@ ObjectSpec Box(const std::string& name, float x = 1, float y = 1, float z = 1);
 // The unit square as one quad in the plane z = 0.
 ObjectSpec Quad(const std::string& name);
 
-// Counts of the values a light payload holds, by kind.
-struct LightValueCounts {
-  int floats = 0;
-  int ints = 0;
-  int bools = 0;
-  int vectors = 0;
-};
-
 // Chunk by chunk. Every function writes one complete chunk (start marker to
 // end marker) unless its name says payload.
 class SceneWriter {
@@ -223,8 +212,6 @@ class SceneWriter {
   void DocumentHeader(int32_t version, bool useMarkedCaches, int32_t level = 1);
   // 110050 with everything the node spec holds.
   void BaseList(const NodeSpec& node);
-  // 110069: the node words, and at level 2 a goal record (0: none).
-  void NodeChunk(const std::vector<int32_t>& words, uint64_t goalId, int32_t level = 2);
 
   void Object(const ObjectSpec& object);
   // 110052 in the layout of the writer's version.
@@ -232,7 +219,7 @@ class SceneWriter {
   // 110064 with data type, name, and the light payload for 5102.
   void DataChunk(const ObjectSpec& object);
   // The light's values in the layout of the writer's version.
-  LightValueCounts LightPayload(int32_t groups);
+  void LightPayload(int32_t groups);
   // A list chunk of any id holding the objects.
   void ObjectList(int32_t chunkId, const std::vector<ObjectSpec>& objects);
 
@@ -248,5 +235,4 @@ class SceneWriter {
   void NewerTag(const TagSpec& tag);
   C4DWriter& w_;
   int32_t version_;
-  LightValueCounts counts_;
 };

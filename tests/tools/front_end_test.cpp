@@ -42,29 +42,4 @@ TEST(BatchPlan, FoldersGiveTheirScenesInOrderAndOutputsStayUnique) {
   std::filesystem::remove_all(folder);
 }
 
-TEST(BatchRows, ARowTravelsAsOneLineOfJsonAndTheTableSumsUpTheStatuses) {
-  BatchRow row;
-  row.file = "a \"quoted\" name.c4d";
-  row.output = "out/a.glb";
-  row.objects = 12;
-  row.status = "ok";
-  row.notConvertedNames = {"Cube: re-save the scene with polygon caches"};
-  const std::string text = RowJson(row);
-  EXPECT_EQ(text.find('\n'), std::string::npos);
-  BatchRow back;
-  ASSERT_TRUE(ParseRow(text, back));
-  EXPECT_EQ(RowJson(back), text);
-  EXPECT_FALSE(ParseRow("c4dimport: something else", back));
-  EXPECT_FALSE(ParseRow("{\"status\": 3}", back));
-
-  BatchRow bad;
-  bad.file = "broken-scene.c4d";
-  bad.status = "unreadable";
-  std::ostringstream out;
-  PrintTable({row, bad}, out);
-  EXPECT_TRUE(out.str().starts_with("file                 objects  meshes  polylines  not converted  seconds  status\n"))
-      << out.str();
-  EXPECT_NE(out.str().find("2 files: 1 ok, 1 unreadable"), std::string::npos) << out.str();
-}
-
 }  // namespace

@@ -1,10 +1,10 @@
-// `c4dimport scene`: the loaded scene as text and as JSON, and the exit code
-// that tells whether the load succeeded.
+// `c4dimport scene`: the loaded scene as text (its JSON is recorded with the
+// scenes in tests/golden), and the exit code that tells whether the load
+// succeeded.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 
@@ -36,7 +36,7 @@ int RunOn(const std::vector<uint8_t>& bytes, bool json, std::string& text) {
   return rc;
 }
 
-TEST(SceneVerb, PrintsTheSceneForAPersonAndAsJsonAndExitsWithOneWhenTheLoadFails) {
+TEST(SceneVerb, PrintsTheSceneForAPersonAndExitsWithOneWhenTheLoadFails) {
   std::string text;
   ASSERT_EQ(RunOn(WriteScene(Scene()), false, text), 0) << text;
   for (const char* expected :
@@ -47,23 +47,10 @@ TEST(SceneVerb, PrintsTheSceneForAPersonAndAsJsonAndExitsWithOneWhenTheLoadFails
         "type 5101 Spline Object", "closed"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   }
-  ASSERT_EQ(RunOn(WriteScene(Scene()), true, text), 0);
-  const auto j = nlohmann::json::parse(text);
-  EXPECT_TRUE(j["loaded"].get<bool>());
-  EXPECT_EQ(j["materials"][0]["channelStates"][2], 1);
-  EXPECT_EQ(j["layers"][0]["children"][0]["name"], "Inner");
-  const auto& pane = j["objects"][0]["children"][0];
-  EXPECT_EQ(pane["layer"], "Inner");
-  EXPECT_EQ(pane["tags"][2]["material"], "Glass");
-  EXPECT_EQ(pane["color"][1], 0.5);
-  EXPECT_EQ(j["objects"][1]["fallbackCache"][0]["name"], "CubeMesh");
-
   std::vector<uint8_t> bytes = WriteScene(Scene());
   bytes.resize(bytes.size() - 20);
   EXPECT_EQ(RunOn(bytes, false, text), 1);
   EXPECT_NE(text.find("object \"Frame\""), std::string::npos) << text;
-  EXPECT_EQ(RunOn(bytes, true, text), 1);
-  EXPECT_FALSE(nlohmann::json::parse(text)["loaded"].get<bool>());
   EXPECT_EQ(RunOn({'n', 'o', 'p', 'e'}, false, text), 1);
   EXPECT_NE(text.find("FILEERROR_FORMAT"), std::string::npos) << text;
 }
