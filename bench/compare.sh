@@ -17,7 +17,8 @@
 #
 # BUILD_DIR defaults to $C4D_BUILD_DIR, else build-bench; it must have been
 # configured with -DC4D_BUILD_BENCH=ON (Release) and built. Each command runs N
-# times (default 5, at least 5) in turns, and its median wall time counts.
+# times (default 5, at least 5) in turns, and its median wall time counts; the
+# median CPU time (user and system) is shown beside it.
 # --postprocess also times assimp info with its default post-processing (slow).
 set -euo pipefail
 
@@ -76,28 +77,39 @@ if [ "$postprocess" = 1 ]; then
   commands+=("assimp info '$ply' -s")
 fi
 
-# Wall time of one run in microseconds.
+# Microseconds of user and system time of the shell's finished children, from
+# the second line of what `times` wrote (e.g. "0m1.250s 0m0.310s"). `times`
+# itself must run in the shell whose children count, not in a subshell.
+children_cpu() { tail -1 "$1" | awk '{ t = 0; for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] } printf "%d", t * 1000000 }'; }
+
+# Wall time and CPU time (user and system) of one run in microseconds.
 time_once() {
   local start end
+  times > "$work/before"
   start=$(date +%s%N)
   eval "$1" > /dev/null 2>&1
   end=$(date +%s%N)
-  echo $(( (end - start) / 1000 ))
+  times > "$work/after"
+  echo "$(( (end - start) / 1000 )) $(( $(children_cpu "$work/after") - $(children_cpu "$work/before") ))"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-declare -A samples
+declare -A samples cpu_samples
 for (( r = 0; r < runs; r++ )); do
   for i in "${!names[@]}"; do
-    samples[${names[$i]}]+="$(time_once "${commands[$i]}") "
+    read -r wall cpu < <(time_once "${commands[$i]}")
+    samples[${names[$i]}]+="$wall "
+    cpu_samples[${names[$i]}]+="$cpu "
   done
 done
-declare -A ms
+declare -A ms cpu_ms
 for name in "${names[@]}"; do
   us=$(echo "${samples[$name]}" | tr ' ' '\n' | grep -v '^$' | median)
   ms[$name]=$(awk -v us="$us" 'BEGIN { printf "%.1f", us / 1000 }')
+  us=$(echo "${cpu_samples[$name]}" | tr ' ' '\n' | grep -v '^$' | median)
+  cpu_ms[$name]=$(awk -v us="$us" 'BEGIN { printf "%.1f", us / 1000 }')
 done
 
 peak_kb() { /usr/bin/time -f '%M' bash -c "$1 > /dev/null 2>&1" 2>&1 | tail -1; }
@@ -109,24 +121,31 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 per_polygon() { awk -v kb="$1" -v n="$2" 'BEGIN { printf "%.0f", kb * 1024 / n }'; }
 verdict() { awk -v v="$1" -v limit="$2" -v op="$3" 'BEGIN { ok = (op == "<=") ? v <= limit : v < limit; print ok ? "met" : "NOT met" }'; }
-# name, value, operator, limit
-show() { printf '  %-24s %7s  (%s %s)  %s\n' "$1" "$2" "$3" "$4" "$(verdict "$2" "$4" "$3")"; }
+# name, value, operator, limit[, the same ratio of CPU times]
+show() {
+  printf '  %-24s %7s  (%s %s)  %-8s' "$1" "$2" "$3" "$4" "$(verdict "$2" "$4" "$3")"
+  [ $# -ge 5 ] && printf '  CPU time: %s' "$5"
+  echo
+}
+# The ratio of two commands' wall times, and of their CPU times: on a busy
+# machine a long run waits for the processor longer than a short one.
+show_ratio() { show "$1" "$(ratio "${ms[$2]}" "${ms[$3]}")" "$4" "$5" "$(ratio "${cpu_ms[$2]}" "${cpu_ms[$3]}")"; }
 
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; $(g++ --version | head -1)"
 echo "load average (1, 5, 15 min): $load_before before, $load_after after"
-echo "median of $runs runs, wall time:"
-for name in "${names[@]}"; do printf '  %-18s %9s ms\n' "$name" "${ms[$name]}"; done
+echo "median of $runs runs, wall time and CPU time (user and system):"
+for name in "${names[@]}"; do printf '  %-18s %9s ms  %9s ms CPU\n' "$name" "${ms[$name]}" "${cpu_ms[$name]}"; done
 echo "peak memory (max RSS):"
 printf '  %-28s %8s KB  %5s bytes per polygon\n' "import of 1,000,000 quads" "$import_kb" "$(per_polygon "$import_kb" $mesh_polygons)"
 printf '  %-28s %8s KB  %5s bytes per polygon\n' "import of 100,000 objects" "$many_kb" "$(per_polygon "$many_kb" 600000)"
 printf '  %-28s %8s KB  %5s bytes per polygon\n' "assimp raw import of the PLY" "$assimp_kb" "$(per_polygon "$assimp_kb" $mesh_polygons)"
 echo "ratios (target):"
-show "import / assimp" "$(ratio "${ms[import]}" "${ms[assimp]}")" '<=' 1.0
+show_ratio "import / assimp" import assimp '<=' 1.0
 if [ "$postprocess" = 1 ]; then
-  show "import / assimp_post" "$(ratio "${ms[import]}" "${ms[assimp_post]}")" '<=' 1.0
+  show_ratio "import / assimp_post" import assimp_post '<=' 1.0
 fi
 show "bytes per polygon" "$(per_polygon "$import_kb" $mesh_polygons)" '<' 200
-show "scene / read" "$(ratio "${ms[scene]}" "${ms[read]}")" '<=' 1.5
-show "layers: table / none" "$(ratio "${ms[layers_10k_table]}" "${ms[layers_10k]}")" '<=' 2
-show "layers: 20k / 10k" "$(ratio "${ms[layers_20k_table]}" "${ms[layers_10k_table]}")" '<=' 2.5
-show "objects: 100k / 10k" "$(ratio "${ms[objects_100k]}" "${ms[objects_10k]}")" '<=' 11
+show_ratio "scene / read" scene read '<=' 1.5
+show_ratio "layers: table / none" layers_10k_table layers_10k '<=' 2
+show_ratio "layers: 20k / 10k" layers_20k_table layers_10k_table '<=' 2.5
+show_ratio "objects: 100k / 10k" objects_100k objects_10k '<=' 11
