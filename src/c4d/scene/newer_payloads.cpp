@@ -19,12 +19,66 @@ void C4DBaseList2D::ReadNewerBaseListTail(GeChunkFile& file, int32_t level) {
 
 namespace {
 
+struct Turn {
+  double cosine, sine;
+};
+
+// The cosine and sine of an angle from the file. mingw-w64's cos and sin
+// leave the reduction by quarter turns to the x87 unit, whose pi has 66 bits:
+// near a multiple of a quarter turn, the commonest rotation, they are off by
+// far more than a rounding and Windows would place the same scene elsewhere.
+// There the angle is reduced here, with pi/2 in parts of 33 bits (each exact
+// in its product with the number of quarter turns), and the library sees only
+// the rest, within an eighth of a turn.
+Turn TurnOf(double angle) {
+#if defined(_WIN32)
+  if (std::fabs(angle) > 0.78 && std::fabs(angle) < 1e9) {
+    constexpr double kTwoOverPi = 6.36619772367581382433e-01;
+    constexpr double kPart1 = 1.57079632673412561417e+00, kTail1 = 6.07710050650619224932e-11;
+    constexpr double kPart2 = 6.07710050630396597660e-11, kTail2 = 2.02226624879595063154e-21;
+    constexpr double kPart3 = 2.02226624871116645580e-21, kTail3 = 8.47842766036889956997e-32;
+    const double turns = std::nearbyint(angle * kTwoOverPi);
+    double rest = angle - turns * kPart1;
+    double tail = turns * kTail1;
+    double reduced = rest - tail;
+    // Bits lost to cancellation: the next parts of pi/2 are needed.
+    const auto lost = [&] { return reduced == 0.0 ? 64 : std::ilogb(angle) - std::ilogb(reduced); };
+    if (lost() > 16) {
+      const double before = rest;
+      tail = turns * kPart2;
+      rest = before - tail;
+      tail = turns * kTail2 - ((before - rest) - tail);
+      reduced = rest - tail;
+      if (lost() > 49) {
+        const double again = rest;
+        tail = turns * kPart3;
+        rest = again - tail;
+        tail = turns * kTail3 - ((again - rest) - tail);
+        reduced = rest - tail;
+      }
+    }
+    // The rest with what `reduced` could not hold, at the x87 unit's width:
+    // rounded once to a double, the results are those of an exact library.
+    const long double exact = static_cast<long double>(reduced) + ((rest - reduced) - tail);
+    const double c = static_cast<double>(std::cos(exact));
+    const double s = static_cast<double>(std::sin(exact));
+    switch (static_cast<long long>(turns) & 3) {
+      case 0: return {c, s};
+      case 1: return {-s, c};
+      case 2: return {-c, -s};
+      default: return {s, -c};
+    }
+  }
+#endif
+  return {std::cos(angle), std::sin(angle)};
+}
+
 // The local matrix of a position, a rotation (heading about y, pitch about x,
 // bank about z, in radians, applied bank first) and a scale per axis.
 Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale) {
-  const double cH = std::cos(rotation.x), sH = std::sin(rotation.x);
-  const double cP = std::cos(rotation.y), sP = std::sin(rotation.y);
-  const double cB = std::cos(rotation.z), sB = std::sin(rotation.z);
+  const auto [cH, sH] = TurnOf(rotation.x);
+  const auto [cP, sP] = TurnOf(rotation.y);
+  const auto [cB, sB] = TurnOf(rotation.z);
   auto turn = [&](Vector64 v, double s) {
     v = Vector64{v.x * cB + v.y * sB, -v.x * sB + v.y * cB, v.z};  // bank
     v = Vector64{v.x, v.y * cP + v.z * sP, -v.y * sP + v.z * cP};  // pitch
