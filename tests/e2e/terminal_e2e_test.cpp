@@ -77,9 +77,7 @@ TEST_F(OnTerminal, TheBarIsDrawnAndClearedAndTheLargeQuestionIsAskedAtThePrompt)
   }
   EXPECT_TRUE(run.terminal.ends_with("\r\033[K")) << "nothing stays behind the cleared line";
   EXPECT_NE(run.out.find("written: "), std::string::npos);
-  const ToolResult piped = Tool("import " + Quoted(small) + " -o " + Quoted(Path("small.glb")));
-  EXPECT_EQ(piped.exitCode, 0);
-  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(Tool("import " + Quoted(small)).err, "") << "into a pipe nothing is drawn";
 
   scene.objects[0] = ObjectSpec::Polygon("Huge", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
                                          std::vector<CPolygon>(500001, CPolygon{0, 1, 2, 2}));
