@@ -36,6 +36,16 @@ TEST(ContainerStore, NumericDefaultsKeepTheirTypeAndOtherTypesAreReplaced) {
   c.StoreBool(1, true);
   EXPECT_EQ(c.FindValue(1).GetType(), GEVALUE_INT32);
   EXPECT_TRUE(c.FindBool(1, false));
+  EXPECT_TRUE(c.CopyInto(c) && c.FindBool(1, false));  // a copy into itself changes nothing
+}
+
+TEST(ContainerRead, AChunkOfLevelZeroLeavesTheContainerAsItWas) {
+  C4DWriter w = WithHeader();
+  ContainerSpec(5).Int(1, 9).WriteChunk(w, 0);
+  MemoryFile f(w);
+  GeContainer c;
+  c.StoreInt32(1, 2);
+  EXPECT_TRUE(ReadContainer(f.file, c, false) && c.FindInt32(1, 0) == 2 && f.file.GetError() == FILEERROR_NONE);
 }
 
 TEST(ContainerLookup, FallBacksForMissingIdsAndForeignTypes) {

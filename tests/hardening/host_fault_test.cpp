@@ -200,7 +200,6 @@ TEST_F(HostFault, TheToolInjectsTheFaultItIsGiven) {
   } cases[] = {{"", true, 0, "messages: none"},
                {"com:" + last, false, 3, "host error: CQEL_AppForeignException"},
                {"null:1", true, 0, "An error occured during layer construction"},
-               {"std:0", false, 2, "is not KIND:N"},
                {"crash:1", false, 2, "is not KIND:N"}};
   for (const auto& c : cases) {
     standin::ResetHost();

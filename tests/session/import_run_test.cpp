@@ -36,6 +36,7 @@ TEST_F(ImportRun, MeshAboveTheLimitAsksAndFollowsEachAnswer) {
     m_ui.Answer(answer);
     EXPECT_EQ(Import(path).size(), converted) << answer;
     EXPECT_EQ(ErrorTexts(), errors) << answer;
+    for (const auto& box : m_ui.BoxesOfKind(standin::BoxKind::Error)) EXPECT_EQ(box.type * 10 + box.flag, QEL_MSGBOX_INFORMATION * 10);
     ASSERT_FALSE(m_ui.Boxes().empty());
     const standin::BoxRecord question = m_ui.Boxes()[0];
     EXPECT_EQ(question.kind, standin::BoxKind::Question);
