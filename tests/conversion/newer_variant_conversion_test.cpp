@@ -1,20 +1,22 @@
 // The real files of the newer-variant corpus through the module (skipped
 // when it is absent); a written scene of the variant is among the recorded ones.
 #include <filesystem>
+#include <functional>
 
 #include "damage_scenes.h"
 #include "import_fixture.h"
+#include "scene_loader.h"
 
 namespace {
 
 class NewerVariantImport : public ImportTest {};
 
 TEST_F(NewerVariantImport, CorpusFilesImportWhatTheyHold) {
-  struct Case { const char* file; size_t meshes, polylines, points, faces; std::vector<std::string> messages; };
+  struct Case { const char* file; size_t meshes, polylines, points, faces; std::vector<std::string> messages; int polygons = 0; };
   const std::string none = "No object of the scene could be converted.", one = "1 of 1 objects could not be converted.";
   const Case cases[] = {
-      {"mesh-volume.c4d", 9, 0, 33353, 63922, {"1 of 10 objects could not be converted."}},
-      {"mesh-icon.c4d", 4, 0, 2504, 4819, {"4 of 8 objects could not be converted."}},
+      {"mesh-volume.c4d", 9, 0, 33353, 63922, {"1 of 10 objects could not be converted."}, 61472},
+      {"mesh-icon.c4d", 4, 0, 2504, 4819, {"4 of 8 objects could not be converted."}, 2638},
       {"spline-bezier.c4d", 0, 0, 0, 0, {one, none}},
       {"spline-offset-path.c4d", 0, 1, 204, 0, {"1 of 2 objects could not be converted."}},
       {"generators-pie-chart.c4d", 0, 0, 0, 0, {none}}, {"generators-spiral.c4d", 0, 0, 0, 0, {one, none}},
@@ -35,6 +37,17 @@ TEST_F(NewerVariantImport, CorpusFilesImportWhatTheyHold) {
     EXPECT_EQ(points, c.points) << c.file;
     EXPECT_EQ(faces, c.faces) << c.file;
     EXPECT_EQ(ErrorTexts(), c.messages) << c.file;
+    // The polygon records the scene holds, which the host gets with bent quadrangles split.
+    LoadedScene scene(ReadFileBytes(std::string(C4D_CORPUS_NEWER_DIR) + "/" + c.file));
+    int polygons = 0;
+    std::function<void(const C4DRootObject*)> count = [&](const C4DRootObject* list) {
+      for (const C4DBaseObject* o : list ? list->Objects() : C4DNodeRange<C4DBaseObject>(nullptr)) {
+        if (auto* tag = static_cast<const PrivateC4DPolygonTag*>(o->GetTag(TAG_TYPE_POLYGON))) polygons += tag->polygonCount;
+        count(o->childList), count(o->overrideCache), count(o->fallbackCache);
+      }
+    };
+    count(scene.document.objects);
+    EXPECT_EQ(polygons, c.polygons) << c.file;
   }
 }
 
