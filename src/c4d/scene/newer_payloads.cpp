@@ -76,9 +76,10 @@ Turn TurnOf(double angle) {
 // The local matrix of a position, a rotation (heading about y, pitch about x,
 // bank about z, in radians, applied bank first) and a scale per axis.
 Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale) {
-  const auto [cH, sH] = TurnOf(rotation.x);
-  const auto [cP, sP] = TurnOf(rotation.y);
-  const auto [cB, sB] = TurnOf(rotation.z);
+  // Plain copies: a lambda may not capture structured bindings in every compiler.
+  const auto heading = TurnOf(rotation.x), pitch = TurnOf(rotation.y), bank = TurnOf(rotation.z);
+  const double cH = heading.cosine, sH = heading.sine, cP = pitch.cosine, sP = pitch.sine;
+  const double cB = bank.cosine, sB = bank.sine;
   auto turn = [&](Vector64 v, double s) {
     v = Vector64{v.x * cB + v.y * sB, -v.x * sB + v.y * cB, v.z};  // bank
     v = Vector64{v.x, v.y * cP + v.z * sP, -v.y * sP + v.z * cP};  // pitch
