@@ -43,19 +43,17 @@ Turn TurnOf(double angle) {
     double reduced = rest - tail;
     // Bits lost to cancellation: the next parts of pi/2 are needed.
     const auto lost = [&] { return reduced == 0.0 ? 64 : std::ilogb(angle) - std::ilogb(reduced); };
-    if (lost() > 16) {
+    // The next part of pi/2 taken off, the rounding of its product kept in `tail`.
+    const auto takeOff = [&](double part, double partTail) {
       const double before = rest;
-      tail = turns * kPart2;
+      tail = turns * part;
       rest = before - tail;
-      tail = turns * kTail2 - ((before - rest) - tail);
+      tail = turns * partTail - ((before - rest) - tail);
       reduced = rest - tail;
-      if (lost() > 49) {
-        const double again = rest;
-        tail = turns * kPart3;
-        rest = again - tail;
-        tail = turns * kTail3 - ((again - rest) - tail);
-        reduced = rest - tail;
-      }
+    };
+    if (lost() > 16) {
+      takeOff(kPart2, kTail2);
+      if (lost() > 49) takeOff(kPart3, kTail3);
     }
     // The rest with what `reduced` could not hold, at the x87 unit's width:
     // rounded once to a double, the results are those of an exact library.
