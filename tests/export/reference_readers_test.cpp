@@ -170,7 +170,7 @@ TEST_P(ReferenceReaders, ReadTheConvertedSceneWithoutComplaintAndFindWhatWasWrit
 INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, ReferenceReaders,
                          ::testing::Combine(::testing::Range<size_t>(0, std::size(kScenes)), ::testing::ValuesIn(kFormats)),
                          [](const auto& info) {
-                           return kScenes[std::get<0>(info.param)].name + ("_" + std::string(std::get<1>(info.param)));
+                           return std::string(kScenes[std::get<0>(info.param)].name).append("_").append(std::get<1>(info.param));
                          });
 
 TEST_F(ReferenceReaders, DxfKeepsLayerNamesColoursHiddenInnerEdgesAndTheUnitAndSplitsLargeMeshesInto3dFaces) {

@@ -23,7 +23,7 @@ class RecordingNode : public PrivateChunk {
     }
     int32_t v = 0;
     file.ReadInt32(v);
-    log += " " + std::to_string(id) + "=" + std::to_string(v);
+    log.append(" ").append(std::to_string(id)).append("=").append(std::to_string(v));
     file.SkipChunkRest();
     return true;
   }

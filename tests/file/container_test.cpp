@@ -191,10 +191,10 @@ TEST(StandAloneValue, EachTypeReadsItsPayload) {
     GeValue v;
     ASSERT_TRUE(ReadValue(f.file, v)) << e;
     std::string text = std::to_string(v.GetType());
-    if (v.GetType() == GEVALUE_INT32) text += " " + std::to_string(v.AsInt32());
-    if (v.GetType() == GEVALUE_FLOAT32) text += " " + std::to_string(v.AsFloat32());
-    if (v.GetType() == GEVALUE_STRING) text += " " + v.AsString().To8Bit();
-    if (v.AsContainer()) text += " " + std::to_string(v.AsContainer()->GetCount());  // read with append
+    if (v.GetType() == GEVALUE_INT32) text.append(" ").append(std::to_string(v.AsInt32()));
+    if (v.GetType() == GEVALUE_FLOAT32) text.append(" ").append(std::to_string(v.AsFloat32()));
+    if (v.GetType() == GEVALUE_STRING) text.append(" ").append(v.AsString().To8Bit());
+    if (v.AsContainer()) text.append(" ").append(std::to_string(v.AsContainer()->GetCount()));  // read with append
     EXPECT_EQ(text, e);
   }
   // A failed payload clears the value.

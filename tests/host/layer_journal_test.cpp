@@ -30,9 +30,9 @@ void AddLeafAndSave(unsigned id) {
   }
   CQEL_SmartPtr<CQEL_ResourceLayerLeaf> leaf = CQEL_ResourceLayerLeaf::CreateObj();
   leaf->Id(id);
-  leaf->LongName("Layer " + std::to_string(id));
+  leaf->LongName(std::string("Layer ").append(std::to_string(id)));
   top->GetLayerNodeByLongName("scene.c4d")->AddNewLayerLeaf(leaf);
-  leaf->ShortName("L" + std::to_string(id));  // a change after it joined the table
+  leaf->ShortName(std::string("L").append(std::to_string(id)));  // a change after it joined the table
   ASSERT_TRUE(CQEL_Service_LayerResources::SaveTable(Buffer(), Table()));
 }
 

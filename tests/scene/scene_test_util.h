@@ -12,8 +12,8 @@ inline std::string Tree(const C4DRootObject* list) {
   std::string text;
   if (!list) return text;
   for (C4DBaseObject* o : list->Objects()) {
-    text += (text.empty() ? "" : " ") + NameOf(o);
-    if (o->childList && !o->childList->IsEmpty()) text += "(" + Tree(o->childList) + ")";
+    text.append(text.empty() ? "" : " ").append(NameOf(o));
+    if (o->childList && !o->childList->IsEmpty()) text.append("(").append(Tree(o->childList)).append(")");
   }
   return text;
 }

@@ -25,7 +25,8 @@ std::string Text(uint16_t v) { return std::to_string(v); }
 template <typename T>
 std::string ArrayText(T* array, int32_t count) {
   std::string text = std::to_string(count);
-  if (count > 0) text += " " + Text(array[0]) + (count > 1 ? " .. " + Text(array[count - 1]) : "");
+  if (count > 0) text.append(" ").append(Text(array[0]));
+  if (count > 1) text.append(" .. ").append(Text(array[count - 1]));
   GeFree(array);
   return text;
 }
@@ -105,7 +106,7 @@ class Walker : public PrivateChunk {
         break;
       case TAG_MEMORY:
         ok = file.ReadMemory(block, count), text = std::to_string(count);
-        if (count > 0) text += " " + std::to_string(block[count - 1]);
+        if (count > 0) text.append(" ").append(std::to_string(block[count - 1]));
         GeFree(block);
         break;
       case TAG_PRIVATE: ok = file.SkipPrivateBlock(); break;

@@ -172,7 +172,7 @@ std::string ObjectJson(const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
     return "[" + NumberText(point->X()) + ", " + NumberText(point->Y()) + ", " + NumberText(point->Z()) + "]";
   });
   out += ", \"edges\": " + Array(geometry ? geometry->GetEdges() : noEdges, [](const auto& edge) {
-    return "[" + std::to_string(edge.first) + ", " + std::to_string(edge.second) + "]";
+    return std::string("[").append(std::to_string(edge.first)).append(", ").append(std::to_string(edge.second)).append("]");
   });
   out += ", \"faces\": " + Array(geometry ? geometry->GetFaces() : noFaces, [](const auto& face) {
     return Array(face, [](int entry) { return std::to_string(entry); });
