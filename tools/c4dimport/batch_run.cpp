@@ -88,7 +88,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
   convert.import.countingFigures = options.json;
-  convert.primitives = options.primitives;
+  convert.primitives = RebuildFor(options.primitives, !item.output.empty(), options.json);
   convert.output = item.output;
   convert.format = options.format;
   return convert;

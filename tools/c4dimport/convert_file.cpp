@@ -34,6 +34,11 @@ std::string Plural(size_t n, const char* one, const char* many) {
 
 }  // namespace
 
+Rebuild RebuildFor(bool primitives, bool output, bool json) {
+  if (!primitives) return Rebuild::Never;
+  return output || json ? Rebuild::Always : Rebuild::WhenReported;
+}
+
 size_t Conversion::NotConvertedCount() const {
   const size_t counted = result.session.total;
   return counted > result.session.converted ? counted - result.session.converted : 0;
@@ -67,7 +72,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   ImportOptions import = options.import;
   SceneOnDemand scene(path);
   import.whileOpen = [&](ImportResult& result) {
-    if (options.primitives && !Interrupted()) {
+    const bool rebuild = options.primitives == Rebuild::Always ||
+                         (options.primitives == Rebuild::WhenReported && ReportedNotConverted(result));
+    if (rebuild && !Interrupted()) {
       conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
     }
     if (options.output.empty() || !options.format || !result.readable) return;

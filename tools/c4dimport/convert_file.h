@@ -4,7 +4,7 @@
 // reported objects it did not convert (messages 104 and 105), those objects
 // found by name in the scene with the reason. Before it is written, the
 // primitives the scene holds without polygon caches are rebuilt from their
-// parameters and added to what the host received (unless switched off).
+// parameters and added to what the host received (see Rebuild).
 //
 //   ConvertOptions options;
 //   options.output = "house.glb";
@@ -31,11 +31,29 @@ enum : int {
   kExitCancelled = 4,   // cancelled by the user
 };
 
+// When primitives without polygon caches are rebuilt. The rebuild reads the
+// scene with the scene library, a second read of the file beside the
+// module's own.
+enum class Rebuild {
+  Never,         // the module's objects only (--no-primitives)
+  // Only when the module reported objects it did not convert, where the
+  // scene is read anyway to name them: a plain import whose counted objects
+  // all arrived reads the file once. (A primitive left without geometry goes
+  // unseen there only when caches of other primitives or instances made up
+  // for it in the module's counts.)
+  WhenReported,
+  Always,        // whatever is written, or printed as JSON, has them all
+};
+
+// A plain import (no output file, no JSON) rebuilds when reported, anything
+// else always, unless `primitives` is off.
+Rebuild RebuildFor(bool primitives, bool output, bool json);
+
 struct ConvertOptions {
   ImportOptions import;  // whileOpen is the conversion's own
   std::string output;    // "" writes nothing
   const c4dexport::ExportFormat* format = nullptr;
-  bool primitives = true;  // rebuild primitives without caches (false: the module's objects only)
+  Rebuild primitives = Rebuild::Always;
 };
 
 struct Conversion {

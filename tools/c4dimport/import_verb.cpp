@@ -60,7 +60,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   };
   convert.output = output;
   convert.format = format;
-  convert.primitives = options.primitives;
+  convert.primitives = c4dimport::RebuildFor(options.primitives, !output.empty(), options.json);
   if (!output.empty()) {
     std::error_code ignored;
     if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
