@@ -52,7 +52,15 @@ uint32_t BigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 uint16_t BigEndian16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-float BigEndianFloat(const uint8_t* p) { return std::bit_cast<float>(BigEndian32(p)); }
+// A signalling NaN is kept as the quiet NaN that any arithmetic would make of
+// it: on 32-bit x86 a float or double returned from a function passes through
+// the x87 unit, which raises the invalid exception for a signalling NaN, and
+// that is a trap in a host that runs with the invalid trap on.
+float BigEndianFloat(const uint8_t* p) {
+  uint32_t bits = BigEndian32(p);
+  if ((bits & 0x7F800000u) == 0x7F800000u && (bits & 0x007FFFFFu) != 0) bits |= 0x00400000u;
+  return std::bit_cast<float>(bits);
+}
 
 Vector DecodeVector(const uint8_t* p) { return {BigEndianFloat(p), BigEndianFloat(p + 4), BigEndianFloat(p + 8)}; }
 

@@ -15,7 +15,13 @@ uint64_t BigEndian64(const uint8_t* p) {
   return v;
 }
 
-double BigEndianDouble(const uint8_t* p) { return std::bit_cast<double>(BigEndian64(p)); }
+// A signalling NaN becomes quiet, as single reals do (see BigEndianFloat).
+double BigEndianDouble(const uint8_t* p) {
+  constexpr uint64_t kExponent = 0x7FF0000000000000u, kFraction = 0x000FFFFFFFFFFFFFu, kQuiet = 0x0008000000000000u;
+  uint64_t bits = BigEndian64(p);
+  if ((bits & kExponent) == kExponent && (bits & kFraction) != 0) bits |= kQuiet;
+  return std::bit_cast<double>(bits);
+}
 
 Vector64 DecodeVector64(const uint8_t* p) {
   return Vector64{BigEndianDouble(p), BigEndianDouble(p + 8), BigEndianDouble(p + 16)};
