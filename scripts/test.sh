@@ -17,6 +17,7 @@ stage() {
 }
 
 stage "$top/scripts/test-plain.sh" "$dir"
+stage "$top/scripts/test-release.sh" "$dir-release"
 stage "$top/scripts/test-python.sh" "$dir"
 stage "$top/scripts/test-formats.sh" "$dir"
 stage "$top/scripts/test-sanitize.sh" "$dir-sanitize"
