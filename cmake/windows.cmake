@@ -38,28 +38,35 @@ endif()
        "set(PACKAGE_VERSION 3)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
 endforeach()
 
-# The tests run under Wine (Debian's wine64: 64-bit programs only), in a
-# prefix of the build's own, without a display, finding the compiler's
-# runtime DLLs (libstdc++, libgcc, winpthread) where mingw-w64 installed them.
+# The tests run under Wine (Debian's wine64 for 64-bit programs, wine32, of
+# the i386 architecture, for 32-bit ones), in a prefix of the build's own,
+# without a display, finding the compiler's runtime DLLs (libstdc++, libgcc,
+# winpthread) where mingw-w64 installed them.
 # A script in the build folder starts them, so that the search path's
 # semicolons stay inside it and every runner of a program (ctest, cmake -P
 # scripts) takes one command. Under a UTF-8 locale, Wine gives Windows
 # programs the Western code page (1252) and file names reach Linux intact.
+# A 32-bit program needs a prefix made for 32-bit Windows (WINEARCH=win32):
+# beside wine64, Wine would make a 64-bit one, where wine32 cannot start.
 if(C4D_WINDOWS_ARCH STREQUAL "x86_64")
-  find_program(C4D_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-  if(C4D_WINE64)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-                    OUTPUT_VARIABLE c4d_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
-    get_filename_component(c4d_runtime ${c4d_runtime} DIRECTORY)
-    set(c4d_wine_path "Z:${c4d_runtime};Z:${CMAKE_FIND_ROOT_PATH}/lib")
-    string(REPLACE "/" "\\" c4d_wine_path "${c4d_wine_path}")
-    file(WRITE ${CMAKE_BINARY_DIR}/wine-run "#!/bin/sh
+  find_program(C4D_WINE wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+  set(c4d_wine_arch "")
+else()
+  find_program(C4D_WINE wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+  set(c4d_wine_arch "WINEARCH=win32 ")
+endif()
+if(C4D_WINE)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                  OUTPUT_VARIABLE c4d_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+  get_filename_component(c4d_runtime ${c4d_runtime} DIRECTORY)
+  set(c4d_wine_path "Z:${c4d_runtime};Z:${CMAKE_FIND_ROOT_PATH}/lib")
+  string(REPLACE "/" "\\" c4d_wine_path "${c4d_wine_path}")
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-run "#!/bin/sh
 # Runs a program of this build under Wine (cmake/windows.cmake).
-LC_ALL=C.UTF-8 WINEPREFIX='${CMAKE_BINARY_DIR}/wine' WINEDEBUG=-all DISPLAY= WINEPATH='${c4d_wine_path}' \\
-  exec '${C4D_WINE64}' \"$@\"
+${c4d_wine_arch}LC_ALL=C.UTF-8 WINEPREFIX='${CMAKE_BINARY_DIR}/wine' WINEDEBUG=-all DISPLAY= WINEPATH='${c4d_wine_path}' \\
+  exec '${C4D_WINE}' \"$@\"
 ")
-    file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
-         GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
-  endif()
+  file(CHMOD ${CMAKE_BINARY_DIR}/wine-run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+       GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 endif()
