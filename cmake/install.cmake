@@ -37,6 +37,13 @@ if(TARGET Orbek_QEL_Server_C4D AND TARGET tessaro_host_standin)
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(TARGETS Orbek_QEL_SERVER_C4D Orbek_KVT_Controls LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
                                                           RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}/resources)
+  # On 32-bit Windows the module imports the shared libgcc (see
+  # src/session/CMakeLists.txt): it goes beside the module.
+  if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_dw2-1.dll
+                    OUTPUT_VARIABLE c4d_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
+    install(FILES ${c4d_libgcc} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
 
   install(FILES ${PROJECT_SOURCE_DIR}/src/session/QEL_Server_C4D.h DESTINATION ${C4D_INSTALL_INCLUDEDIR})
   file(GLOB c4d_host_headers ${PROJECT_SOURCE_DIR}/src/host/*.h ${PROJECT_SOURCE_DIR}/platform/include/*.h)
