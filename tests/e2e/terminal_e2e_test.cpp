@@ -72,7 +72,7 @@ TEST_F(OnTerminal, TheBarIsDrawnAndClearedAndTheLargeQuestionIsAskedAtThePrompt)
   const std::string small = Write(scene, "small.c4d");
   const TerminalRun run = Run({"import", small, "-o", Path("small.glb")});
   EXPECT_EQ(run.exitCode, 0) << run.terminal;
-  for (const char* drawn : {"\rsmall.c4d  [", "2/2 objects", "100%"}) {
+  for (const char* drawn : {"\rsmall.c4d  [", "  2 objects", "100%"}) {
     EXPECT_NE(run.terminal.find(drawn), std::string::npos) << run.terminal;
   }
   EXPECT_TRUE(run.terminal.ends_with("\r\033[K")) << "nothing stays behind the cleared line";
@@ -112,7 +112,7 @@ TEST_F(OnTerminal, CtrlCPressesCancelAndASecondCtrlCEndsTheToolAtOnce) {
   for (int i = 0; i < kMeshes; ++i) scene.objects.push_back(ObjectSpec::Polygon("Mesh", grid, quads));
   for (int i = 0; i < kSplines; ++i) scene.objects.push_back(ObjectSpec::Spline("Line", line, false));
   const std::string path = Write(scene, "many.c4d"), output = Path("many.glb");
-  static const std::regex converted(R"([1-9]\d*/\d+ objects)");  // the bar shows a converted object
+  static const std::regex converted(R"( [1-9]\d* objects)");  // the bar shows a converted object
   for (int wanted : {1, 2}) {
     int presses = 0;
     const TerminalRun run = Run({"import", path, "-o", output}, [&](const std::string& terminal) {

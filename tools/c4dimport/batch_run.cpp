@@ -112,7 +112,6 @@ std::vector<BatchRow> RunHere(const std::vector<BatchItem>& items, const BatchOp
     ConvertOptions convert = ConvertOptionsFor(item, options);
     convert.import.ui = &line;
     convert.import.windowBackend = &line;
-    convert.import.countingFigures |= isatty(STDERR_FILENO) != 0;
     convert.import.onPump = [&line](const ImportProgress& progress) {
       line.Counts(progress);
       if (PressCancelOnInterrupt()) line.Note("cancelling: the objects converted so far are kept (Ctrl-C again stops at once)");

@@ -33,7 +33,7 @@ struct ImportResult;
 // Where an import stands, for a front end that shows it.
 struct ImportProgress {
   size_t converted = 0;  // objects in the host's vector so far
-  uint32_t counted = 0;  // objects the scene holds that can be converted
+  uint32_t counted = 0;  // objects the scene holds that can be converted (0 without a counting pass)
 };
 
 // The answer to the question about meshes above 500000 polygons.

@@ -41,9 +41,9 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   c4dimport::ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
-  // The counts on the progress line and in the JSON need a counting pass
-  // of the tool's own; a plain import into a pipe or a file reads the file once.
-  convert.import.countingFigures = options.json || isatty(STDERR_FILENO);
+  // The counts in the JSON need a counting pass of the tool's own; a plain
+  // import reads the file once, on a terminal too.
+  convert.import.countingFigures = options.json;
   convert.import.floatTraps = options.floatTraps;
   if (!options.hostFault.empty()) {
     standin::HostFault fault;

@@ -137,7 +137,11 @@ void ProgressLine::Draw() {
   const int percent = std::clamp((m_position - m_low) * 100 / span, 0, 100);
   std::string tail = "  " + std::string(percent < 10 ? "  " : percent < 100 ? " " : "") + std::to_string(percent) + "%";
   if (m_showCounts) {
-    tail += "  " + std::to_string(m_counts.converted) + "/" + std::to_string(m_counts.counted) + " objects";
+    // The objects counted are known only where the tool ran a counting pass
+    // of its own (JSON).
+    tail.append("  ").append(std::to_string(m_counts.converted));
+    if (m_counts.counted > 0) tail.append("/").append(std::to_string(m_counts.counted));
+    tail.append(" objects");
   }
   // The line never reaches the last column, so the terminal does not wrap it.
   const int room = Columns(m_fd) - 1;
