@@ -24,6 +24,20 @@ namespace {
 
 using nlohmann::json;
 
+// A recording as text: arrays of plain values (a point, a face, flags) on
+// one line, the rest one member a line, so that a diff shows whole points.
+std::string Recorded(const json& j, const std::string& pad = "\n") {
+  const auto plain = [](const json& e) { return !e.is_structured(); };
+  if (j.empty() || !j.is_structured() || (j.is_array() && std::all_of(j.begin(), j.end(), plain))) return j.dump();
+  std::string out(1, j.is_array() ? '[' : '{');
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    out.append(it == j.begin() ? "" : ",").append(pad).append(" ");
+    if (j.is_object()) out.append(json(it.key()).dump()).append(": ");
+    out.append(Recorded(*it, pad + " "));
+  }
+  return out.append(pad).append(1, j.is_array() ? ']' : '}');
+}
+
 // A triangle placed by its name, so that the import shows which it is.
 ObjectSpec Mesh(const std::string& name) {
   int x = 0;
@@ -266,7 +280,7 @@ class Golden : public ImportTest, public testing::WithParamInterface<NamedScene>
   void Expect(const std::string& name, const json& got, bool moduleOnly = false) {
     const std::string path = std::string(C4D_GOLDEN_DIR) + "/" + name;
     if (std::getenv("C4D_RECORD_GOLDEN")) {
-      std::ofstream(path) << got.dump(1) << "\n";
+      std::ofstream(path) << Recorded(got) << "\n";
       return;
     }
     std::ifstream in(path);
