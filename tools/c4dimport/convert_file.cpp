@@ -134,13 +134,9 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
   }
 }
 
-std::string ConversionJson(const Conversion& conversion) {
+void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
   using json = nlohmann::ordered_json;
-  std::string text = ResultJson(conversion.result);
-  // The import's document ends with "}\n": the members below join it.
-  const size_t end = text.rfind('}');
-  if (end == std::string::npos) return text;
-  text.erase(end);
+  std::string text;  // the members that join the import's document
   if (conversion.searchedNotConverted) {
     json notConverted = json::array();
     for (const LeftOutObject& object : conversion.notConverted) {
@@ -174,7 +170,7 @@ std::string ConversionJson(const Conversion& conversion) {
                    {"leftOut", leftOut}};
     text += ",\n \"output\": " + output.dump(-1, ' ', false, json::error_handler_t::replace);
   }
-  return text + "}\n";
+  WriteResultJson(out, conversion.result, text);
 }
 
 }  // namespace c4dimport

@@ -88,6 +88,6 @@ int ExitCodeOf(const Conversion& conversion);
 void PrintConversion(const Conversion& conversion, std::ostream& out);
 // The import's JSON result, with "notConverted" when message 104 or 105
 // appeared and "output" when an output was asked for.
-std::string ConversionJson(const Conversion& conversion);
+void WriteConversionJson(std::ostream& out, const Conversion& conversion);
 
 }  // namespace c4dimport

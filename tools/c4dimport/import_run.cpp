@@ -108,13 +108,24 @@ int PresetAnswer(LargeAnswer answer) {
 
 // ---- JSON ---------------------------------------------------------------------------
 
+// The JSON of a large import is hundreds of megabytes: every part of it is
+// appended to one string, with no temporary copies of the parts.
+
 // The shortest text that reads back as the same double; null for values
 // JSON cannot hold.
-std::string NumberText(double value) {
-  if (!std::isfinite(value)) return "null";
+void AppendNumber(std::string& out, double value) {
   char text[64];
   const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-  return error == std::errc() ? std::string(text, end) : "null";
+  if (std::isfinite(value) && error == std::errc()) {
+    out.append(text, end);
+  } else {
+    out += "null";
+  }
+}
+
+void AppendInteger(std::string& out, long long value) {
+  char text[24];
+  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 std::string Quoted(const std::string& text) {
@@ -141,43 +152,55 @@ std::string Quoted(const std::string& text) {
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
+// A JSON array of `list`, each item appended by `write(out, item)`.
 template <class List, class Write>
-std::string Array(const List& list, Write write, const char* separator = ", ") {
-  std::string out = "[";
+void AppendArray(std::string& out, const List& list, Write write, const char* separator = ", ") {
+  out += '[';
   bool first = true;
   for (const auto& item : list) {
     if (!first) out += separator;
     first = false;
-    out += write(item);
+    write(out, item);
   }
-  return out + "]";
+  out += ']';
 }
 
-std::string ObjectJson(const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
+void AppendObjectJson(std::string& out, const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
   const ObjectView view = ViewObject(object);
   const CQEL_GeoPolyhedron3D* geometry = view.geometry;
-  std::string out = "{\"kind\": " + Quoted(view.kind);
+  out.append("{\"kind\": ").append(Quoted(view.kind));
   if (rebuilt) out += ", \"rebuilt\": true";
-  out += ", \"dimension\": " + std::to_string(geometry ? int(geometry->GetDimension()) : 0);
-  out += ", \"orientation\": " + std::to_string(geometry ? int(geometry->GetOrientation()) : 0);
-  out += ", \"layer\": " + std::to_string(view.layer);
-  out += ", \"argb\": [" + std::to_string(view.argb[0]) + ", " + std::to_string(view.argb[1]) + ", " +
-         std::to_string(view.argb[2]) + ", " + std::to_string(view.argb[3]) + "]";
-  out += ", \"surface\": " + (view.surface.empty() ? std::string("null") : Quoted(view.surface));
+  out += ", \"dimension\": ";
+  AppendInteger(out, geometry ? int(geometry->GetDimension()) : 0);
+  out += ", \"orientation\": ";
+  AppendInteger(out, geometry ? int(geometry->GetOrientation()) : 0);
+  out += ", \"layer\": ";
+  AppendInteger(out, view.layer);
+  out += ", \"argb\": ";
+  AppendArray(out, view.argb, [](std::string& o, int value) { AppendInteger(o, value); });
+  out.append(", \"surface\": ").append(view.surface.empty() ? std::string("null") : Quoted(view.surface));
   const CQEL_GeoPolyhedron3D::PointList noPoints;
   const CQEL_GeoPolyhedron3D::EdgeList noEdges;
   const CQEL_GeoPolyhedron3D::FaceList noFaces;
-  out += ", \"points\": " + Array(geometry ? geometry->GetPoints() : noPoints, [](const auto& point) {
-    if (!point) return std::string("null");
-    return "[" + NumberText(point->X()) + ", " + NumberText(point->Y()) + ", " + NumberText(point->Z()) + "]";
+  out += ", \"points\": ";
+  AppendArray(out, geometry ? geometry->GetPoints() : noPoints, [](std::string& o, const auto& point) {
+    if (!point) {
+      o += "null";
+      return;
+    }
+    const double xyz[] = {point->X(), point->Y(), point->Z()};
+    AppendArray(o, xyz, AppendNumber);
   });
-  out += ", \"edges\": " + Array(geometry ? geometry->GetEdges() : noEdges, [](const auto& edge) {
-    return std::string("[").append(std::to_string(edge.first)).append(", ").append(std::to_string(edge.second)).append("]");
+  out += ", \"edges\": ";
+  AppendArray(out, geometry ? geometry->GetEdges() : noEdges, [](std::string& o, const auto& edge) {
+    const unsigned ends[] = {edge.first, edge.second};
+    AppendArray(o, ends, [](std::string& e, unsigned end) { AppendInteger(e, end); });
   });
-  out += ", \"faces\": " + Array(geometry ? geometry->GetFaces() : noFaces, [](const auto& face) {
-    return Array(face, [](int entry) { return std::to_string(entry); });
+  out += ", \"faces\": ";
+  AppendArray(out, geometry ? geometry->GetFaces() : noFaces, [](std::string& o, const auto& face) {
+    AppendArray(o, face, [](std::string& e, int entry) { AppendInteger(e, entry); });
   });
-  return out + "}";
+  out += '}';
 }
 
 std::string LayerJson(const standin::LayerLeafEntry& entry) {
@@ -185,7 +208,8 @@ std::string LayerJson(const standin::LayerLeafEntry& entry) {
   std::string out = "{\"id\": " + std::to_string(leaf.Id());
   out += ", \"long\": " + Quoted(leaf.LongName());
   out += ", \"short\": " + Quoted(leaf.ShortName());
-  out += ", \"path\": " + Array(entry.path, [](const std::string& name) { return Quoted(name); });
+  out += ", \"path\": ";
+  AppendArray(out, entry.path, [](std::string& o, const std::string& name) { o += Quoted(name); });
   out += ", \"config\": " + std::to_string(int(leaf.LayerConfigurationSetting()));
   out += ", \"userDefined\": " + std::string(Bool(leaf.UserDefinedLayerDef()));
   return out + "}";
@@ -358,21 +382,37 @@ int ExitCodeOf(const ImportResult& result) {
   return kImportOk;
 }
 
-std::string ResultJson(const ImportResult& result) {
+void WriteResultJson(std::ostream& stream, const ImportResult& result, const std::string& members) {
+  // The objects of a large import come to hundreds of megabytes of text: they
+  // go out a megabyte at a time, not as one string.
+  constexpr size_t kWriteAt = size_t{1} << 20;
   const SessionCounters& s = result.session;
   std::string out = "{\"file\": " + Quoted(result.path);
   out += ",\n \"status\": " + std::string(result.readable ? "\"ok\"" : "\"unreadable\"");
   size_t index = 0;
-  out += ",\n \"objects\": " + Array(result.objects, [&](const CQEL_SmartPtr<CQEL_Object>& object) {
-    return ObjectJson(object, index++ >= result.moduleObjects);
+  out += ",\n \"objects\": ";
+  AppendArray(out, result.objects, [&](std::string& o, const CQEL_SmartPtr<CQEL_Object>& object) {
+    AppendObjectJson(o, object, index++ >= result.moduleObjects);
+    if (o.size() < kWriteAt) return;
+    stream.write(o.data(), std::streamsize(o.size()));
+    o.clear();
   }, ",\n  ");
-  out += ",\n \"layers\": " + Array(result.layers, LayerJson, ",\n  ");
-  out += ",\n \"messages\": " + Array(result.messages, MessageJson, ",\n  ");
+  out += ",\n \"layers\": ";
+  AppendArray(out, result.layers, [](std::string& o, const auto& entry) { o += LayerJson(entry); }, ",\n  ");
+  out += ",\n \"messages\": ";
+  AppendArray(out, result.messages, [](std::string& o, const auto& box) { o += MessageJson(box); }, ",\n  ");
   out += ",\n \"session\": {\"total\": " + std::to_string(s.total) + ", \"converted\": " +
          std::to_string(s.converted) + ", \"maxPolygons\": " + std::to_string(s.maxPolygons) +
          ", \"convertLarge\": " + Bool(s.convertLarge) + ", \"cancelled\": " + Bool(s.cancelled) + "}";
-  if (!result.hostError.empty()) out += ",\n \"hostError\": " + Quoted(result.hostError);
-  return out + "}\n";
+  if (!result.hostError.empty()) out.append(",\n \"hostError\": ").append(Quoted(result.hostError));
+  out.append(members).append("}\n");
+  stream.write(out.data(), std::streamsize(out.size()));
+}
+
+std::string ResultJson(const ImportResult& result) {
+  std::ostringstream out;
+  WriteResultJson(out, result);
+  return out.str();
 }
 
 void PrintSummary(const ImportResult& result, std::ostream& out) {

@@ -115,7 +115,9 @@ int ExitCodeOf(const ImportResult& result);
 
 // The result as one JSON document:
 // {"file", "status", "objects", "layers", "messages", "session"}; an object
-// added after the import has "rebuilt": true.
+// added after the import has "rebuilt": true. Written to `out` an object at
+// a time, with `members` (each beginning ",\n ") before its end.
+void WriteResultJson(std::ostream& out, const ImportResult& result, const std::string& members = "");
 std::string ResultJson(const ImportResult& result);
 
 // The result for a person: objects by kind, counts, layers, messages.

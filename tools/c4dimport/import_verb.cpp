@@ -68,7 +68,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   const c4dimport::Conversion conversion = c4dimport::ConvertFile(path, convert);
   line.Clear();
   if (options.json) {
-    out << c4dimport::ConversionJson(conversion);
+    c4dimport::WriteConversionJson(out, conversion);
   } else {
     c4dimport::PrintConversion(conversion, out);
   }
