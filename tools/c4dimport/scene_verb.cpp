@@ -1,5 +1,6 @@
 #include "scene_verb.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "c4d_document.h"
 #include "ge_chunk_file.h"
@@ -250,7 +252,8 @@ json ObjectsJson(const C4DRootObject* list, const Reasons& reasons) {
   return objects;
 }
 
-json DocumentJson(const C4DBaseDocument& d) {
+// With `withObjects` false, "objects" (the last member) is empty.
+json DocumentJson(const C4DBaseDocument& d, bool withObjects = true) {
   json materials = json::array();
   if (d.GetMaterials()) {
     for (const C4DBaseMaterial* m : d.GetMaterials()->Materials()) materials.push_back(MaterialJson(*m));
@@ -260,7 +263,38 @@ json DocumentJson(const C4DBaseDocument& d) {
           {"useMarkedCaches", d.useMarkedCaches != 0},
           {"materials", materials},
           {"layers", d.GetLayers() ? LayersJson(*d.GetLayers()) : json::array()},
-          {"objects", ObjectsJson(d.GetObjects(), c4dimport::LeftOutReasons(d, {}))}};
+          {"objects", withObjects ? ObjectsJson(d.GetObjects(), c4dimport::LeftOutReasons(d, {})) : json::array()}};
+}
+
+// `head` and the document as dump(2) prints them, the objects written one
+// top-level object at a time: a scene of many objects never stands in memory
+// as one JSON tree, nor as one text.
+void WriteSceneJson(std::ostream& out, json head, const C4DBaseDocument& d) {
+  head.update(DocumentJson(d, false));
+  std::string text = head.dump(2);
+  constexpr std::string_view kNoObjects = "[]\n}";
+  const C4DRootObject* objects = d.GetObjects();
+  if (!objects || objects->IsEmpty() || !text.ends_with(kNoObjects)) {
+    head["objects"] = DocumentJson(d)["objects"];
+    out << head.dump(2) << '\n';
+    return;
+  }
+  text.resize(text.size() - kNoObjects.size());
+  out << text << '[';
+  const Reasons reasons = c4dimport::LeftOutReasons(d, {});
+  const char* separator = "\n    ";
+  for (const C4DBaseObject* o : objects->Objects()) {
+    // An element of the array two levels down: each of its lines indented by four more.
+    const std::string item = ObjectJson(*o, reasons).dump(2);
+    out << separator;
+    for (size_t start = 0, end = 0; start < item.size(); start = end + 1) {
+      end = std::min(item.find('\n', start), item.size());
+      out.write(item.data() + start, std::streamsize(end - start));
+      if (end < item.size()) out << "\n    ";
+    }
+    separator = ",\n    ";
+  }
+  out << "\n  ]\n}\n";
 }
 
 std::string ErrorText(int32_t code) {
@@ -293,8 +327,11 @@ int RunSceneVerb(const std::string& path, bool asJson, std::ostream& out) {
 
   if (asJson) {
     json j = {{"file", path}, {"loaded", loaded}, {"error", error}, {"errorName", FileErrorSymbol(error)}};
-    if (opened) j.update(DocumentJson(document));
-    out << j.dump(2) << '\n';
+    if (opened) {
+      WriteSceneJson(out, std::move(j), document);
+    } else {
+      out << j.dump(2) << '\n';
+    }
   } else {
     out << path << ": " << (problem.empty() ? "loaded" : problem) << '\n';
     if (opened) PrintScene(document, out);
