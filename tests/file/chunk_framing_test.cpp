@@ -2,6 +2,8 @@
 // values, and the ends of a file (deep nesting is the hardening tests' part).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "damage_scenes.h"
@@ -97,6 +99,22 @@ INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](cons
   for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return name;
 });
+
+// A file of 5 GiB (a document, then a sparse run of zeros) tells its whole
+// length, also where `long` has 32 bits (Windows, 32-bit Linux).
+TEST(LargeFile, TellsItsWholeLengthAndReads) {
+  const std::string path = testing::TempDir() + "five_gib.c4d";
+  const std::vector<uint8_t> bytes = Document().StartChunk(10, 0).Int32(1).EndChunk().EndChunk().Take();
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::filesystem::resize_file(path, uintmax_t{5} << 30);
+  GeChunkFile file;
+  RecordingNode doc({10});
+  EXPECT_TRUE(file.Open(path.c_str()) && file.ReadNodeChunks(&doc, true));
+  EXPECT_EQ(file.GetLength(), int64_t{5} << 30);
+  EXPECT_EQ(doc.log, " 10=1");
+  file.Close();
+  std::filesystem::remove(path);
+}
 
 // Each value kind, and a chunk's start and end marker, followed by a marker
 // value that must read correctly after the skip.

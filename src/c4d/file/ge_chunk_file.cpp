@@ -48,6 +48,21 @@ int PayloadSize(uint8_t tag, bool newer) {
   }
 }
 
+// The length of a file just opened, also of 2 GiB and more where `long`
+// has 32 bits (Windows, 32-bit Linux); 0 when it cannot be told.
+int64_t FileLength(std::FILE* file) {
+#if defined(_WIN32)
+  if (_fseeki64(file, 0, SEEK_END) != 0) return 0;
+  const int64_t end = _ftelli64(file);
+  _fseeki64(file, 0, SEEK_SET);
+#else
+  if (fseeko(file, 0, SEEK_END) != 0) return 0;
+  const int64_t end = ftello(file);
+  fseeko(file, 0, SEEK_SET);
+#endif
+  return end > 0 ? end : 0;
+}
+
 uint32_t BigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
@@ -352,12 +367,7 @@ bool GeChunkFile::Open(const char* path) {
   readFailed_ = 0;
   // Our own buffer does the buffering; the C stream should not copy twice.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const long start = std::ftell(file);
-  if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
-    const long end = std::ftell(file);
-    length_ = end > 0 ? end : 0;
-    std::fseek(file, start, SEEK_SET);
-  }
+  length_ = FileLength(file);
   return AcceptHeader();
 }
 
