@@ -271,15 +271,13 @@ json DocumentJson(const C4DBaseDocument& d, bool withObjects = true) {
 // as one JSON tree, nor as one text.
 void WriteSceneJson(std::ostream& out, json head, const C4DBaseDocument& d) {
   head.update(DocumentJson(d, false));
-  std::string text = head.dump(2);
-  constexpr std::string_view kNoObjects = "[]\n}";
+  std::string text = head.dump(2);  // ends with the empty objects: "[]\n}"
   const C4DRootObject* objects = d.GetObjects();
-  if (!objects || objects->IsEmpty() || !text.ends_with(kNoObjects)) {
-    head["objects"] = DocumentJson(d)["objects"];
-    out << head.dump(2) << '\n';
+  if (!objects || objects->IsEmpty()) {
+    out << text << '\n';
     return;
   }
-  text.resize(text.size() - kNoObjects.size());
+  text.resize(text.size() - std::string_view("[]\n}").size());
   out << text << '[';
   const Reasons reasons = c4dimport::LeftOutReasons(d, {});
   const char* separator = "\n    ";
