@@ -91,6 +91,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   convert.primitives = RebuildFor(options.primitives, !item.output.empty(), options.json);
   convert.output = item.output;
   convert.format = options.format;
+  convert.interrupted = Interrupted;
   return convert;
 }
 

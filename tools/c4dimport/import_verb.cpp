@@ -60,6 +60,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   };
   convert.output = output;
   convert.format = format;
+  convert.interrupted = c4dimport::Interrupted;
   convert.primitives = c4dimport::RebuildFor(options.primitives, !output.empty(), options.json);
   if (!output.empty()) {
     std::error_code ignored;

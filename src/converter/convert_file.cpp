@@ -10,7 +10,6 @@
 #include "qel_Exceptions.h"
 #include "standin/host_control.h"
 #include "after_import.h"
-#include "terminal_front_end.h"
 
 namespace c4dimport {
 
@@ -31,6 +30,8 @@ std::vector<c4dexport::ExportLayer> HostLayers() {
 std::string Plural(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
+
+bool Interrupted(const ConvertOptions& options) { return options.interrupted && options.interrupted(); }
 
 }  // namespace
 
@@ -74,7 +75,7 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   import.whileOpen = [&](ImportResult& result) {
     const bool rebuild = options.primitives == Rebuild::Always ||
                          (options.primitives == Rebuild::WhenReported && ReportedNotConverted(result));
-    if (rebuild && !Interrupted()) {
+    if (rebuild && !Interrupted(options)) {
       conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
     }
     if (options.output.empty() || !options.format || !result.readable) return;
@@ -93,7 +94,7 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   };
   conversion.result = ImportFile(path, import);
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
-  conversion.cancelled = conversion.result.session.cancelled || Interrupted();
+  conversion.cancelled = conversion.result.session.cancelled || Interrupted(options);
   conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
   conversion.notConverted = FindNotConverted(scene, conversion.result, conversion.primitives);
   for (auto& primitive : conversion.primitives) primitive.object = nullptr;

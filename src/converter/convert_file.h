@@ -12,6 +12,7 @@
 //   Conversion done = ConvertFile("house.c4d", options);
 //   return ExitCodeOf(done);
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ struct ConvertOptions {
   std::string output;    // "" writes nothing
   const c4dexport::ExportFormat* format = nullptr;
   Rebuild primitives = Rebuild::Always;
+  // Whether the user interrupted the run (Ctrl-C): nothing more is rebuilt,
+  // and the conversion counts as cancelled. Null: never.
+  std::function<bool()> interrupted;
 };
 
 struct Conversion {
