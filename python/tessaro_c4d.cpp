@@ -25,8 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "after_import.h"
-#include "import_run.h"
+#include "convert_file.h"
 #include "scene_verb.h"
 
 namespace py = pybind11;
@@ -194,14 +193,14 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   // Boxes are recorded, not shown; the large question takes the given answer.
   standin::ScriptedUi silent;
   silent.SetDefaultAnswer(AnswerButton(large));
-  c4dimport::ImportOptions options;
-  options.large = large;
-  options.ui = &silent;
+  c4dimport::ConvertOptions options;
+  options.import.large = large;
+  options.import.ui = &silent;
   // The session counters come back whole, the largest mesh too.
   options.countingFigures = true;
   std::exception_ptr progressError;
   if (progress) {
-    options.onPump = [&progress, &progressError](const c4dimport::ImportProgress& at) {
+    options.import.onPump = [&progress, &progressError](const c4dimport::ImportProgress& at) {
       if (progressError) return;
       try {
         py::gil_scoped_acquire gil;
@@ -213,15 +212,10 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
     };
   }
   // As the tool's own work after Read: primitives without caches rebuilt.
-  c4dimport::SceneOnDemand scene(path);
-  std::vector<c4drebuild::RebuiltPrimitive> rebuilt;
-  if (primitives) {
-    options.whileOpen = [&scene, &rebuilt, large](c4dimport::ImportResult& r) {
-      rebuilt = RebuildAfterImport(scene, r, large == c4dimport::LargeAnswer::Yes);
-    };
-  }
+  options.primitives = primitives ? c4dimport::Rebuild::Always : c4dimport::Rebuild::Never;
   const Clock::time_point start = Clock::now();
-  c4dimport::ImportResult result = c4dimport::ImportFile(path, options);
+  c4dimport::Conversion conversion = c4dimport::ConvertFile(path, options);
+  c4dimport::ImportResult& result = conversion.result;
   const Clock::time_point imported = Clock::now();
 
   run.readable = result.readable;
@@ -242,7 +236,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
       run.unreadableText = box.text;
     }
   }
-  for (const c4dimport::LeftOutObject& object : c4dimport::FindNotConverted(scene, result, rebuilt)) {
+  for (const c4dimport::LeftOutObject& object : conversion.notConverted) {
     run.notConverted.push_back({object.path, object.reason});
   }
   run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();

@@ -12,6 +12,7 @@
 #include "import_session.h"
 #include "layer_construction.h"
 #include "object_colour.h"
+#include "object_judgement.h"
 #include "polygon_conversion.h"
 #include "polygon_topology.h"
 #include "qel_host.h"
@@ -168,41 +169,52 @@ int32_t AlienLayer::Execute() {
 
 // ---- objects --------------------------------------------------------------------------
 
-int32_t AlienPrimitiveObjectData::Execute() { return CountObject(GetNodeName(owner), dataTypeId) ? 1 : 0; }
+namespace {
 
-int32_t AlienInstanceObjectData::Execute() {
-  return CountObject(GetNodeName(owner), DataTypeIdOf(owner, DATA_INSTANCE)) ? 1 : 0;
+// The import's judgement of an object in the session's circumstances.
+ObjectJudgement Judge(const C4DBaseObject& object) {
+  CImportSession* session = Session();
+  ObjectJudgementOptions options;
+  options.convertLarge = session && session->m_convertLarge;
+  return JudgeObject(object, options);
 }
+
+// Primitives and instances stand for their fallback caches: counted while
+// counting, passed on to the cache while converting.
+int32_t CountOrPassOn(const C4DBaseObject* object, int32_t dataTypeId) {
+  return CountObject(GetNodeName(object), dataTypeId) ? 1 : 0;
+}
+
+}  // namespace
+
+int32_t AlienPrimitiveObjectData::Execute() { return CountOrPassOn(owner, dataTypeId); }
+
+int32_t AlienInstanceObjectData::Execute() { return CountOrPassOn(owner, DataTypeIdOf(owner, DATA_INSTANCE)); }
 
 int32_t AlienPolygonObjectData::Execute() {
   C4DBaseObject* object = owner;
   if (!object) return 0;
-  const CString name = GetNodeName(object);
-  const auto* pointTag = static_cast<const PrivateC4DPointTag*>(object->GetTag(TAG_TYPE_POINT));
-  const auto* polygonTag = static_cast<const PrivateC4DPolygonTag*>(object->GetTag(TAG_TYPE_POLYGON));
-  const Vector* points = pointTag ? pointTag->points : nullptr;
-  const int32_t pointCount = pointTag ? pointTag->pointCount : 0;
-  const CPolygon* polygons = polygonTag ? polygonTag->polygons : nullptr;
-  const int32_t polygonCount = polygonTag ? polygonTag->polygonCount : 0;
-
-  if (pointCount == 0 && polygonCount == 0) return 1;
-  if (!points) return 0;
-  if (!polygons && polygonCount > 0) return 0;
+  const ObjectJudgement judgement = Judge(*object);
+  if (!judgement.counted) return judgement.dealtWith ? 1 : 0;
   CImportSession* session = Session();
   if (!session) return 0;
-  const uint32_t polygonTotal = static_cast<uint32_t>(polygonCount);
-  if (session->m_countingPass && session->m_maxPolygonCount < polygonTotal) session->m_maxPolygonCount = polygonTotal;
-  if (session->CountObject(name, DataTypeIdOf(object, DATA_POLYGON))) return 1;
+  if (session->m_countingPass && session->m_maxPolygonCount < judgement.polygons) {
+    session->m_maxPolygonCount = judgement.polygons;
+  }
+  if (session->CountObject(GetNodeName(object), DataTypeIdOf(object, DATA_POLYGON))) return 1;
   if (session->IsCancelled()) return 0;
-  if (polygonTotal > CImportSession::LargeObjectLimit && !session->m_convertLarge) return 1;
+  if (!judgement.converts) return 1;
 
-  PointList hostPoints = ConvertPointsMasked(*object, *pointTag);
+  const auto& pointTag = *static_cast<const PrivateC4DPointTag*>(object->GetTag(TAG_TYPE_POINT));
+  const auto& polygonTag = *static_cast<const PrivateC4DPolygonTag*>(object->GetTag(TAG_TYPE_POLYGON));
+  PointList hostPoints = ConvertPointsMasked(*object, pointTag);
   EdgeList edges;
   FaceList faces;
   {
     // The planarity test computes with the scene's own coordinates.
     FloatExceptionMask mask;
-    BuildPolygonTopology(polygons, polygonCount, points, pointCount, edges, faces);
+    BuildPolygonTopology(polygonTag.polygons, polygonTag.polygonCount, pointTag.points, pointTag.pointCount, edges,
+                         faces);
   }
   if (faces.empty()) return 1;  // nothing to show: not counted as converted
 
@@ -216,20 +228,15 @@ int32_t AlienPolygonObjectData::Execute() {
 }
 
 int32_t AlienSplineObject::Execute() {
-  const CString name = GetNodeName(this);
-  if (!objectData) return 0;
+  const ObjectJudgement judgement = Judge(*this);
+  if (!judgement.counted) return judgement.dealtWith ? 1 : 0;
+  if (CountObject(GetNodeName(this), dataTypeId)) return 1;
+  if (!judgement.converts) return 0;
+
   // The points are those of the object that holds the data: the spline.
   const C4DBaseObject* holder = objectData->owner ? objectData->owner : this;
-  const int32_t mode = GetSplineSetting(SPLINE_SETTING_MODE);
-  const auto* pointTag = static_cast<const PrivateC4DPointTag*>(holder->GetTag(TAG_TYPE_POINT));
-  const Vector* points = pointTag ? pointTag->points : nullptr;
-  const int32_t pointCount = pointTag ? pointTag->pointCount : 0;
-  // No points (or a count that no array can have) is nothing to convert.
-  if (pointCount <= 0 || !points) return 1;
-  if (CountObject(name, dataTypeId)) return 1;
-  if (mode != 0) return 0;
-
-  PointList hostPoints = ConvertPointsMasked(*holder, *pointTag);
+  const auto& pointTag = *static_cast<const PrivateC4DPointTag*>(holder->GetTag(TAG_TYPE_POINT));
+  PointList hostPoints = ConvertPointsMasked(*holder, pointTag);
   const bool closed = GetSplineSetting(SPLINE_SETTING_CLOSED) == 1;
   const uint32_t layerId = HostLayerIdOf(*this);
   Vector colour{0.0f, 0.0f, 0.0f};

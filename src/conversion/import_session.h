@@ -11,13 +11,14 @@
 
 #include <afxstr.h>
 
+#include "object_judgement.h"
 #include "qel_Objects.h"
 
 class CImportSession {
  public:
   // Polygon objects with more polygons than this need the user's consent
   // (compared unsigned and strictly: this many pass).
-  static constexpr uint32_t LargeObjectLimit = 500000;
+  static constexpr uint32_t LargeObjectLimit = kLargeObjectPolygonLimit;
 
   CImportSession() = default;
   CImportSession(const CImportSession&) = delete;

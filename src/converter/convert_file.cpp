@@ -5,11 +5,13 @@
 #include <ostream>
 
 #include "QEL_Server_C4D.h"
+#include <optional>
+#include <unordered_map>
+
 #include "c4d_document.h"
-#include "ge_chunk_file.h"
+#include "not_converted.h"
 #include "qel_Exceptions.h"
 #include "standin/host_control.h"
-#include "after_import.h"
 
 namespace c4dimport {
 
@@ -31,9 +33,43 @@ std::string Plural(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
+  return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
+         (primitive.reason.empty() ? "" : " (" + primitive.reason + ")");
+}
+
+// The counted objects the module did not convert, those rebuilt marked so
+// (objects null: the scene may go).
+std::vector<LeftOutObject> NotConverted(const std::vector<LeftOutObject>& leftOut,
+                                        const std::vector<c4drebuild::RebuiltPrimitive>& primitives) {
+  std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
+  for (const auto& primitive : primitives) {
+    if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
+  }
+  std::vector<LeftOutObject> notConverted;
+  for (const LeftOutObject& object : leftOut) {
+    if (!object.judgement.counted) continue;
+    LeftOutObject entry = object;
+    if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
+      entry.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
+      entry.rebuilt = true;
+    }
+    entry.object = nullptr;
+    notConverted.push_back(std::move(entry));
+  }
+  return notConverted;
+}
+
 bool Interrupted(const ConvertOptions& options) { return options.interrupted && options.interrupted(); }
 
 }  // namespace
+
+bool ReportedNotConverted(const ImportResult& result) {
+  for (const standin::BoxRecord& box : result.messages) {
+    if (box.kind == standin::BoxKind::Error && box.type == QEL_MSGBOX_INFORMATION) return true;
+  }
+  return false;
+}
 
 Rebuild RebuildFor(bool primitives, bool output, bool json) {
   if (!primitives) return Rebuild::Never;
@@ -71,12 +107,41 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.output = options.output;
   conversion.format = options.format;
   ImportOptions import = options.import;
+  // The converter's own read of the scene, at most one beside the module's.
   SceneOnDemand scene(path);
+  if (options.countingFigures) {
+    if (const C4DBaseDocument* document = scene.Get()) {
+      const SceneCounts counts = CountScene(*document);
+      import.figures = CountingFigures{counts.counted, counts.maxPolygons};
+    }
+  }
+  // What the converting pass left out, found once for the rebuild and the report.
+  std::optional<std::vector<LeftOutObject>> leftOut;
+  const auto leftOutOf = [&](const ImportResult& result) -> std::vector<LeftOutObject>* {
+    if (!leftOut) {
+      const C4DBaseDocument* document = scene.Get();
+      if (!document) return nullptr;
+      LeftOutOptions options;
+      options.convertLarge = result.session.convertLarge;
+      leftOut = FindLeftOutObjects(*document, options);
+    }
+    return &*leftOut;
+  };
   import.whileOpen = [&](ImportResult& result) {
     const bool rebuild = options.primitives == Rebuild::Always ||
                          (options.primitives == Rebuild::WhenReported && ReportedNotConverted(result));
-    if (rebuild && !Interrupted(options)) {
-      conversion.primitives = RebuildAfterImport(scene, result, options.import.large == LargeAnswer::Yes);
+    // After Cancel or a host error nothing more is made, as the module makes nothing more.
+    if (rebuild && !Interrupted(options) && result.readable && result.hostError.empty() && !result.session.cancelled) {
+      if (std::vector<LeftOutObject>* found = leftOutOf(result)) {
+        const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;
+        conversion.primitives = c4drebuild::RebuildPrimitives(
+            *found, result.objects,
+            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
+            large ? c4drebuild::kNoPolygonLimit : kLargeObjectPolygonLimit);
+        for (const auto& primitive : conversion.primitives) {
+          if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
+        }
+      }
     }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
@@ -96,7 +161,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
   conversion.cancelled = conversion.result.session.cancelled || Interrupted(options);
   conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
-  conversion.notConverted = FindNotConverted(scene, conversion.result, conversion.primitives);
+  if (conversion.searchedNotConverted) {
+    if (const auto* found = leftOutOf(conversion.result)) conversion.notConverted = NotConverted(*found, conversion.primitives);
+  }
   for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;

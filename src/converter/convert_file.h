@@ -18,7 +18,7 @@
 
 #include "export_writer.h"
 #include "import_run.h"
-#include "left_out.h"
+#include "not_converted.h"
 #include "rebuild_primitives.h"
 
 namespace c4dimport {
@@ -55,6 +55,10 @@ struct ConvertOptions {
   std::string output;    // "" writes nothing
   const c4dexport::ExportFormat* format = nullptr;
   Rebuild primitives = Rebuild::Always;
+  // The counting figures (import.figures) worked out beforehand from the
+  // converter's read of the scene: the counts while the import runs, the
+  // largest mesh.
+  bool countingFigures = false;
   // Whether the user interrupted the run (Ctrl-C): nothing more is rebuilt,
   // and the conversion counts as cancelled. Null: never.
   std::function<bool()> interrupted;
@@ -84,6 +88,9 @@ struct Conversion {
 };
 
 Conversion ConvertFile(const std::string& path, const ConvertOptions& options);
+
+// Messages 104 and 105 (the module's only information boxes) appeared.
+bool ReportedNotConverted(const ImportResult& result);
 
 // 1 unreadable, 3 host error or output not written, 4 cancelled, else 0.
 int ExitCodeOf(const Conversion& conversion);

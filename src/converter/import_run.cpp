@@ -14,11 +14,6 @@
 #include <comdef.h>
 
 #include "QEL_Server_C4D.h"
-#include "alien_impl.h"
-#include "c4d_document.h"
-#include "ge_alloc.h"
-#include "ge_chunk_file.h"
-#include "import_session.h"
 
 namespace c4dimport {
 
@@ -27,56 +22,8 @@ namespace {
 constexpr UINT kProgressDialogTemplate = 102;
 constexpr UINT kLargeObjectQuestion = 106;
 
-// ---- the counting pass, once more --------------------------------------------------
-//
-// The module shows its counters to no one: its library exports the six
-// operations and nothing else. So the tool runs the module's own counting
-// pass a second time on a document of its own, with the module's node
-// classes, except that layers stay the library's: they leave the host's
-// layer table alone.
-
-class CountingSession final : public CImportSession {
- public:
-  void StepProgress() override {}
-  bool IsCancelled() const override { return false; }
-};
-
-class CountingFactory final : public AlienSceneFactory {
- public:
-  C4DBaseLayer* NewLayer() override { return GeNew<C4DBaseLayer>(); }
-};
-
-struct Tally {
-  bool readable = false;
-  uint32_t total = 0;
-  uint32_t maxPolygons = 0;
-};
-
-Tally TallyScene(const std::string& path) {
-  CountingSession session;
-  session.m_path = path;
-  CImportSession* previous = CImportSession::Current();
-  CImportSession::SetCurrent(&session);
-  Tally tally;
-  {
-    CountingFactory factory;
-    C4DBaseDocument document(&factory);
-    GeChunkFile file;
-    tally.readable = file.Open(path.c_str()) && document.Load(file);
-    if (tally.readable) {
-      file.Close();
-      session.m_countingPass = true;
-      document.ExecuteAll();
-    }
-  }
-  CImportSession::SetCurrent(previous);
-  tally.total = session.m_totalCount;
-  tally.maxPolygons = session.m_maxPolygonCount;
-  return tally;
-}
-
-// Without a counting pass of its own, the tool learns the counts as the host
-// does: message 103 says the file was unreadable; message 105 gives the
+// Without counting figures from the caller, the counts are learnt as the
+// host learns them: message 103 says the file was unreadable; message 105 gives the
 // objects not converted and the objects counted; message 104 alone says that
 // nothing was counted; neither says that all counted objects were converted.
 void CountsFromMessages(ImportResult& result) {
@@ -291,9 +238,8 @@ ObjectView ViewObject(const CQEL_SmartPtr<CQEL_Object>& object) {
 ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   ImportResult result;
   result.path = path;
-  Tally tally;
-  if (options.countingFigures) tally = TallyScene(path);
-  result.readable = options.countingFigures ? tally.readable : true;
+  result.readable = true;
+  const uint32_t counted = options.figures ? options.figures->total : 0;
 
   standin::TerminalUi::Options terminalOptions;
   terminalOptions.out = options.messageStream;
@@ -309,8 +255,8 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   bool pressed = false;
   afx_frontend::MessageHook pressCancel;
   if (options.cancelAfter || options.onPump) {
-    pressCancel = [&result, &pressed, &options, &tally] {
-      if (options.onPump) options.onPump({result.objects.size(), tally.total});
+    pressCancel = [&result, &pressed, &options, counted] {
+      if (options.onPump) options.onPump({result.objects.size(), counted});
       if (!options.cancelAfter || pressed || result.objects.size() < *options.cancelAfter) return;
       const HWND dialog = afx_frontend::FindDialog(kProgressDialogTemplate);
       if (dialog && afx_frontend::PostButtonClick(dialog, IDCANCEL)) pressed = true;
@@ -349,13 +295,12 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   }
   result.moduleObjects = result.objects.size();
   result.session.converted = static_cast<uint32_t>(result.moduleObjects);
-  result.session.fromCountingPass = options.countingFigures;
   result.messages = recorder.Boxes();
-  if (options.countingFigures) {
-    result.session.total = tally.total;
-    result.session.maxPolygons = tally.maxPolygons;
-  } else {
-    CountsFromMessages(result);
+  CountsFromMessages(result);
+  if (options.figures && result.readable) {
+    result.session.fromCountingPass = true;
+    result.session.total = options.figures->total;
+    result.session.maxPolygons = options.figures->maxPolygons;
   }
   for (const standin::BoxRecord& box : result.messages) {
     if (box.kind == standin::BoxKind::Question && box.stringId == kLargeObjectQuestion) {

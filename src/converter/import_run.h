@@ -36,6 +36,11 @@ struct ImportProgress {
   uint32_t counted = 0;  // objects the scene holds that can be converted (0 without a counting pass)
 };
 
+struct CountingFigures {
+  uint32_t total = 0;        // objects counted as convertible
+  uint32_t maxPolygons = 0;  // largest polygon count of a counted mesh
+};
+
 // The answer to the question about meshes above 500000 polygons.
 enum class LargeAnswer { Ask, Yes, No, Cancel };
 
@@ -59,12 +64,12 @@ struct ImportOptions {
   // The host's own work after Read and before EndImport, while the dialog
   // is still open: it may move the bar on with SetCheckProgress (50 to 100).
   std::function<void(ImportResult&)> whileOpen;
-  // Run the module's counting pass a second time on a document of the
-  // tool's own, for the figures that only it knows (the largest mesh, and
-  // the counts while the import runs or after Cancel). Without it the file
-  // is read once, by the module, and the counts come from what the host
-  // was shown.
-  bool countingFigures = false;
+  // The figures of the module's counting pass, which it shows no one (the
+  // counted objects while the import runs or after Cancel, the largest
+  // mesh), as the caller worked them out from its own read of the scene
+  // with the import's rules (CountScene). Without them the counts come
+  // from what the host was shown.
+  std::optional<CountingFigures> figures;
   // Run the module with the floating-point traps of a host that has them on
   // (invalid, division by zero, overflow): a module that raises one crashes.
   bool floatTraps = false;
@@ -78,7 +83,7 @@ struct SessionCounters {
   uint32_t total = 0;        // objects counted as convertible
   uint32_t converted = 0;    // objects converted (appended to the vector)
   uint32_t maxPolygons = 0;  // largest polygon count of a counted mesh (counting figures only)
-  bool fromCountingPass = false;  // total and maxPolygons come from a second counting pass
+  bool fromCountingPass = false;  // total and maxPolygons are the counting pass's figures
   bool convertLarge = false; // the large question was answered Yes
   bool cancelled = false;    // the dialog's Cancel button was pressed
 };

@@ -4,10 +4,10 @@
 // Blender). The import module itself skips such objects; this step does not
 // change what it made, it appends to it.
 //
-//   std::vector<CQEL_SmartPtr<CQEL_Object>> objects;   // after Read
-//   CQEL_Server_C4D::Read(path, objects);
+//   CQEL_Server_C4D::Read(path, objects);   // the host's vector
+//   std::vector<LeftOutObject> leftOut = FindLeftOutObjects(document);
 //   std::vector<c4drebuild::RebuiltPrimitive> rebuilt = c4drebuild::RebuildPrimitives(
-//       path, objects, CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
+//       leftOut, objects, CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()));
 //   for (const auto& r : rebuilt) if (r.rebuilt) ... objects[r.objectIndex] is the mesh
 //
 // A rebuilt mesh is placed and coloured as the module places and colours a
@@ -21,11 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "not_converted.h"
 #include "qel_LayerResources.h"
 #include "qel_Objects.h"
-
-class C4DBaseDocument;
-class C4DBaseObject;
 
 namespace c4drebuild {
 
@@ -33,8 +31,7 @@ namespace c4drebuild {
 constexpr uint64_t kNoPolygonLimit = UINT64_MAX;
 
 struct RebuiltPrimitive {
-  // The primitive in the document that was given; null after the form that
-  // loads the file itself (the document is gone by then).
+  // The primitive in the document accounted for; null once the document is gone.
   const C4DBaseObject* object = nullptr;
   std::string path;          // names from the top: "House / Sphere"
   int32_t dataType = 0;      // 5159 cube, 5160 sphere, ...
@@ -46,21 +43,14 @@ struct RebuiltPrimitive {
   std::string reason;
 };
 
-// Every primitive the import leaves without geometry (the walk follows the
-// import's: an override cache stands for its object, a fallback cache for an
-// object not dealt with), in traversal order. Each one that can be rebuilt
-// is appended to `hostObjects`; one the host fails to make (a host
-// exception) is left out with the host's report as its reason.
-// A primitive whose mesh would have more than `polygonLimit` polygons is
-// left out with the reason (the module's large-object limit is 500000).
-std::vector<RebuiltPrimitive> RebuildPrimitives(const C4DBaseDocument& document,
-                                                std::vector<CQEL_SmartPtr<CQEL_Object>>& hostObjects,
-                                                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
-                                                uint64_t polygonLimit = kNoPolygonLimit);
-
-// The same for a scene file, loaded with the scene library; nothing when it
-// cannot be loaded.
-std::vector<RebuiltPrimitive> RebuildPrimitives(const std::string& path,
+// Rebuilds every primitive among `leftOut` (the converter's account of the
+// import, in its order) that the import left without geometry and that can
+// be rebuilt; each is appended to `hostObjects` and marked rebuilt in
+// `leftOut`. One the host fails to make (a host exception) is left out with
+// the host's report as its reason. A primitive whose mesh would have more
+// than `polygonLimit` polygons is left out with the reason (the module's
+// large-object limit is 500000).
+std::vector<RebuiltPrimitive> RebuildPrimitives(std::vector<c4dimport::LeftOutObject>& leftOut,
                                                 std::vector<CQEL_SmartPtr<CQEL_Object>>& hostObjects,
                                                 const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
                                                 uint64_t polygonLimit = kNoPolygonLimit);

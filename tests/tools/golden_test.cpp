@@ -14,10 +14,7 @@
 
 #include "../hardening/hardening_util.h"
 #include "import_fixture.h"
-#include "import_run.h"
-#if !defined(_WIN32)
-#include "import_verb.h"
-#endif
+#include "convert_file.h"
 #include "../hardening/scene_compare.h"
 
 namespace {
@@ -274,10 +271,8 @@ std::vector<NamedScene> GoldenScenes() {
 
 class Golden : public ImportTest, public testing::WithParamInterface<NamedScene> {
  protected:
-  // `text` against the recording `name` (recorded instead when asked to).
-  // On Windows, which has no import verb, only what the module's run gives:
-  // the recording's keys that `got` has, without the rebuilt objects.
-  void Expect(const std::string& name, const json& got, bool moduleOnly = false) {
+  // `got` against the recording `name` (recorded instead when asked to).
+  void Expect(const std::string& name, const json& got) {
     const std::string path = std::string(C4D_GOLDEN_DIR) + "/" + name;
     if (std::getenv("C4D_RECORD_GOLDEN")) {
       std::ofstream(path) << Recorded(got) << "\n";
@@ -286,11 +281,6 @@ class Golden : public ImportTest, public testing::WithParamInterface<NamedScene>
     std::ifstream in(path);
     ASSERT_TRUE(in) << "no recording " << path;
     json recorded = json::parse(std::string(std::istreambuf_iterator<char>(in), {}));
-    if (moduleOnly) {
-      const json keys = recorded;
-      for (const auto& item : keys.items()) if (!got.contains(item.key())) recorded.erase(item.key());
-      std::erase_if(recorded["objects"].get_ref<json::array_t&>(), [](const json& o) { return o.contains("rebuilt"); });
-    }
     EXPECT_EQ(got, recorded) << name << " differs: " << json::diff(recorded, got).dump().substr(0, 2000);
   }
 };
@@ -300,23 +290,14 @@ TEST_P(Golden, SceneAndImportAsRecorded) {
   const std::string path = WriteFile(GetParam().bytes, name + ".c4d");
   LoadedScene loaded(GetParam().bytes);
   Expect(name + ".scene.json", json::parse(SceneText(loaded.document)));
-#if defined(_WIN32)  // no import verb there: the module's run alone
-  c4dimport::ImportOptions options;
-  options.ui = &m_ui;
+  c4dimport::ConvertOptions options;  // as `c4dimport import --json` runs it
+  options.import.ui = &m_ui;
   options.countingFigures = true;
-  json imported = json::parse(c4dimport::ResultJson(c4dimport::ImportFile(path, options)));
-  const bool moduleOnly = true;
-#else
-  ImportVerbOptions options;  // as `c4dimport import --json` runs it
-  options.paths = {path};
-  options.json = true;
-  std::ostringstream out, err;
-  RunImportVerb(options, out, err);
+  std::ostringstream out;
+  c4dimport::WriteConversionJson(out, c4dimport::ConvertFile(path, options));
   json imported = json::parse(out.str());
-  const bool moduleOnly = false;
-#endif
   imported["file"] = name + ".c4d";  // not the test's folder
-  Expect(name + ".import.json", imported, moduleOnly);
+  Expect(name + ".import.json", imported);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden, testing::ValuesIn(GoldenScenes()), SceneName);

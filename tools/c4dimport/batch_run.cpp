@@ -87,7 +87,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
-  convert.import.countingFigures = options.json;
+  convert.countingFigures = options.json;
   convert.primitives = RebuildFor(options.primitives, !item.output.empty(), options.json);
   convert.output = item.output;
   convert.format = options.format;

@@ -41,9 +41,9 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   c4dimport::ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
-  // The counts in the JSON need a counting pass of the tool's own; a plain
-  // import reads the file once, on a terminal too.
-  convert.import.countingFigures = options.json;
+  // The counts in the JSON come from the converter's read of the scene
+  // before the import; a plain import reads the file once, on a terminal too.
+  convert.countingFigures = options.json;
   convert.import.floatTraps = options.floatTraps;
   if (!options.hostFault.empty()) {
     standin::HostFault fault;

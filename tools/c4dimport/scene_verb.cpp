@@ -12,7 +12,7 @@
 
 #include "c4d_document.h"
 #include "ge_chunk_file.h"
-#include "left_out.h"
+#include "not_converted.h"
 #include "verbs.h"
 
 // Keys stay in the order they are written.
@@ -263,7 +263,7 @@ json DocumentJson(const C4DBaseDocument& d, bool withObjects = true) {
           {"useMarkedCaches", d.useMarkedCaches != 0},
           {"materials", materials},
           {"layers", d.GetLayers() ? LayersJson(*d.GetLayers()) : json::array()},
-          {"objects", withObjects ? ObjectsJson(d.GetObjects(), c4dimport::LeftOutReasons(d, {})) : json::array()}};
+          {"objects", withObjects ? ObjectsJson(d.GetObjects(), c4dimport::LeftOutReasons(d)) : json::array()}};
 }
 
 // `head` and the document as dump(2) prints them, the objects written one
@@ -279,7 +279,7 @@ void WriteSceneJson(std::ostream& out, json head, const C4DBaseDocument& d) {
   }
   text.resize(text.size() - std::string_view("[]\n}").size());
   out << text << '[';
-  const Reasons reasons = c4dimport::LeftOutReasons(d, {});
+  const Reasons reasons = c4dimport::LeftOutReasons(d);
   const char* separator = "\n    ";
   for (const C4DBaseObject* o : objects->Objects()) {
     // An element of the array two levels down: each of its lines indented by four more.
@@ -302,7 +302,7 @@ std::string ErrorText(int32_t code) {
 }  // namespace
 
 void PrintScene(const C4DBaseDocument& document, std::ostream& out) {
-  TextPrinter(out, c4dimport::LeftOutReasons(document, {})).Document(document);
+  TextPrinter(out, c4dimport::LeftOutReasons(document)).Document(document);
 }
 
 std::string SceneJson(const C4DBaseDocument& document, int indent) {

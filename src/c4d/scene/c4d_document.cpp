@@ -1,5 +1,7 @@
 #include "c4d_document.h"
 
+#include "scene_walk.h"
+
 C4DBaseDocument::C4DBaseDocument(C4DSceneFactory* factory)
     : factory_(factory ? factory : &C4DSceneFactory::Default()) {
   InstallSceneLinkSupport();
@@ -85,24 +87,16 @@ int32_t C4DBaseDocument::ExecuteLayer(C4DBaseLayer* layer) {
 }
 
 int32_t C4DBaseDocument::ExecuteObject(C4DBaseObject* object) {
-  if (C4DBaseObject* first = object->GetFirstOverride()) {
-    // Only the first node of a cache is ever converted.
-    ExecuteObject(first);
-  } else {
-    const bool marked = useMarkedCaches != 0 && (object->nodeBits & kNodeBitCacheMarked) != 0 &&
-                        (object->typeId == OBJECT_PLUGIN || object->typeId == OBJECT_PLUGIN_POLYGON) &&
-                        CacheChainMarked(object);
-    if (marked) {
-      C4DBaseObject* fallback = object->GetFirstFallback();
-      if (fallback && fallback->GetFirstOverride()) ExecuteObject(fallback);
-    } else if (object->Execute() == 0) {
-      if (C4DBaseObject* fallback = object->GetFirstFallback()) ExecuteObject(fallback);
-    }
-  }
-  if (object->childList) {
-    for (C4DBaseObject* child : object->childList->Objects()) ExecuteObject(child);
-  }
+  struct Executing final : SceneWalkVisitor {
+    bool Visit(C4DBaseObject& o) override { return o.Execute() != 0; }
+  } executing;
+  WalkSceneObject(*this, *object, executing);
   return 1;
+}
+
+bool C4DBaseDocument::PassesToMarkedCache(const C4DBaseObject& object) const {
+  return useMarkedCaches != 0 && (object.nodeBits & kNodeBitCacheMarked) != 0 &&
+         (object.typeId == OBJECT_PLUGIN || object.typeId == OBJECT_PLUGIN_POLYGON) && CacheChainMarked(&object);
 }
 
 bool C4DBaseDocument::CacheChainMarked(const C4DBaseObject* object) const {

@@ -40,12 +40,17 @@ class C4DBaseDocument : public PrivateChunk {
   bool Load(GeChunkFile& file);
 
   // The traversal: every material, then every layer tree, then the object
-  // tree depth first with its caches. Always 1.
+  // tree depth first with its caches (scene_walk.h), calling Execute on
+  // each. Always 1.
   virtual int32_t ExecuteAll();
   virtual int32_t ExecuteObject(C4DBaseObject* object);
   virtual int32_t ExecuteLayer(C4DBaseLayer* layer);
   // Whether the chain of first fallback-cache nodes below `object` is marked.
   bool CacheChainMarked(const C4DBaseObject* object) const;
+  // Whether the traversal passes `object` on to its marked fallback cache
+  // instead of converting it: the document uses marked caches, and the
+  // plugin object and its chain of first fallback nodes are marked.
+  bool PassesToMarkedCache(const C4DBaseObject& object) const;
 
   C4DSceneFactory& Factory() const { return *factory_; }
   C4DRootObject* GetObjects() const { return objects; }

@@ -1,0 +1,72 @@
+// The converter's account of an import, from its own read of the scene:
+// the walk of the objects the import visits (scene_walk.h), each judged by
+// the import's own rules (object_judgement.h), as the counting pass gives
+// the counting figures, and as the converting pass the objects left out
+// with their reasons (among them the primitives to rebuild). The module
+// keeps no log; nothing here restates one of its rules.
+//
+//   SceneOnDemand scene(path);
+//   SceneCounts counts = CountScene(*scene.Get());
+//   for (const LeftOutObject& o : FindLeftOutObjects(*scene.Get(), {})) if (o.judgement.counted) ...   // behind 105
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "c4d_document.h"
+#include "object_judgement.h"
+
+namespace c4dimport {
+
+// The scene as the scene library reads it, beside the module's own read:
+// loaded once, on the first step that needs it.
+class SceneOnDemand {
+ public:
+  explicit SceneOnDemand(std::string path) : m_path(std::move(path)) {}
+  C4DBaseDocument* Get();
+
+ private:
+  std::string m_path;
+  C4DBaseDocument m_document;  // before the file: it installs the link support
+  bool m_tried = false;
+  bool m_loaded = false;
+};
+
+struct LeftOutObject {
+  C4DBaseObject* object = nullptr;  // in the document accounted for
+  // Names from the top, "House / Walls", a cache's object as "Cube / cache:
+  // Cube"; each name and the whole cut to a length that any report can hold.
+  std::string path;
+  ObjectJudgement judgement;
+  std::string reason;    // for a person: what it is and what would bring it in
+  bool rebuilt = false;  // the converter rebuilt it from its parameters
+};
+
+struct LeftOutOptions {
+  bool convertLarge = false;  // the large question was answered Yes
+  bool paths = true;          // give each object left out its path
+};
+
+// Every object the converting pass leaves without a host object, with its
+// reason, in the walk's order; nulls and empty objects are not listed, and
+// an object whose fallback cache the walk goes on to is not either.
+std::vector<LeftOutObject> FindLeftOutObjects(const C4DBaseDocument& document,
+                                              const LeftOutOptions& options = LeftOutOptions());
+
+// The figures of the counting pass, which counts a primitive or an instance
+// for its cache and does not go on into the cache.
+struct SceneCounts {
+  uint32_t counted = 0;      // objects counted as convertible
+  uint32_t maxPolygons = 0;  // the largest counted mesh's polygon count
+};
+SceneCounts CountScene(const C4DBaseDocument& document);
+
+// Why each object is left out, by object, for printers of the scene.
+std::map<const C4DBaseObject*, std::string> LeftOutReasons(const C4DBaseDocument& document);
+
+// The longest name part and path a report carries.
+constexpr size_t kMaxPathPart = 100;
+constexpr size_t kMaxPath = 1000;
+
+}  // namespace c4dimport
