@@ -16,6 +16,7 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -26,7 +27,7 @@
 #include <vector>
 
 #include "convert_file.h"
-#include "scene_verb.h"
+#include "scene_data.h"
 
 namespace py = pybind11;
 
@@ -367,23 +368,120 @@ Scene ImportScene(const std::string& path, const std::string& large, bool primit
   return MakeScene(path, std::move(run));
 }
 
+// ---- the scene as dicts and lists, with the keys of `c4dimport scene --json` ----------
+
+// A float as the double of its shortest decimal text: 0.6f is 0.6, as the
+// scene's JSON reads back.
+double ShortestDouble(float value) {
+  char text[32];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc() && std::isfinite(value) ? std::strtod(std::string(text, end).c_str(), nullptr)
+                                                      : double(value);
+}
+
+py::list VectorList(const Vector& v) {
+  py::list list;
+  for (float c : {v.x, v.y, v.z}) list.append(ShortestDouble(c));
+  return list;
+}
+
+py::list LayerDicts(const std::vector<c4dimport::SceneLayer>& layers) {
+  py::list list;
+  for (const auto& layer : layers) {
+    py::dict d;
+    d["name"] = layer.name;
+    d["flags"] = py::cast(std::vector<int32_t>(layer.flags.begin(), layer.flags.end()));
+    d["color"] = VectorList(layer.color);
+    d["children"] = LayerDicts(layer.children);
+    list.append(d);
+  }
+  return list;
+}
+
+py::list ObjectDicts(const std::vector<c4dimport::SceneObject>& objects) {
+  py::list list;
+  for (const auto& o : objects) {
+    py::dict d;
+    d["name"] = o.name;
+    d["typeId"] = o.typeId;
+    d["typeName"] = o.typeName;
+    d["dataTypeId"] = o.dataTypeId;
+    d["position"] = VectorList(o.position);
+    d["rotation"] = VectorList(o.rotation);
+    d["scale"] = VectorList(o.scale);
+    py::list axes;
+    for (const Vector& axis : o.axes) axes.append(VectorList(axis));
+    d["axes"] = axes;
+    d["color"] = VectorList(o.color);
+    d["useColor"] = o.useColor;
+    d["layer"] = o.layer ? py::object(py::str(*o.layer)) : py::object(py::none());
+    if (o.closed) d["closed"] = *o.closed;
+    if (!o.notImported.empty()) d["notImported"] = o.notImported;
+    py::list tags;
+    for (const auto& tag : o.tags) {
+      py::dict t;
+      t["typeId"] = tag.typeId;
+      t["typeName"] = tag.typeName;
+      t["name"] = tag.name;
+      if (tag.pointCount) t["pointCount"] = *tag.pointCount;
+      if (tag.polygonCount) t["polygonCount"] = *tag.polygonCount;
+      if (tag.namesMaterial) t["material"] = tag.material ? py::object(py::str(*tag.material)) : py::object(py::none());
+      if (tag.uvwCount) t["uvwCount"] = *tag.uvwCount;
+      tags.append(t);
+    }
+    d["tags"] = tags;
+    d["children"] = ObjectDicts(o.children);
+    d["overrideCache"] = ObjectDicts(o.overrideCache);
+    d["fallbackCache"] = ObjectDicts(o.fallbackCache);
+    list.append(d);
+  }
+  return list;
+}
+
+py::dict SceneDict(const c4dimport::SceneData& scene) {
+  py::dict d;
+  d["file"] = scene.path;
+  d["loaded"] = scene.loaded;
+  d["error"] = scene.error;
+  d["errorName"] = scene.errorName;
+  if (!scene.opened) return d;
+  d["version"] = scene.version;
+  d["variant"] = scene.newerVariant ? "newer" : "classic";
+  d["useMarkedCaches"] = scene.useMarkedCaches;
+  py::list materials;
+  for (const auto& m : scene.materials) {
+    py::dict md;
+    md["name"] = m.name;
+    md["typeId"] = m.typeId;
+    if (m.hasChannels) {
+      md["channelStates"] = py::cast(m.channelStates);
+      md["colorChannel"] = m.colorChannel;
+      md["transparencyChannel"] = m.transparencyChannel;
+      md["color"] = VectorList(m.color);
+      md["transparency"] = ShortestDouble(m.transparency);
+    }
+    materials.append(md);
+  }
+  d["materials"] = materials;
+  d["layers"] = LayerDicts(scene.layers);
+  d["objects"] = ObjectDicts(scene.objects);
+  return d;
+}
+
 py::object LoadScene(const std::string& path, bool strict) {
-  std::ostringstream out;
-  int exitCode = 0;
+  c4dimport::SceneData scene;
   {
     py::gil_scoped_release released;
     std::lock_guard<std::mutex> session(g_sessionLock);
-    exitCode = RunSceneVerb(path, true, out);
+    scene = c4dimport::LoadSceneData(path);
   }
-  py::object scene = py::module_::import("json").attr("loads")(out.str());
-  if (exitCode != 0 && strict) {
-    const std::string text = path + ": the scene could not be loaded (error " +
-                             py::str(scene["error"]).cast<std::string>() + " " +
-                             py::str(scene["errorName"]).cast<std::string>() + ")";
+  if (!scene.loaded && strict) {
+    const std::string text = path + ": the scene could not be loaded (error " + std::to_string(scene.error) + " " +
+                             scene.errorName + ")";
     PyErr_SetString(g_sceneReadError, text.c_str());
     throw py::error_already_set();
   }
-  return scene;
+  return SceneDict(scene);
 }
 
 template <class T>

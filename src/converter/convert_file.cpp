@@ -1,10 +1,10 @@
 #include "convert_file.h"
 
 #include <chrono>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "QEL_Server_C4D.h"
+#include "json_writer.h"
 #include <optional>
 #include <unordered_map>
 
@@ -203,42 +203,44 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
 }
 
 void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
-  using json = nlohmann::ordered_json;
-  std::string text;  // the members that join the import's document
+  JsonWriter json(out);
+  json.BeginObject();
+  WriteResultMembers(json, conversion.result);
   if (conversion.searchedNotConverted) {
-    json notConverted = json::array();
+    json.Key("notConverted").BeginArray();
     for (const LeftOutObject& object : conversion.notConverted) {
-      json entry = {{"name", object.path}, {"reason", object.reason}};
-      if (object.rebuilt) entry["rebuilt"] = true;
-      notConverted.push_back(std::move(entry));
+      json.BeginObject().Key("name").String(object.path).Key("reason").String(object.reason);
+      if (object.rebuilt) json.Key("rebuilt").Bool(true);
+      json.EndObject();
     }
-    text += ",\n \"notConverted\": " + notConverted.dump(-1, ' ', false, json::error_handler_t::replace);
+    json.EndArray();
   }
   if (!conversion.primitives.empty()) {
-    json primitives = json::array();
+    json.Key("primitives").BeginArray();
     for (const auto& primitive : conversion.primitives) {
-      json entry = {{"name", primitive.path}, {"kind", primitive.kind}, {"dataType", primitive.dataType},
-                    {"rebuilt", primitive.rebuilt}, {"object", nullptr}, {"note", primitive.reason}};
-      if (primitive.rebuilt) entry["object"] = primitive.objectIndex + 1;
-      primitives.push_back(std::move(entry));
+      json.BeginObject().Key("name").String(primitive.path).Key("kind").String(primitive.kind);
+      json.Key("dataType").Integer(primitive.dataType).Key("rebuilt").Bool(primitive.rebuilt).Key("object");
+      primitive.rebuilt ? json.Unsigned(primitive.objectIndex + 1) : json.Null();
+      json.Key("note").String(primitive.reason).EndObject();
     }
-    text += ",\n \"primitives\": " + primitives.dump(-1, ' ', false, json::error_handler_t::replace);
+    json.EndArray();
   }
   if (!conversion.output.empty()) {
     const c4dexport::ExportReport& w = conversion.written;
-    json leftOut = json::array();
-    for (const auto& left : w.leftOut) leftOut.push_back({{"object", left.objectNumber}, {"reason", left.reason}});
-    json output = {{"path", conversion.output},
-                   {"format", conversion.format ? conversion.format->name : ""},
-                   {"written", w.written},
-                   {"error", w.written ? json(nullptr) : json(w.error)},
-                   {"meshes", w.meshes},
-                   {"polylines", w.polylines},
-                   {"faces", w.polygons},
-                   {"leftOut", leftOut}};
-    text += ",\n \"output\": " + output.dump(-1, ' ', false, json::error_handler_t::replace);
+    json.Key("output").BeginObject();
+    json.Key("path").String(conversion.output);
+    json.Key("format").String(conversion.format ? conversion.format->name : "");
+    json.Key("written").Bool(w.written).Key("error");
+    w.written ? json.Null() : json.String(w.error);
+    json.Key("meshes").Unsigned(w.meshes).Key("polylines").Unsigned(w.polylines).Key("faces").Unsigned(w.polygons);
+    json.Key("leftOut").BeginArray();
+    for (const auto& left : w.leftOut) {
+      json.BeginObject().Key("object").Unsigned(left.objectNumber).Key("reason").String(left.reason).EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
   }
-  WriteResultJson(out, conversion.result, text);
+  json.EndObject();
 }
 
 }  // namespace c4dimport

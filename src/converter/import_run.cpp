@@ -1,6 +1,5 @@
 #include "import_run.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -14,6 +13,7 @@
 #include <comdef.h>
 
 #include "QEL_Server_C4D.h"
+#include "json_writer.h"
 
 namespace c4dimport {
 
@@ -55,118 +55,58 @@ int PresetAnswer(LargeAnswer answer) {
 
 // ---- JSON ---------------------------------------------------------------------------
 
-// The JSON of a large import is hundreds of megabytes: every part of it is
-// appended to one string, with no temporary copies of the parts.
-
-// The shortest text that reads back as the same double; null for values
-// JSON cannot hold.
-void AppendNumber(std::string& out, double value) {
-  char text[64];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-  if (std::isfinite(value) && error == std::errc()) {
-    out.append(text, end);
-  } else {
-    out += "null";
-  }
-}
-
-void AppendInteger(std::string& out, long long value) {
-  char text[24];
-  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-const char* Bool(bool value) { return value ? "true" : "false"; }
-
-// A JSON array of `list`, each item appended by `write(out, item)`.
-template <class List, class Write>
-void AppendArray(std::string& out, const List& list, Write write, const char* separator = ", ") {
-  out += '[';
-  bool first = true;
-  for (const auto& item : list) {
-    if (!first) out += separator;
-    first = false;
-    write(out, item);
-  }
-  out += ']';
-}
-
-void AppendObjectJson(std::string& out, const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
+void WriteObjectJson(JsonWriter& json, const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
   const ObjectView view = ViewObject(object);
   const CQEL_GeoPolyhedron3D* geometry = view.geometry;
-  out.append("{\"kind\": ").append(Quoted(view.kind));
-  if (rebuilt) out += ", \"rebuilt\": true";
-  out += ", \"dimension\": ";
-  AppendInteger(out, geometry ? int(geometry->GetDimension()) : 0);
-  out += ", \"orientation\": ";
-  AppendInteger(out, geometry ? int(geometry->GetOrientation()) : 0);
-  out += ", \"layer\": ";
-  AppendInteger(out, view.layer);
-  out += ", \"argb\": ";
-  AppendArray(out, view.argb, [](std::string& o, int value) { AppendInteger(o, value); });
-  out.append(", \"surface\": ").append(view.surface.empty() ? std::string("null") : Quoted(view.surface));
-  const CQEL_GeoPolyhedron3D::PointList noPoints;
-  const CQEL_GeoPolyhedron3D::EdgeList noEdges;
-  const CQEL_GeoPolyhedron3D::FaceList noFaces;
-  out += ", \"points\": ";
-  AppendArray(out, geometry ? geometry->GetPoints() : noPoints, [](std::string& o, const auto& point) {
-    if (!point) {
-      o += "null";
-      return;
+  json.BeginObject().Key("kind").String(view.kind);
+  if (rebuilt) json.Key("rebuilt").Bool(true);
+  json.Key("dimension").Integer(geometry ? int(geometry->GetDimension()) : 0);
+  json.Key("orientation").Integer(geometry ? int(geometry->GetOrientation()) : 0);
+  json.Key("layer").Unsigned(view.layer);
+  json.Key("argb").BeginArray(true);
+  for (int value : view.argb) json.Integer(value);
+  json.EndArray();
+  json.Key("surface");
+  view.surface.empty() ? json.Null() : json.String(view.surface);
+  json.Key("points").BeginArray();
+  if (geometry) {
+    for (const auto& point : geometry->GetPoints()) {
+      if (!point) {
+        json.Null();
+        continue;
+      }
+      json.BeginArray(true).Number(point->X()).Number(point->Y()).Number(point->Z()).EndArray();
     }
-    const double xyz[] = {point->X(), point->Y(), point->Z()};
-    AppendArray(o, xyz, AppendNumber);
-  });
-  out += ", \"edges\": ";
-  AppendArray(out, geometry ? geometry->GetEdges() : noEdges, [](std::string& o, const auto& edge) {
-    const unsigned ends[] = {edge.first, edge.second};
-    AppendArray(o, ends, [](std::string& e, unsigned end) { AppendInteger(e, end); });
-  });
-  out += ", \"faces\": ";
-  AppendArray(out, geometry ? geometry->GetFaces() : noFaces, [](std::string& o, const auto& face) {
-    AppendArray(o, face, [](std::string& e, int entry) { AppendInteger(e, entry); });
-  });
-  out += '}';
+  }
+  json.EndArray();
+  json.Key("edges").BeginArray();
+  if (geometry) {
+    for (const auto& edge : geometry->GetEdges()) json.BeginArray(true).Unsigned(edge.first).Unsigned(edge.second).EndArray();
+  }
+  json.EndArray();
+  json.Key("faces").BeginArray();
+  if (geometry) {
+    for (const auto& face : geometry->GetFaces()) {
+      json.BeginArray(true);
+      for (int entry : face) json.Integer(entry);
+      json.EndArray();
+    }
+  }
+  json.EndArray();
+  json.EndObject();
 }
 
-std::string LayerJson(const standin::LayerLeafEntry& entry) {
+void WriteLayerJson(JsonWriter& json, const standin::LayerLeafEntry& entry) {
   const CQEL_ResourceLayerLeaf& leaf = *entry.leaf;
-  std::string out = "{\"id\": " + std::to_string(leaf.Id());
-  out += ", \"long\": " + Quoted(leaf.LongName());
-  out += ", \"short\": " + Quoted(leaf.ShortName());
-  out += ", \"path\": ";
-  AppendArray(out, entry.path, [](std::string& o, const std::string& name) { o += Quoted(name); });
-  out += ", \"config\": " + std::to_string(int(leaf.LayerConfigurationSetting()));
-  out += ", \"userDefined\": " + std::string(Bool(leaf.UserDefinedLayerDef()));
-  return out + "}";
-}
-
-std::string MessageJson(const standin::BoxRecord& box) {
-  std::string out = "{\"box\": " + Quoted(standin::BoxKindName(box.kind));
-  out += ", \"type\": " + std::to_string(box.type);
-  out += ", \"text\": " + Quoted(box.text);
-  return out + "}";
+  json.BeginObject().Key("id").Unsigned(leaf.Id());
+  json.Key("long").String(leaf.LongName());
+  json.Key("short").String(leaf.ShortName());
+  json.Key("path").BeginArray(true);
+  for (const std::string& name : entry.path) json.String(name);
+  json.EndArray();
+  json.Key("config").Integer(int(leaf.LayerConfigurationSetting()));
+  json.Key("userDefined").Bool(leaf.UserDefinedLayerDef());
+  json.EndObject();
 }
 
 // ---- the summary --------------------------------------------------------------------
@@ -327,36 +267,37 @@ int ExitCodeOf(const ImportResult& result) {
   return kImportOk;
 }
 
-void WriteResultJson(std::ostream& stream, const ImportResult& result, const std::string& members) {
-  // The objects of a large import come to hundreds of megabytes of text: they
-  // go out a megabyte at a time, not as one string.
-  constexpr size_t kWriteAt = size_t{1} << 20;
+void WriteResultMembers(JsonWriter& json, const ImportResult& result) {
   const SessionCounters& s = result.session;
-  std::string out = "{\"file\": " + Quoted(result.path);
-  out += ",\n \"status\": " + std::string(result.readable ? "\"ok\"" : "\"unreadable\"");
-  size_t index = 0;
-  out += ",\n \"objects\": ";
-  AppendArray(out, result.objects, [&](std::string& o, const CQEL_SmartPtr<CQEL_Object>& object) {
-    AppendObjectJson(o, object, index++ >= result.moduleObjects);
-    if (o.size() < kWriteAt) return;
-    stream.write(o.data(), std::streamsize(o.size()));
-    o.clear();
-  }, ",\n  ");
-  out += ",\n \"layers\": ";
-  AppendArray(out, result.layers, [](std::string& o, const auto& entry) { o += LayerJson(entry); }, ",\n  ");
-  out += ",\n \"messages\": ";
-  AppendArray(out, result.messages, [](std::string& o, const auto& box) { o += MessageJson(box); }, ",\n  ");
-  out += ",\n \"session\": {\"total\": " + std::to_string(s.total) + ", \"converted\": " +
-         std::to_string(s.converted) + ", \"maxPolygons\": " + std::to_string(s.maxPolygons) +
-         ", \"convertLarge\": " + Bool(s.convertLarge) + ", \"cancelled\": " + Bool(s.cancelled) + "}";
-  if (!result.hostError.empty()) out.append(",\n \"hostError\": ").append(Quoted(result.hostError));
-  out.append(members).append("}\n");
-  stream.write(out.data(), std::streamsize(out.size()));
+  json.Key("file").String(result.path);
+  json.Key("status").String(result.readable ? "ok" : "unreadable");
+  json.Key("objects").BeginArray();
+  for (size_t i = 0; i < result.objects.size(); ++i) WriteObjectJson(json, result.objects[i], i >= result.moduleObjects);
+  json.EndArray();
+  json.Key("layers").BeginArray();
+  for (const standin::LayerLeafEntry& entry : result.layers) WriteLayerJson(json, entry);
+  json.EndArray();
+  json.Key("messages").BeginArray();
+  for (const standin::BoxRecord& box : result.messages) {
+    json.BeginObject().Key("box").String(standin::BoxKindName(box.kind));
+    json.Key("type").Integer(box.type).Key("text").String(box.text).EndObject();
+  }
+  json.EndArray();
+  json.Key("session").BeginObject();
+  json.Key("total").Unsigned(s.total).Key("converted").Unsigned(s.converted).Key("maxPolygons").Unsigned(s.maxPolygons);
+  json.Key("convertLarge").Bool(s.convertLarge).Key("cancelled").Bool(s.cancelled);
+  json.EndObject();
+  if (!result.hostError.empty()) json.Key("hostError").String(result.hostError);
 }
 
 std::string ResultJson(const ImportResult& result) {
   std::ostringstream out;
-  WriteResultJson(out, result);
+  {
+    JsonWriter json(out);
+    json.BeginObject();
+    WriteResultMembers(json, result);
+    json.EndObject();
+  }
   return out.str();
 }
 

@@ -26,6 +26,8 @@
 #include "standin/host_control.h"
 #include "standin/host_ui.h"
 
+class JsonWriter;
+
 namespace c4dimport {
 
 struct ImportResult;
@@ -118,11 +120,11 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options = 
 // 0 read and run to its end, 1 unreadable, 3 a host exception, 4 cancelled.
 int ExitCodeOf(const ImportResult& result);
 
-// The result as one JSON document:
-// {"file", "status", "objects", "layers", "messages", "session"}; an object
-// added after the import has "rebuilt": true. Written to `out` an object at
-// a time, with `members` (each beginning ",\n ") before its end.
-void WriteResultJson(std::ostream& out, const ImportResult& result, const std::string& members = "");
+// The result's members of a JSON document: "file", "status", "objects",
+// "layers", "messages", "session" (and "hostError"); an object added after
+// the import has "rebuilt": true.
+void WriteResultMembers(JsonWriter& json, const ImportResult& result);
+// The result as one JSON document of those members.
 std::string ResultJson(const ImportResult& result);
 
 // The result for a person: objects by kind, counts, layers, messages.

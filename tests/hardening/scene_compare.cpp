@@ -1,10 +1,19 @@
 #include "scene_compare.h"
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
-#include "scene_verb.h"
+#include "json_writer.h"
+#include "scene_data.h"
 
-std::string SceneText(const C4DBaseDocument& document) { return SceneJson(document, -1); }
+std::string SceneText(const C4DBaseDocument& document) {
+  std::ostringstream out;
+  {
+    JsonWriter json(out);
+    c4dimport::WriteSceneJson(json, c4dimport::DescribeScene(document), false);
+  }
+  return out.str();
+}
 
 namespace {
 

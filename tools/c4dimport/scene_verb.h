@@ -8,12 +8,10 @@
 #include <iosfwd>
 #include <string>
 
-class C4DBaseDocument;
+#include "scene_data.h"
 
-// Prints a loaded document for a person.
-void PrintScene(const C4DBaseDocument& document, std::ostream& out);
-// Prints a loaded document as one JSON document (without file and status).
-std::string SceneJson(const C4DBaseDocument& document, int indent = 2);
+// Prints a scene for a person.
+void PrintScene(const c4dimport::SceneData& scene, std::ostream& out);
 
 // Loads the file at `path` and prints it. Returns the exit code: 0 when the
 // load succeeded, 1 when not (what was read is printed all the same, with the
