@@ -93,12 +93,23 @@ size_t Conversion::Polylines() const {
   return n;
 }
 
-std::string Conversion::Status() const {
-  if (!result.readable) return "unreadable";
-  if (!result.hostError.empty()) return "host error";
-  if (!output.empty() && !written.written) return "not written";
-  if (cancelled) return "cancelled";
-  return "ok";
+ConversionStatus Conversion::Status() const {
+  if (!result.readable) return ConversionStatus::Unreadable;
+  if (!result.hostError.empty()) return ConversionStatus::HostError;
+  if (!output.empty() && !written.written) return ConversionStatus::NotWritten;
+  if (cancelled) return ConversionStatus::Cancelled;
+  return ConversionStatus::Ok;
+}
+
+const char* StatusName(ConversionStatus status) {
+  switch (status) {
+    case ConversionStatus::Ok: return "ok";
+    case ConversionStatus::Unreadable: return "unreadable";
+    case ConversionStatus::HostError: return "host error";
+    case ConversionStatus::NotWritten: return "not written";
+    case ConversionStatus::Cancelled: return "cancelled";
+  }
+  return "?";
 }
 
 Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {

@@ -23,15 +23,6 @@
 
 namespace c4dimport {
 
-// Exit codes of the tool everywhere.
-enum : int {
-  kExitDone = 0,
-  kExitUnreadable = 1,  // a file could not be read (in a batch: any file failed)
-  kExitBadUsage = 2,
-  kExitNotWritten = 3,  // an output could not be written (or the host raised an error)
-  kExitCancelled = 4,   // cancelled by the user
-};
-
 // When primitives without polygon caches are rebuilt. The rebuild reads the
 // scene with the scene library, a second read of the file beside the
 // module's own.
@@ -49,6 +40,11 @@ enum class Rebuild {
 // A plain import (no output file, no JSON) rebuilds when reported, anything
 // else always, unless `primitives` is off.
 Rebuild RebuildFor(bool primitives, bool output, bool json);
+
+// How the conversion of one file ended.
+enum class ConversionStatus { Ok, Unreadable, HostError, NotWritten, Cancelled };
+// "ok", "unreadable", "host error", "not written", "cancelled".
+const char* StatusName(ConversionStatus status);
 
 struct ConvertOptions {
   ImportOptions import;  // whileOpen is the conversion's own
@@ -83,8 +79,7 @@ struct Conversion {
   size_t NotConvertedCount() const;
   size_t Meshes() const;
   size_t Polylines() const;
-  // "ok", "unreadable", "host error", "not written", "cancelled".
-  std::string Status() const;
+  ConversionStatus Status() const;
 };
 
 Conversion ConvertFile(const std::string& path, const ConvertOptions& options);

@@ -261,10 +261,10 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
 }
 
 int ExitCodeOf(const ImportResult& result) {
-  if (!result.readable) return kImportUnreadable;
-  if (!result.hostError.empty()) return kImportHostError;
-  if (result.session.cancelled) return kImportCancelled;
-  return kImportOk;
+  if (!result.readable) return kExitUnreadable;
+  if (!result.hostError.empty()) return kExitNotWritten;
+  if (result.session.cancelled) return kExitCancelled;
+  return kExitDone;
 }
 
 void WriteResultMembers(JsonWriter& json, const ImportResult& result) {

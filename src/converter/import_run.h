@@ -107,12 +107,13 @@ struct ImportResult {
   bool hostFaultFired = false;  // the host fault asked for was met
 };
 
-// Exit codes of an import.
-enum : int {
-  kImportOk = 0,
-  kImportUnreadable = 1,
-  kImportHostError = 3,
-  kImportCancelled = 4,
+// Exit codes of every front end of the converter: one file, a batch, each verb.
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitUnreadable = 1,  // a file could not be read (in a batch: any file failed)
+  kExitBadUsage = 2,
+  kExitNotWritten = 3,  // an output could not be written, or the host raised an error
+  kExitCancelled = 4,   // cancelled by the user
 };
 
 ImportResult ImportFile(const std::string& path, const ImportOptions& options = ImportOptions());

@@ -322,7 +322,7 @@ BatchRow RowOf(const BatchItem& item, const Conversion& conversion) {
   row.polylines = conversion.Polylines();
   row.notConverted = conversion.NotConvertedCount();
   row.seconds = conversion.seconds;
-  row.status = conversion.Status();
+  row.status = StatusName(conversion.Status());
   row.exitCode = ExitCodeOf(conversion);
   for (const LeftOutObject& object : conversion.notConverted) {
     row.notConvertedNames.push_back(object.path + ": " + object.reason);

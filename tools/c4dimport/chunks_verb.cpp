@@ -314,7 +314,7 @@ int WalkChunks(GeChunkFile& file, std::ostream& out) {
   }
   out << '\n';
   PrintError(file, out);
-  return reachedEnd ? kExitSuccess : kExitFileFailed;
+  return reachedEnd ? kExitDone : kExitUnreadable;
 }
 
 int RunChunksVerb(const std::string& path, std::ostream& out) {
@@ -323,7 +323,7 @@ int RunChunksVerb(const std::string& path, std::ostream& out) {
     out << path << ": ";
     out << (file.GetError() == FILEERROR_NONE ? "cannot be opened\n" : "is no C4D scene file\n");
     PrintError(file, out);
-    return kExitFileFailed;
+    return kExitUnreadable;
   }
   out << path << ": " << file.GetLength() << " bytes";
   if (file.IsNewerVariant()) out << ", newer variant (QC4D C4D6), document version " << file.GetHeaderVersion();

@@ -41,6 +41,6 @@ void AddFormatsVerb(CLI::App& app, int& exitCode) {
   verb->add_flag("--json", *asJson, "Print one JSON document");
   verb->callback([asJson, &exitCode] {
     PrintFormats(*asJson, std::cout);
-    exitCode = kExitSuccess;
+    exitCode = kExitDone;
   });
 }

@@ -81,27 +81,27 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
 int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostream& err) {
   if (options.paths.empty()) {
     err << "c4dimport: import needs a scene file or a folder\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   const c4dexport::ExportFormat* format = nullptr;
   if (!options.format.empty() && !(format = c4dexport::FindExportFormat(options.format))) {
     err << "c4dimport: no format \"" << options.format << "\"; `c4dimport formats` lists them\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   const bool batch = !options.row && (options.paths.size() > 1 || NamesAFolder(options.paths.front()));
   if ((batch || options.row) && (options.floatTraps || !options.hostFault.empty())) {
     err << "c4dimport: --float-traps and --host-fault are test aids for one file\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   standin::HostFault fault;
   std::string faultError;
   if (!options.hostFault.empty() && !standin::ParseHostFault(options.hostFault, fault, &faultError)) {
     err << "c4dimport: --host-fault: " << faultError << "\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   if (batch && options.jobs > 1 && !options.layersFile.empty()) {
     err << "c4dimport: --layers keeps one table file, which worker processes (-j) cannot share\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   std::string output = options.output;
   if (!output.empty() && (batch || NamesAFolder(output))) {
@@ -113,13 +113,13 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   } else if (!output.empty() && !format && !(format = c4dexport::FormatOfPath(output))) {
     err << "c4dimport: the format of " << output << " is not known by its extension: give --format "
         << "(`c4dimport formats` lists them)\n";
-    return kExitUsage;
+    return kExitBadUsage;
   }
   if (!options.layersFile.empty()) {
     std::string error;
     if (!standin::UseLayerTableFile(options.layersFile, &error)) {
       err << "c4dimport: the layer table file cannot be used: " << error << "\n";
-      return kExitUsage;
+      return kExitBadUsage;
     }
   }
 

@@ -18,7 +18,7 @@ int RunVerbs(int argc, char** argv) {
       "Exit codes: 0 done, 1 a file could not be read, 2 bad usage, 3 an output could not be written, "
       "4 cancelled by the user. `c4dimport VERB --help` tells each verb's own.");
   app.require_subcommand(1);
-  int exitCode = kExitSuccess;
+  int exitCode = kExitDone;
   AddChunksVerb(app, exitCode);
   AddSceneVerb(app, exitCode);
   AddImportVerb(app, exitCode);
@@ -27,7 +27,7 @@ int RunVerbs(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // Help prints and succeeds; every other parse failure is bad usage.
-    return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
+    return app.exit(e) == 0 ? kExitDone : kExitBadUsage;
   }
   return exitCode;
 }
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   // whose memory all comes after the setting.
   mi_option_set(mi_option_eager_commit_delay, 0);
   mi_option_enable(mi_option_large_os_pages);
-  int exitCode = kExitSuccess;
+  int exitCode = kExitDone;
   std::thread verbs([&exitCode, argc, argv] { exitCode = RunVerbs(argc, argv); });
   verbs.join();
   return exitCode;

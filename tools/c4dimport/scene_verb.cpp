@@ -148,7 +148,7 @@ int RunSceneVerb(const std::string& path, bool asJson, std::ostream& out) {
     if (scene.opened) PrintScene(scene, out);
     if (!scene.loaded) out << ErrorText(scene.error) << '\n';
   }
-  return scene.loaded ? kExitSuccess : kExitFileFailed;
+  return scene.loaded ? kExitDone : kExitUnreadable;
 }
 
 void AddSceneVerb(CLI::App& app, int& exitCode) {

@@ -3,12 +3,11 @@
 #pragma once
 #include <CLI/CLI.hpp>
 
-// Exit codes shared by every verb.
-enum : int {
-  kExitSuccess = 0,
-  kExitFileFailed = 1,  // the file could not be read to its end
-  kExitUsage = 2,
-};
+#include "import_run.h"  // the exit codes
+
+using c4dimport::kExitBadUsage;
+using c4dimport::kExitDone;
+using c4dimport::kExitUnreadable;
 
 void AddChunksVerb(CLI::App& app, int& exitCode);
 void AddSceneVerb(CLI::App& app, int& exitCode);
