@@ -10,6 +10,9 @@ dir=${C4D_BUILD_DIR:-$top/build}
 # The compiler cache keys on paths below the project root, so that a fresh
 # clone in another folder finds what an earlier run compiled.
 export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
+# The real scene files beside the clone are part of the test: a test that
+# needs them fails when they are missing, instead of skipping.
+export C4D_REQUIRE_CORPUS=1
 stage() {
   local start=$SECONDS
   "$@"

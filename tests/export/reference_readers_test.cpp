@@ -107,7 +107,6 @@ TEST_P(ReferenceReaders, ReadTheConvertedSceneWithoutComplaintAndFindWhatWasWrit
   const std::string output = (m_folder / (name + "." + format)).string();
   int exitCode = 0;
   ASSERT_EQ((Shell(C4DIMPORT_PATH " import '" + input + "' -o '" + output + "'", exitCode), exitCode), 0);
-  if (scene.notRead.count(format)) GTEST_SKIP() << "the reader takes no " << format << " file of this scene";
 
   const bool lines = c4dexport::FindExportFormat(format)->hasLines;
   const Counts expected = {scene.meshes, c4dexport::FindExportFormat(format)->keepsPolygons ? scene.polygons : scene.triangles, lines ? scene.segments : 0,
@@ -167,8 +166,18 @@ TEST_P(ReferenceReaders, ReadTheConvertedSceneWithoutComplaintAndFindWhatWasWrit
   EXPECT_TRUE(coloured);
 }
 
-INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, ReferenceReaders,
-                         ::testing::Combine(::testing::Range<size_t>(0, std::size(kScenes)), ::testing::ValuesIn(kFormats)),
+// Every scene in every format its reader takes.
+std::vector<std::tuple<size_t, const char*>> ReadableCases() {
+  std::vector<std::tuple<size_t, const char*>> cases;
+  for (size_t scene = 0; scene < std::size(kScenes); ++scene) {
+    for (const char* format : kFormats) {
+      if (!kScenes[scene].notRead.count(format)) cases.emplace_back(scene, format);
+    }
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, ReferenceReaders, ::testing::ValuesIn(ReadableCases()),
                          [](const auto& info) {
                            return std::string(kScenes[std::get<0>(info.param)].name).append("_").append(std::get<1>(info.param));
                          });

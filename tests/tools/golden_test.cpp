@@ -297,6 +297,10 @@ TEST_P(Golden, SceneAndImportAsRecorded) {
   c4dimport::WriteConversionJson(out, c4dimport::ConvertFile(path, options));
   json imported = json::parse(out.str());
   imported["file"] = name + ".c4d";  // not the test's folder
+  if (name.starts_with("summary")) {
+    // These check counts and reasons: the geometry of their meshes is another scene's business.
+    for (json& object : imported["objects"]) object.erase("points"), object.erase("edges"), object.erase("faces");
+  }
   Expect(name + ".import.json", imported);
 }
 
