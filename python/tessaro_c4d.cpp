@@ -237,7 +237,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
       run.unreadableText = box.text;
     }
   }
-  for (const c4dimport::LeftOutObject& object : conversion.notConverted) {
+  for (const c4dimport::NotConvertedObject& object : conversion.notConverted) {
     run.notConverted.push_back({object.path, object.reason});
   }
   run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();

@@ -5,6 +5,7 @@
 
 #include "QEL_Server_C4D.h"
 #include "json_writer.h"
+#include "not_converted.h"
 #include <optional>
 #include <unordered_map>
 
@@ -40,21 +41,20 @@ std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
 
 // The counted objects the module did not convert, those rebuilt marked so
 // (objects null: the scene may go).
-std::vector<LeftOutObject> NotConverted(const std::vector<LeftOutObject>& leftOut,
+std::vector<NotConvertedObject> NotConverted(const std::vector<LeftOutObject>& leftOut,
                                         const std::vector<c4drebuild::RebuiltPrimitive>& primitives) {
   std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
   for (const auto& primitive : primitives) {
     if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
   }
-  std::vector<LeftOutObject> notConverted;
+  std::vector<NotConvertedObject> notConverted;
   for (const LeftOutObject& object : leftOut) {
     if (!object.judgement.counted) continue;
-    LeftOutObject entry = object;
+    NotConvertedObject entry{object.path, object.reason};
     if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
       entry.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
       entry.rebuilt = true;
     }
-    entry.object = nullptr;
     notConverted.push_back(std::move(entry));
   }
   return notConverted;
@@ -192,7 +192,7 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
   PrintSummary(conversion.result, out);
   if (!conversion.notConverted.empty()) {
     out << "not converted: " << Plural(conversion.notConverted.size(), "object", "objects") << "\n";
-    for (const LeftOutObject& object : conversion.notConverted) {
+    for (const NotConvertedObject& object : conversion.notConverted) {
       out << "  \"" << object.path << "\": " << object.reason << "\n";
     }
   }
@@ -219,7 +219,7 @@ void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
   WriteResultMembers(json, conversion.result);
   if (conversion.searchedNotConverted) {
     json.Key("notConverted").BeginArray();
-    for (const LeftOutObject& object : conversion.notConverted) {
+    for (const NotConvertedObject& object : conversion.notConverted) {
       json.BeginObject().Key("name").String(object.path).Key("reason").String(object.reason);
       if (object.rebuilt) json.Key("rebuilt").Bool(true);
       json.EndObject();

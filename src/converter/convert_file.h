@@ -18,7 +18,6 @@
 
 #include "export_writer.h"
 #include "import_run.h"
-#include "not_converted.h"
 #include "rebuild_primitives.h"
 
 namespace c4dimport {
@@ -40,6 +39,13 @@ enum class Rebuild {
 // A plain import (no output file, no JSON) rebuilds when reported, anything
 // else always, unless `primitives` is off.
 Rebuild RebuildFor(bool primitives, bool output, bool json);
+
+// A counted object the module did not convert, for the report.
+struct NotConvertedObject {
+  std::string path;      // names from the top, "House / Walls"
+  std::string reason;    // what it is and what would bring it in
+  bool rebuilt = false;  // the converter rebuilt it from its parameters
+};
 
 // How the conversion of one file ended.
 enum class ConversionStatus { Ok, Unreadable, HostError, NotWritten, Cancelled };
@@ -68,7 +74,7 @@ struct Conversion {
   // Message 104 or 105 appeared: the scene was searched for the counted
   // objects that were not converted, found here.
   bool searchedNotConverted = false;
-  std::vector<LeftOutObject> notConverted;
+  std::vector<NotConvertedObject> notConverted;
   // Every primitive found without geometry, rebuilt or not (objects null).
   std::vector<c4drebuild::RebuiltPrimitive> primitives;
   double seconds = 0;

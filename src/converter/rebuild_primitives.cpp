@@ -5,6 +5,7 @@
 #include "c4d_object_data.h"
 #include "float_exception_mask.h"
 #include "host_assembly.h"
+#include "not_converted.h"
 #include "object_colour.h"
 #include "polygon_conversion.h"
 #include "polygon_topology.h"

@@ -21,9 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "not_converted.h"
 #include "qel_LayerResources.h"
 #include "qel_Objects.h"
+
+class C4DBaseObject;
+namespace c4dimport {
+struct LeftOutObject;
+}
 
 namespace c4drebuild {
 

@@ -324,7 +324,7 @@ BatchRow RowOf(const BatchItem& item, const Conversion& conversion) {
   row.seconds = conversion.seconds;
   row.status = StatusName(conversion.Status());
   row.exitCode = ExitCodeOf(conversion);
-  for (const LeftOutObject& object : conversion.notConverted) {
+  for (const NotConvertedObject& object : conversion.notConverted) {
     row.notConvertedNames.push_back(object.path + ": " + object.reason);
   }
   if (!conversion.result.hostError.empty()) row.detail = conversion.result.hostError;
