@@ -98,6 +98,7 @@ ConversionStatus Conversion::Status() const {
   if (!result.hostError.empty()) return ConversionStatus::HostError;
   if (!output.empty() && !written.written) return ConversionStatus::NotWritten;
   if (cancelled) return ConversionStatus::Cancelled;
+  if (!failures.empty()) return ConversionStatus::Failed;
   return ConversionStatus::Ok;
 }
 
@@ -108,6 +109,7 @@ const char* StatusName(ConversionStatus status) {
     case ConversionStatus::HostError: return "host error";
     case ConversionStatus::NotWritten: return "not written";
     case ConversionStatus::Cancelled: return "cancelled";
+    case ConversionStatus::Failed: return "failed";
   }
   return "?";
 }
@@ -120,11 +122,24 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   ImportOptions import = options.import;
   // The converter's own read of the scene, at most one beside the module's.
   SceneOnDemand scene(path);
-  if (options.countingFigures) {
-    if (const C4DBaseDocument* document = scene.Get()) {
-      const SceneCounts counts = CountScene(*document);
-      import.figures = CountingFigures{counts.counted, counts.maxPolygons};
+  // Every step after the module's own is guarded: one that fails leaves a
+  // message, and what was converted before it is kept and written.
+  const auto guarded = [&conversion](const char* step, const auto& work) {
+    try {
+      work();
+    } catch (const std::exception& error) {
+      conversion.failures.push_back(std::string(step) + ": " + error.what());
+    } catch (...) {
+      conversion.failures.push_back(std::string(step) + ": an unknown error");
     }
+  };
+  if (options.countingFigures) {
+    guarded("the scene could not be counted", [&] {
+      if (const C4DBaseDocument* document = scene.Get()) {
+        const SceneCounts counts = CountScene(*document);
+        import.figures = CountingFigures{counts.counted, counts.maxPolygons};
+      }
+    });
   }
   // What the converting pass left out, found once for the rebuild and the report.
   std::optional<std::vector<LeftOutObject>> leftOut;
@@ -143,16 +158,18 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
                          (options.primitives == Rebuild::WhenReported && ReportedNotConverted(result));
     // After Cancel or a host error nothing more is made, as the module makes nothing more.
     if (rebuild && !Interrupted(options) && result.readable && result.hostError.empty() && !result.session.cancelled) {
-      if (std::vector<LeftOutObject>* found = leftOutOf(result)) {
-        const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;
-        conversion.primitives = c4drebuild::RebuildPrimitives(
-            *found, result.objects,
-            CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
-            large ? c4drebuild::kNoPolygonLimit : kLargeObjectPolygonLimit);
-        for (const auto& primitive : conversion.primitives) {
-          if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
+      guarded("the primitives could not be rebuilt", [&] {
+        if (std::vector<LeftOutObject>* found = leftOutOf(result)) {
+          const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;
+          conversion.primitives = c4drebuild::RebuildPrimitives(
+              *found, result.objects,
+              CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
+              large ? c4drebuild::kNoPolygonLimit : kLargeObjectPolygonLimit, options.rebuildBudget);
+          for (const auto& primitive : conversion.primitives) {
+            if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
+          }
         }
-      }
+      });
     }
     if (options.output.empty() || !options.format || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
@@ -165,6 +182,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
     } catch (const std::exception& e) {
       conversion.written.written = false;
       conversion.written.error = e.what();
+    } catch (...) {
+      conversion.written.written = false;
+      conversion.written.error = "an unknown error";
     }
     CQEL_Server_C4D::SetCheckProgress(kBarWritten);
   };
@@ -173,7 +193,11 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.cancelled = conversion.result.session.cancelled || Interrupted(options);
   conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
   if (conversion.searchedNotConverted) {
-    if (const auto* found = leftOutOf(conversion.result)) conversion.notConverted = NotConverted(*found, conversion.primitives);
+    guarded("the objects not converted could not be named", [&] {
+      if (const auto* found = leftOutOf(conversion.result)) {
+        conversion.notConverted = NotConverted(*found, conversion.primitives);
+      }
+    });
   }
   for (auto& primitive : conversion.primitives) primitive.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -184,6 +208,7 @@ int ExitCodeOf(const Conversion& conversion) {
   if (!conversion.result.readable) return kExitUnreadable;
   if (!conversion.result.hostError.empty()) return kExitNotWritten;
   if (!conversion.output.empty() && !conversion.written.written) return kExitNotWritten;
+  if (!conversion.failures.empty()) return kExitNotWritten;
   if (conversion.cancelled) return kExitCancelled;
   return kExitDone;
 }
@@ -196,6 +221,7 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
       out << "  \"" << object.path << "\": " << object.reason << "\n";
     }
   }
+  for (const std::string& failure : conversion.failures) out << "failed: " << failure << "\n";
   for (const auto& primitive : conversion.primitives) {
     if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
   }
@@ -234,6 +260,11 @@ void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
       primitive.rebuilt ? json.Unsigned(primitive.objectIndex + 1) : json.Null();
       json.Key("note").String(primitive.reason).EndObject();
     }
+    json.EndArray();
+  }
+  if (!conversion.failures.empty()) {
+    json.Key("failures").BeginArray();
+    for (const std::string& failure : conversion.failures) json.String(failure);
     json.EndArray();
   }
   if (!conversion.output.empty()) {

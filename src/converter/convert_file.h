@@ -48,8 +48,9 @@ struct NotConvertedObject {
 };
 
 // How the conversion of one file ended.
-enum class ConversionStatus { Ok, Unreadable, HostError, NotWritten, Cancelled };
-// "ok", "unreadable", "host error", "not written", "cancelled".
+enum class ConversionStatus { Ok, Unreadable, HostError, NotWritten, Cancelled, Failed };
+// "ok", "unreadable", "host error", "not written", "cancelled", "failed"
+// (a step after the import failed: out of memory, say).
 const char* StatusName(ConversionStatus status);
 
 struct ConvertOptions {
@@ -61,6 +62,8 @@ struct ConvertOptions {
   // converter's read of the scene: the counts while the import runs, the
   // largest mesh.
   bool countingFigures = false;
+  // What rebuilt primitives may add to the file's host objects.
+  uint64_t rebuildBudget = c4drebuild::kDefaultRebuildBudget;
   // Whether the user interrupted the run (Ctrl-C): nothing more is rebuilt,
   // and the conversion counts as cancelled. Null: never.
   std::function<bool()> interrupted;
@@ -77,6 +80,9 @@ struct Conversion {
   std::vector<NotConvertedObject> notConverted;
   // Every primitive found without geometry, rebuilt or not (objects null).
   std::vector<c4drebuild::RebuiltPrimitive> primitives;
+  // Steps after the import that failed, each with its message; what was
+  // converted before is kept.
+  std::vector<std::string> failures;
   double seconds = 0;
   bool cancelled = false;  // the dialog's Cancel button or Ctrl-C
 
@@ -93,7 +99,8 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options);
 // Messages 104 and 105 (the module's only information boxes) appeared.
 bool ReportedNotConverted(const ImportResult& result);
 
-// 1 unreadable, 3 host error or output not written, 4 cancelled, else 0.
+// 1 unreadable, 3 host error, output not written or a step after the import
+// failed, 4 cancelled, else 0.
 int ExitCodeOf(const Conversion& conversion);
 
 // The import's summary followed by the objects not converted and what was written.

@@ -4,6 +4,7 @@
 #include "c4d_object.h"
 #include "c4d_object_data.h"
 #include "float_exception_mask.h"
+#include "ge_alloc.h"
 #include "host_assembly.h"
 #include "not_converted.h"
 #include "object_colour.h"
@@ -70,7 +71,8 @@ std::string Joined(const std::vector<std::string>& notes) {
 }
 
 RebuiltPrimitive Rebuild(const C4DPluginObject& object, const std::string& path, HostObjects& hostObjects,
-                         const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, uint64_t polygonLimit) {
+                         const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, uint64_t polygonLimit,
+                         GeAllocMeter& budget) {
   RebuiltPrimitive found;
   found.object = &object;
   found.path = path;
@@ -84,6 +86,10 @@ RebuiltPrimitive Rebuild(const C4DPluginObject& object, const std::string& path,
       found.reason = "a mesh of " + std::to_string(polygons) + " polygons, over the large-object limit of " +
                      std::to_string(polygonLimit) +
                      ": answer yes to the question about large objects (--large yes) to rebuild it";
+    } else if (!budget.Charge(polygons * kHostBytesPerPolygon)) {
+      found.reason = "a mesh of " + std::to_string(polygons) + " polygons, over what this file may rebuild (" +
+                     std::to_string(budget.limit >> 20) + " MiB of host objects, " +
+                     std::to_string(budget.used >> 20) + " MiB taken)";
     } else if (AppendMesh(object, c4dprim::BuildPrimitiveMesh(*read.shape), hostObjects, table)) {
       found.rebuilt = true;
       found.objectIndex = hostObjects.size() - 1;
@@ -94,6 +100,9 @@ RebuiltPrimitive Rebuild(const C4DPluginObject& object, const std::string& path,
   } catch (CQEL_AppException* exception) {
     found.reason = "the host could not make it: " + std::string(exception->PrintReport());
     delete exception;
+  } catch (const std::exception& error) {
+    // Out of memory, say: this one is left out, the others are still tried.
+    found.reason = std::string("it could not be rebuilt: ") + error.what();
   }
   return found;
 }
@@ -103,7 +112,9 @@ RebuiltPrimitive Rebuild(const C4DPluginObject& object, const std::string& path,
 std::vector<RebuiltPrimitive> RebuildPrimitives(std::vector<c4dimport::LeftOutObject>& leftOut,
                                                 HostObjects& hostObjects,
                                                 const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
-                                                uint64_t polygonLimit) {
+                                                uint64_t polygonLimit, uint64_t budgetBytes) {
+  GeAllocMeter budget;
+  budget.limit = budgetBytes;
   std::vector<RebuiltPrimitive> found;
   for (c4dimport::LeftOutObject& left : leftOut) {
     // The module knows some primitives only as data types it does not convert.
@@ -111,7 +122,7 @@ std::vector<RebuiltPrimitive> RebuildPrimitives(std::vector<c4dimport::LeftOutOb
     if (reason != LeftOutReason::PrimitiveWithoutCache && reason != LeftOutReason::UnknownDataWithoutCache) continue;
     const auto* plugin = dynamic_cast<const C4DPluginObject*>(left.object);
     if (!plugin || !c4dprim::IsRebuildablePrimitive(plugin->GetDataTypeId())) continue;
-    found.push_back(Rebuild(*plugin, left.path, hostObjects, layerTable, polygonLimit));
+    found.push_back(Rebuild(*plugin, left.path, hostObjects, layerTable, polygonLimit, budget));
     left.rebuilt = found.back().rebuilt;
   }
   return found;

@@ -34,6 +34,13 @@ namespace c4drebuild {
 // No limit but the primitive library's own.
 constexpr uint64_t kNoPolygonLimit = UINT64_MAX;
 
+// What the host objects of a mesh take, per polygon: its points, edges and
+// faces as the host keeps them (a little below this for the module's meshes).
+constexpr uint64_t kHostBytesPerPolygon = 200;
+// The host objects that rebuilding may add to one file, by default: a file
+// of a few kilobytes can ask for any number of huge primitives.
+constexpr uint64_t kDefaultRebuildBudget = uint64_t{512} << 20;
+
 struct RebuiltPrimitive {
   // The primitive in the document accounted for; null once the document is gone.
   const C4DBaseObject* object = nullptr;
@@ -53,10 +60,13 @@ struct RebuiltPrimitive {
 // `leftOut`. One the host fails to make (a host exception) is left out with
 // the host's report as its reason. A primitive whose mesh would have more
 // than `polygonLimit` polygons is left out with the reason (the module's
-// large-object limit is 500000).
+// large-object limit is 500000). The file's budget meters what the meshes
+// take (kHostBytesPerPolygon), charged before each is built: one that would
+// pass it is left out with the reason, and so is every later one.
 std::vector<RebuiltPrimitive> RebuildPrimitives(std::vector<c4dimport::LeftOutObject>& leftOut,
                                                 std::vector<CQEL_SmartPtr<CQEL_Object>>& hostObjects,
                                                 const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable,
-                                                uint64_t polygonLimit = kNoPolygonLimit);
+                                                uint64_t polygonLimit = kNoPolygonLimit,
+                                                uint64_t budgetBytes = kDefaultRebuildBudget);
 
 }  // namespace c4drebuild

@@ -32,6 +32,39 @@ SceneSpec House() {
 
 
 
+#if !defined(C4D_SANITIZED_BUILD)  // the sanitizers reserve more address space than the cap
+// Files that ask for more memory than a machine has, converted under a cap
+// of 2 GB of address space: each ends with its exit code and a result, the
+// objects over the file's budget named, never with an abort.
+TEST_F(ToolProcessTest, HostileFilesEndWithAResultUnderAMemoryCap) {
+  ObjectSpec longName = ObjectSpec::Null(std::string(1000000, 'n'));
+  for (int i = 0; i < 2000; ++i) longName.Child(ObjectSpec::Plugin("Sphere", 5160));
+  SceneSpec discs;
+  for (int i = 0; i < 40; ++i) {
+    ObjectSpec disc = ObjectSpec::Plugin("Disc", 5164);
+    disc.node.data = ContainerSpec().Int(1162, 1).Int(1163, 499999);
+    discs.objects.push_back(disc);
+  }
+  const struct {
+    SceneSpec scene;
+    const char* arguments;
+    const char* expected;
+  } cases[] = {
+      {SceneOf({longName}), "import --json", "\"notConverted\""},
+      {SceneOf({longName}), "scene --json", "\"objects\""},
+      {SceneOf({longName}), "import -o long.glb", "written:"},
+      {discs, "import -o discs.glb", "over what this file may rebuild"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = Write(c.scene, "hostile.c4d");
+    const ToolResult run = Tool(std::string(c.arguments) + " " + Quoted(file), "ulimit -v 2000000; cd " + Quoted(m_folder.string()) + "; ");
+    EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 3) << c.arguments << ": " << run.exitCode << " " << run.err.substr(0, 500);
+    EXPECT_NE(run.out.find(c.expected), std::string::npos) << c.arguments << ": " << run.out.substr(0, 500);
+    if (std::string(c.arguments).find("--json") != std::string::npos) EXPECT_TRUE(json::accept(run.out)) << c.arguments;
+  }
+}
+#endif
+
 // Two scenes (one in a sub-folder), one cut short, and a file that is no
 // scene, converted in one process and by two workers.
 class ConvertFolder : public ToolProcessTest, public ::testing::WithParamInterface<int> {};

@@ -48,10 +48,11 @@ class ToolProcessTest : public ::testing::Test {
 
   // Runs the tool with `arguments` (quoted by the caller as the shell
   // needs); standard input is empty.
-  ToolResult Tool(const std::string& arguments) {
+  // `shellPrefix` runs before it in the same shell (a ulimit, say).
+  ToolResult Tool(const std::string& arguments, const std::string& shellPrefix = "") {
     const std::string errPath = Path("stderr.txt");
-    const std::string command =
-        std::string("'") + C4DIMPORT_PATH + "' " + arguments + " < /dev/null 2> '" + errPath + "'";
+    const std::string command = shellPrefix + std::string("'") + C4DIMPORT_PATH + "' " + arguments +
+                                " < /dev/null 2> '" + errPath + "'";
     ToolResult run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;

@@ -139,7 +139,14 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   } else if (batch) {
     exitCode = c4dimport::RunBatch(batchOptions, out, err);
   } else {
-    exitCode = ImportOne(options, output, format, out);
+    // The last barrier: whatever escapes the conversion's own ends this file
+    // with a message, never the process with a core dump.
+    try {
+      exitCode = ImportOne(options, output, format, out);
+    } catch (const std::exception& error) {
+      err << "c4dimport: " << options.paths.front() << ": the conversion failed: " << error.what() << "\n";
+      exitCode = c4dimport::kExitNotWritten;
+    }
   }
   // The session's saves are in the table's journal until it is folded.
   std::string error;
