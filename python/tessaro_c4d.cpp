@@ -16,6 +16,7 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -24,6 +25,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "convert_file.h"
@@ -80,6 +82,8 @@ struct RunData {
   bool readable = false;
   std::string unreadableText;
   std::string hostError;
+  std::vector<std::string> failures;
+  bool layersNotSaved = false;
   c4dimport::SessionCounters session;
   std::vector<MeshData> meshes;
   std::vector<PolylineData> polylines;
@@ -173,6 +177,36 @@ int AnswerButton(c4dimport::LargeAnswer answer) {
 }
 
 std::mutex g_sessionLock;
+// The thread that holds the session, for a clear error where an import
+// started from its own progress callback would wait for itself for ever.
+std::atomic<std::thread::id> g_sessionThread{};
+
+void RefuseReentry() {
+  if (g_sessionThread.load() == std::this_thread::get_id()) {
+    throw std::runtime_error("import_scene and load_scene cannot be called while this thread imports a scene "
+                             "(from the progress callback)");
+  }
+}
+
+// One session at a time, and whose it is.
+class SessionHold {
+ public:
+  SessionHold() : m_lock(g_sessionLock) { g_sessionThread = std::this_thread::get_id(); }
+  ~SessionHold() { g_sessionThread = std::thread::id(); }
+
+ private:
+  std::lock_guard<std::mutex> m_lock;
+};
+
+// A path as the system takes it: str (with the surrogate escapes of
+// os.fsdecode), bytes or any os.PathLike, as bytes; a NUL inside is an error,
+// as for open().
+std::string SystemPath(const py::object& path) {
+  const py::bytes encoded = py::module_::import("os").attr("fsencode")(path);
+  std::string bytes = encoded;
+  if (bytes.find('\0') != std::string::npos) throw py::value_error("embedded null byte in path");
+  return bytes;
+}
 
 using ProgressCallback = std::function<void(size_t, uint32_t)>;
 
@@ -180,7 +214,7 @@ using ProgressCallback = std::function<void(size_t, uint32_t)>;
 // callback takes it for its call).
 RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives,
                   const std::optional<std::string>& layers, const ProgressCallback& progress) {
-  std::lock_guard<std::mutex> session(g_sessionLock);
+  SessionHold session;
   RunData run;
   // A fresh host for every session, as a fresh process of the tool has.
   standin::ResetHost();
@@ -211,6 +245,9 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
         progressError = std::current_exception();
       }
     };
+    // An exception in the callback (KeyboardInterrupt too) cancels the import
+    // at once, as the dialog's Cancel button would.
+    options.import.cancelRequested = [&progressError] { return progressError != nullptr; };
   }
   // As the tool's own work after Read: primitives without caches rebuilt.
   options.primitives = primitives ? c4dimport::Rebuild::Always : c4dimport::Rebuild::Never;
@@ -241,7 +278,13 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
     run.notConverted.push_back({object.path, object.reason});
   }
   run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
+  run.failures = conversion.failures;
   result = c4dimport::ImportResult();  // the host objects go before the host is reset
+  std::string saveError;
+  if (layers && !standin::CloseLayerTableFile(&saveError)) {
+    run.failures.push_back("the layer table file " + *layers + " could not be saved: " + saveError);
+    run.layersNotSaved = true;
+  }
   standin::ResetHost();
   run.importSeconds = std::chrono::duration<double>(imported - start).count();
   if (progressError) {
@@ -311,7 +354,7 @@ struct Session {
 };
 
 struct Scene {
-  std::string path;
+  py::object path;  // as it was given
   std::vector<Mesh> meshes;
   std::vector<Polyline> polylines;
   std::vector<Layer> layers;
@@ -319,12 +362,14 @@ struct Scene {
   Session session;
   std::vector<std::pair<std::string, std::string>> not_converted;
   py::object host_error;
+  std::vector<std::string> failures;
   py::dict timings;
 };
 
-Scene MakeScene(const std::string& path, RunData&& run) {
+Scene MakeScene(const py::object& path, RunData&& run) {
   Scene scene;
   scene.path = path;
+  scene.failures = std::move(run.failures);
   scene.meshes.reserve(run.meshes.size());
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
@@ -352,20 +397,25 @@ Scene MakeScene(const std::string& path, RunData&& run) {
 
 PyObject* g_sceneReadError = nullptr;
 
-Scene ImportScene(const std::string& path, const std::string& large, bool primitives,
-                  const std::optional<std::string>& layers, const std::optional<ProgressCallback>& progress) {
+Scene ImportScene(const py::object& given, const std::string& large, bool primitives, const py::object& layersGiven,
+                  const std::optional<ProgressCallback>& progress) {
+  RefuseReentry();
+  const std::string path = SystemPath(given);
+  std::optional<std::string> layers;
+  if (!layersGiven.is_none()) layers = SystemPath(layersGiven);
   const c4dimport::LargeAnswer answer = ParseLarge(large);
   RunData run;
   {
     py::gil_scoped_release released;
     run = RunImport(path, answer, primitives, layers, progress ? *progress : ProgressCallback());
   }
+  if (run.layersNotSaved) throw std::runtime_error(run.failures.back());
   if (!run.readable) {
     const std::string text = run.unreadableText.empty() ? path + ": the file could not be read" : run.unreadableText;
     PyErr_SetString(g_sceneReadError, text.c_str());
     throw py::error_already_set();
   }
-  return MakeScene(path, std::move(run));
+  return MakeScene(given, std::move(run));
 }
 
 // ---- the scene as dicts and lists, with the keys of `c4dimport scene --json` ----------
@@ -468,11 +518,13 @@ py::dict SceneDict(const c4dimport::SceneData& scene) {
   return d;
 }
 
-py::object LoadScene(const std::string& path, bool strict) {
+py::object LoadScene(const py::object& given, bool strict) {
+  RefuseReentry();
+  const std::string path = SystemPath(given);
   c4dimport::SceneData scene;
   {
     py::gil_scoped_release released;
-    std::lock_guard<std::mutex> session(g_sessionLock);
+    SessionHold session;
     scene = c4dimport::LoadSceneData(path);
   }
   if (!scene.loaded && strict) {
@@ -481,7 +533,9 @@ py::object LoadScene(const std::string& path, bool strict) {
     PyErr_SetString(g_sceneReadError, text.c_str());
     throw py::error_already_set();
   }
-  return SceneDict(scene);
+  py::dict dict = SceneDict(scene);
+  dict["file"] = given;
+  return dict;
 }
 
 template <class T>
@@ -562,9 +616,12 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("not_converted", &Scene::not_converted,
                     "(name, reason) of each counted object the host did not receive.")
       .def_readonly("host_error", &Scene::host_error, "Report of a host error that ended the conversion, or None.")
+      .def_readonly("failures", &Scene::failures,
+                    "Steps after the import that failed (rebuilding primitives, naming what was not converted),\n"
+                    "each with its message; what was converted before is kept.")
       .def_readonly("timings", &Scene::timings, "Seconds: 'import' in the module, 'arrays' to hand the result over.")
       .def("__repr__", [](const Scene& s) {
-        return "<ImportResult " + s.path + ": " + std::to_string(s.meshes.size()) + " meshes, " +
+        return "<ImportResult " + py::str(py::repr(s.path)).cast<std::string>() + ": " + std::to_string(s.meshes.size()) + " meshes, " +
                std::to_string(s.polylines.size()) + " polylines, " + std::to_string(s.layers.size()) + " layers>";
       });
 
@@ -576,7 +633,9 @@ PYBIND11_MODULE(tessaro_c4d, m) {
         "primitives: primitives without polygon caches rebuilt from their parameters after the import and\n"
         "appended to the meshes, as the tool does; False gives exactly what the module alone gives.\n"
         "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
-        "progress: called as progress(converted, counted) while the module works.\n"
+        "progress: called as progress(converted, counted) while the module works; an exception it raises\n"
+        "(KeyboardInterrupt too) cancels the import and is raised at once.\n"
+        "path and layers: str, bytes or os.PathLike; result.path is path as given.\n"
         "Raises SceneReadError with the module's message when the file cannot be read.");
   m.def("load_scene", &LoadScene, py::arg("path"), py::arg("strict") = true,
         "The scene tree as `c4dimport scene --json` shows it, as dicts and lists.\n\n"

@@ -194,10 +194,12 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
   // the module looks into it, and dispatched by the module's own pump.
   bool pressed = false;
   afx_frontend::MessageHook pressCancel;
-  if (options.cancelAfter || options.onPump) {
+  if (options.cancelAfter || options.onPump || options.cancelRequested) {
     pressCancel = [&result, &pressed, &options, counted] {
       if (options.onPump) options.onPump({result.objects.size(), counted});
-      if (!options.cancelAfter || pressed || result.objects.size() < *options.cancelAfter) return;
+      const bool requested = options.cancelRequested && options.cancelRequested();
+      const bool due = options.cancelAfter && result.objects.size() >= *options.cancelAfter;
+      if (pressed || !(requested || due)) return;
       const HWND dialog = afx_frontend::FindDialog(kProgressDialogTemplate);
       if (dialog && afx_frontend::PostButtonClick(dialog, IDCANCEL)) pressed = true;
     };

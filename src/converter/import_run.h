@@ -63,6 +63,9 @@ struct ImportOptions {
   // visible move of the bar): where a front end shows the counts, or posts
   // the Cancel button's click for a user who interrupted it.
   std::function<void(const ImportProgress&)> onPump;
+  // Asked at the same moments, after onPump: true presses the dialog's
+  // Cancel button (once), as a user would.
+  std::function<bool()> cancelRequested;
   // The host's own work after Read and before EndImport, while the dialog
   // is still open: it may move the bar on with SetCheckProgress (50 to 100).
   std::function<void(ImportResult&)> whileOpen;
