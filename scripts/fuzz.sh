@@ -3,7 +3,8 @@
 # its corpus: scripts/fuzz.sh [SECONDS] [TARGET...]
 #   SECONDS  time per target (default 45); 0 only runs each target over its
 #            corpus once
-#   TARGET   fuzz_chunk_walk, fuzz_scene_load, fuzz_import (default: all three)
+#   TARGET   fuzz_chunk_walk, fuzz_scene_load, fuzz_import, fuzz_convert
+#            (default: all four)
 # C4D_FUZZ_BUILD_DIR chooses the build folder (default: build-fuzz). Each
 # target's corpus grows in <build>/fuzz/corpus/<target>, seeded from the
 # generated seeds and every file in tests/regressions. An input that crashes,
@@ -15,13 +16,14 @@ dir=${C4D_FUZZ_BUILD_DIR:-$top/build-fuzz}
 seconds=45
 if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_chunk_walk fuzz_scene_load fuzz_import)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_chunk_walk fuzz_scene_load fuzz_import fuzz_convert)
 
 "$top/scripts/install-deps.sh" --with-fuzz
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top} CCACHE_NOHASHDIR=1
-# Only the targets and their seeds are built.
+# Only the targets and their seeds are built (the converter library, which
+# fuzz_convert drives, is built without the tools too).
 CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -DC4D_BUILD_FUZZ=ON -DC4D_BUILD_TESTS=OFF -DC4D_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target fuzz_chunk_walk fuzz_scene_load fuzz_import fuzz_seeds
+cmake --build "$dir" -j"$(nproc)" --target fuzz_chunk_walk fuzz_scene_load fuzz_import fuzz_convert fuzz_seeds
 
 regressions=$top/tests/regressions
 mkdir -p "$regressions"
@@ -48,6 +50,7 @@ for target in "${targets[@]}"; do
     done
   fi
   grep -E "^stat::number_of_executed_units|^Done" "$artifacts/log.txt" >&2 || true
+  rm -f /dev/shm/fuzz_convert-*  # fuzz_convert's outputs
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzzing found faults in: ${failed[*]}" >&2

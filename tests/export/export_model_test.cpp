@@ -2,9 +2,12 @@
 // colour, transparency and surface, and polygons cut into triangles.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <unistd.h>
 
-#include "export_model.h"
+#include <cmath>
+#include <filesystem>
+
+#include "export_writer.h"
 #include "host_scene.h"
 #include "standin/host_control.h"
 
@@ -59,6 +62,31 @@ TEST_F(ExportModel, PolygonsOfNCornersGiveNMinusTwoTrianglesInsideThemselves) {
   const auto arrow = TriangulatePolygon({{0, 0, 0}, {2, 1, 0}, {0, 2, 0}, {1, 1, 0}}, {0, 1, 2, 3});
   ASSERT_EQ(arrow.size(), 2u);
   for (const auto& t : arrow) EXPECT_EQ(std::count(t.begin(), t.end(), 1u) + std::count(t.begin(), t.end(), 3u), 2);
+}
+
+// One policy for points no format can hold, in every format: the object
+// that has one is left out with the reason, and the rest is written; so is
+// a mesh beyond what the one format with bounds of its own holds.
+TEST_F(ExportModel, ObjectsWithPointsNoFormatHoldsAreLeftOutOfEveryFormat) {
+  const ExportScene scene = BuildExportScene(
+      {HostCube(1), HostCube(1, {}, INFINITY), HostPolyline({{0, 0, 0}, {NAN, 1, 0}}, false),
+       HostMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1e39, 0, 0}}, {{0, 1, 2}}), HostCube(1, {}, 2e9),
+       HostMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 1}})},
+      {}, "house.c4d");
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("export_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  for (const ExportFormat& format : ExportFormats()) {
+    const ExportReport report = WriteExportFile(scene, (dir / ("scene." + format.name)).string(), format);
+    std::string got = report.written ? std::to_string(report.meshes) + " mesh; " : "not written: " + report.error;
+    for (const auto& left : report.leftOut) got += std::to_string(left.objectNumber) + ": " + left.reason + "; ";
+    const bool threeMf = format.name == "3mf";  // holds no point beyond 1e9 mm, nor a face that repeats one
+    EXPECT_EQ(got, std::string(threeMf ? "1" : "3") + " mesh; 2: a point that is not a finite number; 3: a point that is not "
+                   "a finite number; 4: a point beyond what a float holds; " +
+                   (threeMf ? "5: a point more than 1e9 mm from the origin (3mf holds no more); 6: a mesh whose faces "
+                              "all repeat a point (3mf holds none of them); " : ""))
+        << format.name;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -110,6 +110,11 @@ TEST(PrimitiveRead, RefusesWhatCannotBeBuiltAndNotesWhatIsLeftOut) {
   GeContainer infinite;
   infinite.StoreFloat32(1110, INFINITY);
   EXPECT_FALSE(ReadPrimitive(PRIMITIVE_SPHERE, infinite).shape);
+  // Finite, but beyond any output once in millimetres and placed.
+  GeContainer vast, wide;
+  vast.StoreVector(1100, {1, 3e38f, 1}), wide.StoreFloat32(1110, 2e30f);
+  EXPECT_EQ(ReadPrimitive(PRIMITIVE_CUBE, vast).reason, "a length of 3e+38 that no output can hold");
+  EXPECT_EQ(ReadPrimitive(PRIMITIVE_SPHERE, wide).reason, "a length of 2e+30 that no output can hold");
   EXPECT_FALSE(ReadPrimitive(5163, GeContainer()).shape);
   GeContainer sliced;
   sliced.StoreInt32(1200, 1);

@@ -2,8 +2,14 @@
 // light's payload, tag arrays and UVW lookups, channel states by version.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "memory_file.h"
 #include "scene_test_util.h"
+
+namespace scene_read {
+void ExactCosineSine(double angle, double& cosine, double& sine);  // newer_payloads.cpp
+}
 
 namespace {
 
@@ -14,6 +20,25 @@ TEST(Matrices, ProductsAreTakenInDoublePrecision) {
   a.yAxis = {-1e8f, 1, 0};
   b.off = {1, 1, 0};
   EXPECT_FLOAT_EQ(MatrixMultiply(a, b).off.x, 1.0f);
+}
+
+// The reduction Windows builds place objects with, held against the C
+// library's long double cosine and sine, which reduce exactly here: within
+// two units in the last place, up to 1e9 and at the angles nearest to
+// multiples of pi/2 (where a short pi loses the most).
+TEST(Matrices, AnglesAreReducedExactlyUpToABillionRadians) {
+  std::vector<double> angles = {0.79, -2.5, -1e9, 0x1p30 - 1, 1647099.3291, 1.0e6 + 0.25};
+  for (long double turns : {1.0L, 3.0L, 1048579.0L, 12345678.0L, 636619771.0L}) {
+    angles.push_back(double(turns * 1.5707963267948966192313216916397514L));
+  }
+  for (double a = 0.8; a < 1e9; a *= 1.0123) angles.push_back(a);
+  for (const double angle : angles) {
+    double c = 0, s = 0;
+    scene_read::ExactCosineSine(angle, c, s);
+    const long double cosine = std::cos((long double)angle), sine = std::sin((long double)angle);
+    EXPECT_TRUE(std::fabs(c - cosine) <= 4e-16L * std::fabs(cosine) && std::fabs(s - sine) <= 4e-16L * std::fabs(sine))
+        << std::hexfloat << angle;
+  }
 }
 
 // ---- tags ---------------------------------------------------------------------------

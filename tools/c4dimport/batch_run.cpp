@@ -2,16 +2,23 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -76,6 +83,104 @@ BatchRow NotStarted(const BatchItem& item) {
   return row;
 }
 
+// A row of a file that ended without a conversion's result.
+BatchRow Failed(const BatchItem& item, const std::string& status, const std::string& detail, double seconds) {
+  BatchRow row = NotStarted(item);
+  row.output.clear();
+  row.status = status;
+  row.exitCode = kExitUnreadable;
+  row.detail = detail;
+  row.seconds = seconds;
+  return row;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", seconds);
+  return text;
+}
+
+// Where a process writes a file's output before it is whole: a folder of
+// its own beside it, for the output and what a format writes beside it (a
+// glTF's .bin, an OBJ's .mtl), named after the output and the process.
+std::string TempFolderFor(const std::string& output, pid_t pid) { return output + ".tmp-" + std::to_string(pid); }
+
+// Converts a file into its temporary folder and moves what was written into
+// place, the output itself last: an output that exists is whole. The folder
+// goes, whatever happens.
+Conversion ConvertInPlace(const BatchItem& item, ConvertOptions convert) {
+  if (item.output.empty()) return ConvertFile(item.input, convert);
+  const fs::path target(item.output);
+  const fs::path folder = TempFolderFor(item.output, getpid());
+  struct Removed {
+    const fs::path& folder;
+    ~Removed() {
+      std::error_code ignored;
+      fs::remove_all(folder, ignored);
+    }
+  } removed{folder};
+  std::error_code code;
+  fs::create_directories(folder, code);
+  convert.output = (folder / target.filename()).string();
+  Conversion conversion = ConvertFile(item.input, convert);
+  conversion.output = item.output;
+  if (!conversion.Wrote()) return conversion;
+  std::vector<fs::path> written;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, code)) {
+    if (entry.path().filename() != target.filename()) written.push_back(entry.path());
+  }
+  written.push_back(convert.output);
+  for (const fs::path& file : written) {
+    if (!code) fs::rename(file, target.parent_path() / file.filename(), code);
+  }
+  if (code) {
+    conversion.written.written = false;
+    conversion.written.error = "the output could not be moved into place: " + code.message();
+  }
+  return conversion;
+}
+
+// A file's conversion with a barrier: an exception out of it is the file's
+// row, never the batch's end.
+BatchRow ConvertRow(const BatchItem& item, const ConvertOptions& convert) {
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    return RowOf(item, ConvertInPlace(item, convert));
+  } catch (const std::bad_alloc&) {
+    return Failed(item, "out of memory", "", SecondsSince(start));
+  } catch (const std::exception& e) {
+    return Failed(item, "failed", e.what(), SecondsSince(start));
+  } catch (...) {
+    return Failed(item, "failed", "an exception that is no std::exception", SecondsSince(start));
+  }
+}
+
+// The report file: a line for each file, appended whole as it finishes, so
+// that a batch that is killed keeps the lines of the files it finished.
+class ReportFile {
+ public:
+  explicit ReportFile(const std::string& path)
+      : m_fd(path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)),
+        m_failed(!path.empty() && m_fd < 0) {}
+  ~ReportFile() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  bool Failed() const { return m_failed; }
+  void Add(const BatchRow& row) {
+    if (m_fd < 0) return;
+    const std::string line = ReportJson(row) + "\n";
+    m_failed |= write(m_fd, line.data(), line.size()) != static_cast<ssize_t>(line.size());
+  }
+
+ private:
+  int m_fd;
+  bool m_failed;
+};
+
 void MakeFolderFor(const std::string& output) {
   if (output.empty()) return;
   std::error_code ignored;
@@ -97,7 +202,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
 
 // ---- one process --------------------------------------------------------------------
 
-std::vector<BatchRow> RunHere(const std::vector<BatchItem>& items, const BatchOptions& options) {
+std::vector<BatchRow> RunHere(const std::vector<BatchItem>& items, const BatchOptions& options, ReportFile& report) {
   ProgressLine line(STDERR_FILENO, isatty(STDERR_FILENO), "", PresetAnswer(options.large));
   std::vector<BatchRow> rows;
   for (size_t i = 0; i < items.size(); ++i) {
@@ -118,7 +223,8 @@ std::vector<BatchRow> RunHere(const std::vector<BatchItem>& items, const BatchOp
       if (PressCancelOnInterrupt()) line.Note("cancelling: the objects converted so far are kept (Ctrl-C again stops at once)");
     };
     MakeFolderFor(item.output);
-    rows.push_back(RowOf(item, ConvertFile(item.input, convert)));
+    rows.push_back(ConvertRow(item, convert));
+    report.Add(rows.back());
   }
   return rows;
 }
@@ -132,6 +238,8 @@ struct Worker {
   int errFd = -1;
   std::string out;
   std::string err;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  bool timedOut = false;  // killed at the time limit
 };
 
 void CloseOnExec(int fd) { fcntl(fd, F_SETFD, FD_CLOEXEC); }
@@ -150,6 +258,7 @@ bool Spawn(const BatchItem& item, size_t index, const BatchOptions& options, Wor
   if (options.cancelAfter) args.insert(args.end(), {"--cancel-after", std::to_string(*options.cancelAfter)});
   if (!options.layersFile.empty()) args.insert(args.end(), {"--layers", options.layersFile});
   if (!options.primitives) args.push_back("--no-primitives");
+  if (options.memoryMb) args.insert(args.end(), {"--memory", std::to_string(options.memoryMb)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -187,20 +296,31 @@ bool Drain(int& fd, std::string& into) {
   return true;
 }
 
-BatchRow Finished(const BatchItem& item, Worker& worker) {
+BatchRow Finished(const BatchItem& item, Worker& worker, const BatchOptions& options) {
   int status = 0;
   while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
   }
   BatchRow row;
   const size_t lineEnd = worker.out.find('\n');
-  if (ParseRow(worker.out.substr(0, lineEnd), row)) return row;
-  row.file = item.input;
-  row.output = item.output;
-  row.status = "failed";
-  row.exitCode = kExitUnreadable;
-  if (WIFSIGNALED(status)) {
-    row.detail = "the worker ended by signal " + std::to_string(WTERMSIG(status));
-    if (WTERMSIG(status) == SIGINT) row.status = "cancelled", row.exitCode = kExitCancelled;
+  if (!worker.timedOut && ParseRow(worker.out.substr(0, lineEnd), row)) return row;
+  row = Failed(item, "failed", "", SecondsSince(worker.start));
+  if (!item.output.empty()) {  // what a killed worker left half written
+    std::error_code ignored;
+    fs::remove_all(TempFolderFor(item.output, worker.pid), ignored);
+  }
+  if (worker.timedOut) {
+    row.status = "timed out";
+    row.detail = "stopped at the time limit of " + Seconds(options.timeout) + " s";
+  } else if (WIFSIGNALED(status)) {
+    const int signal = WTERMSIG(status);
+    row.detail = "the worker ended by signal " + std::to_string(signal);
+    // An allocator that cannot throw (mimalloc, in the tool as it ships)
+    // aborts at the limit, and a stack that cannot grow faults.
+    if (options.memoryMb && (signal == SIGABRT || signal == SIGSEGV || signal == SIGBUS)) {
+      row.status = "out of memory";
+      row.detail += " at the memory limit of " + std::to_string(options.memoryMb) + " MB";
+    }
+    if (signal == SIGINT) row.status = "cancelled", row.exitCode = kExitCancelled;
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == kExitCancelled) {
     row.status = "cancelled";
     row.exitCode = kExitCancelled;
@@ -210,7 +330,7 @@ BatchRow Finished(const BatchItem& item, Worker& worker) {
   return row;
 }
 
-std::vector<BatchRow> RunWorkers(const std::vector<BatchItem>& items, const BatchOptions& options) {
+std::vector<BatchRow> RunWorkers(const std::vector<BatchItem>& items, const BatchOptions& options, ReportFile& report) {
   std::vector<std::optional<BatchRow>> rows(items.size());
   std::vector<Worker> active;
   ProgressLine line(STDERR_FILENO, isatty(STDERR_FILENO), "");
@@ -242,6 +362,7 @@ std::vector<BatchRow> RunWorkers(const std::vector<BatchItem>& items, const Batc
         row.exitCode = kExitUnreadable;
         row.detail = "no worker process could be started";
         rows[next] = row;
+        report.Add(row);
       }
       ++next;
     }
@@ -264,11 +385,15 @@ std::vector<BatchRow> RunWorkers(const std::vector<BatchItem>& items, const Batc
       }
     }
     for (auto it = active.begin(); it != active.end();) {
+      if (options.timeout > 0 && !it->timedOut && SecondsSince(it->start) > options.timeout) {
+        it->timedOut = kill(it->pid, SIGKILL) == 0;
+      }
       if (it->outFd >= 0 || it->errFd >= 0) {
         ++it;
         continue;
       }
-      rows[it->item] = Finished(items[it->item], *it);
+      rows[it->item] = Finished(items[it->item], *it, options);
+      report.Add(*rows[it->item]);
       ++done;
       it = active.erase(it);
     }
@@ -279,13 +404,33 @@ std::vector<BatchRow> RunWorkers(const std::vector<BatchItem>& items, const Batc
   return result;
 }
 
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", seconds);
-  return text;
+// The memory a worker may take: its address space held to what it holds now
+// and `megabytes` more. An operator new that fails under it is noted.
+std::atomic<bool> g_allocationFailed{false};
+
+void LimitMemory(size_t megabytes) {
+  size_t held = 0;
+  std::ifstream statm("/proc/self/statm");
+  statm >> held;  // pages; 0 where there is no /proc
+  const rlim_t limit = rlim_t(held) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(megabytes) * 1024 * 1024;
+  const rlimit cap{limit, limit};
+  setrlimit(RLIMIT_AS, &cap);
+  std::set_new_handler([] {
+    g_allocationFailed = true;
+    throw std::bad_alloc();
+  });
 }
 
 }  // namespace
+
+bool ParseShard(const std::string& text, unsigned& index, unsigned& count) {
+  unsigned i = 0, n = 0;
+  char slash = 0, rest = 0;
+  if (std::sscanf(text.c_str(), "%u%c%u%c", &i, &slash, &n, &rest) != 3 || slash != '/' || i < 1 || i > n) return false;
+  index = i;
+  count = n;
+  return true;
+}
 
 bool PlanBatch(const BatchOptions& options, std::vector<BatchItem>& items, std::string& error) {
   std::set<std::string> taken;
@@ -309,6 +454,11 @@ bool PlanBatch(const BatchOptions& options, std::vector<BatchItem>& items, std::
     for (const fs::path& scene : scenes) {
       items.push_back({scene.string(), OutputFor(scene.lexically_relative(input), options, taken)});
     }
+  }
+  if (options.shardCount > 1) {
+    std::vector<BatchItem> share;
+    for (size_t i = options.shardIndex - 1; i < items.size(); i += options.shardCount) share.push_back(items[i]);
+    items = std::move(share);
   }
   return true;
 }
@@ -346,6 +496,23 @@ std::string RowJson(const BatchRow& row) {
                   {"exitCode", row.exitCode},
                   {"notConvertedNames", row.notConvertedNames},
                   {"detail", row.detail.empty() ? json(nullptr) : json(row.detail)}};
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string ReportJson(const BatchRow& row) {
+  json reasons = json::array();
+  if (!row.detail.empty()) reasons.push_back(row.detail);
+  for (const std::string& name : row.notConvertedNames) reasons.push_back(name);
+  const json j = {{"file", row.file},
+                  {"output", row.output.empty() ? json(nullptr) : json(row.output)},
+                  {"status", row.status},
+                  {"objects", row.objects},
+                  {"meshes", row.meshes},
+                  {"polylines", row.polylines},
+                  {"notConverted", row.notConverted},
+                  {"seconds", row.seconds},
+                  {"exitCode", row.exitCode},
+                  {"reasons", reasons}};
   return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
@@ -415,11 +582,37 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     err << "c4dimport: " << error << "\n";
     return kExitUnreadable;
   }
+  ReportFile report(options.reportFile);
+  if (report.Failed()) {
+    err << "c4dimport: the report file cannot be written: " << options.reportFile << ": " << std::strerror(errno) << "\n";
+    return kExitNotWritten;
+  }
   InstallInterruptHandler();
   BatchOptions effective = options;
   if (effective.tool.empty()) effective.tool = fs::read_symlink("/proc/self/exe").string();
-  const std::vector<BatchRow> rows =
-      effective.jobs > 1 && items.size() > 1 ? RunWorkers(items, effective) : RunHere(items, effective);
+  // Files whose output exists are done: a rerun converts nothing twice.
+  std::vector<BatchRow> rows(items.size());
+  std::vector<BatchItem> todo;
+  std::vector<size_t> placeOf;
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::error_code code;
+    if (!options.overwrite && !items[i].output.empty() && fs::exists(items[i].output, code)) {
+      rows[i] = NotStarted(items[i]);
+      rows[i].status = "skipped";
+      rows[i].exitCode = kExitDone;
+      report.Add(rows[i]);
+    } else {
+      todo.push_back(items[i]);
+      placeOf.push_back(i);
+    }
+  }
+  // A limit needs a worker to hold it, even one at a time.
+  const bool workers = (effective.jobs > 1 && todo.size() > 1) || options.timeout > 0 || options.memoryMb > 0;
+  const std::vector<BatchRow> converted = workers ? RunWorkers(todo, effective, report) : RunHere(todo, effective, report);
+  for (size_t k = 0; k < converted.size(); ++k) {
+    rows[placeOf[k]] = converted[k];
+    if (converted[k].status == "not started") report.Add(converted[k]);
+  }
   if (options.json) {
     json files = json::array();
     for (const BatchRow& row : rows) files.push_back(json::parse(RowJson(row)));
@@ -441,10 +634,19 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
 
 int RunBatchWorker(const BatchItem& item, const BatchOptions& options, std::ostream& out) {
   InstallInterruptHandler();
+  if (options.memoryMb) LimitMemory(options.memoryMb);
   ConvertOptions convert = ConvertOptionsFor(item, options);
   convert.import.onPump = [](const ImportProgress&) { PressCancelOnInterrupt(); };
-  const Conversion conversion = ConvertFile(item.input, convert);
-  const BatchRow row = RowOf(item, conversion);
+  BatchRow row = ConvertRow(item, convert);
+  // An allocation refused at the limit may have surfaced as anything: an
+  // unreadable file, a host error.
+  if (g_allocationFailed && row.status != "ok" && row.status != "cancelled") {
+    row.status = "out of memory";
+    row.exitCode = kExitUnreadable;
+  }
+  if (row.status == "out of memory" && options.memoryMb) {
+    row.detail = "over the memory limit of " + std::to_string(options.memoryMb) + " MB";
+  }
   out << RowJson(row) << "\n" << std::flush;
   return row.exitCode;
 }

@@ -88,7 +88,14 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
     err << "c4dimport: no format \"" << options.format << "\"; `c4dimport formats` lists them\n";
     return kExitBadUsage;
   }
-  const bool batch = !options.row && (options.paths.size() > 1 || NamesAFolder(options.paths.front()));
+  const bool batchOnly = options.timeout > 0 || options.memoryMb > 0 || !options.shard.empty() ||
+                         !options.reportFile.empty();
+  const bool batch = !options.row && (batchOnly || options.paths.size() > 1 || NamesAFolder(options.paths.front()));
+  unsigned shardIndex = 1, shardCount = 1;
+  if (!options.shard.empty() && !c4dimport::ParseShard(options.shard, shardIndex, shardCount)) {
+    err << "c4dimport: --shard takes I/N, this run's number from 1 to N of N\n";
+    return kExitBadUsage;
+  }
   if ((batch || options.row) && (options.floatTraps || !options.hostFault.empty())) {
     err << "c4dimport: --float-traps and --host-fault are test aids for one file\n";
     return kExitBadUsage;
@@ -99,8 +106,9 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
     err << "c4dimport: --host-fault: " << faultError << "\n";
     return kExitBadUsage;
   }
-  if (batch && options.jobs > 1 && !options.layersFile.empty()) {
-    err << "c4dimport: --layers keeps one table file, which worker processes (-j) cannot share\n";
+  if (batch && (options.jobs > 1 || options.timeout > 0 || options.memoryMb > 0) && !options.layersFile.empty()) {
+    err << "c4dimport: --layers keeps one table file, which worker processes (-j, --timeout, --memory) cannot "
+           "share\n";
     return kExitBadUsage;
   }
   std::string output = options.output;
@@ -133,6 +141,12 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.json = options.json;
   batchOptions.layersFile = options.layersFile;
   batchOptions.primitives = options.primitives;
+  batchOptions.timeout = options.timeout;
+  batchOptions.memoryMb = options.memoryMb;
+  batchOptions.shardIndex = shardIndex;
+  batchOptions.shardCount = shardCount;
+  batchOptions.overwrite = options.overwrite;
+  batchOptions.reportFile = options.reportFile;
   int exitCode = 0;
   if (options.row) {
     exitCode = c4dimport::RunBatchWorker({options.paths.front(), output}, batchOptions, out);
@@ -190,6 +204,20 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
   verb->add_flag("!--no-primitives", options->primitives,
                  "Leave primitives without polygon caches out, as the module does, instead of rebuilding them "
                  "from their parameters");
+  verb->add_option("--timeout", options->timeout,
+                   "Batch: stop a file's worker process after this many seconds (the file's row says \"timed out\")")
+      ->check(CLI::PositiveNumber);
+  verb->add_option("--memory", options->memoryMb,
+                   "Batch: a file's worker process may take this many megabytes of memory beyond the program "
+                   "itself (the row says \"out of memory\")")
+      ->check(CLI::Range(size_t(1), size_t(1) << 30));
+  verb->add_option("--shard", options->shard,
+                   "Batch: convert only share I of N (1-based): the files whose place in the sorted list, "
+                   "counted from 0, modulo N is I-1; for job arrays, e.g. --shard $SLURM_ARRAY_TASK_ID/N");
+  verb->add_option("--report", options->reportFile,
+                   "Batch: append a JSON line for every file to this file as the file finishes");
+  verb->add_flag("--overwrite", options->overwrite,
+                 "Batch: convert also the files whose output exists (by default they are skipped)");
   verb->add_flag("--row", options->row, "Worker of a batch: convert one file and print its row as JSON")
       ->group("");
   verb->footer(

@@ -22,6 +22,12 @@ struct ImportVerbOptions {
   bool floatTraps = false; // --float-traps: the module runs with the host's floating-point traps on
   std::string hostFault;   // --host-fault KIND:N: the N-th host call fails ("" none)
   bool primitives = true;  // false (--no-primitives): only what the module made
+  // Batches (any of the first four makes one of a single file too):
+  double timeout = 0;      // --timeout: seconds a file's worker may take (0 none)
+  size_t memoryMb = 0;     // --memory: megabytes a worker may take (0 none)
+  std::string shard;       // --shard I/N: this run's share of the files
+  std::string reportFile;  // --report: JSON lines of every file, appended as each finishes
+  bool overwrite = false;  // --overwrite: convert also files whose output exists
 };
 
 // Runs the verb; returns the exit code (0 done, 1 a file could not be read,

@@ -3,6 +3,7 @@
 // do not.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "ge_container.h"
 #include "primitives.h"
@@ -70,11 +71,7 @@ class Parameters {
  public:
   Parameters(const GeContainer& data, PrimitiveRead& read) : data_(data), read_(read) {}
 
-  float Length(int32_t id, float fallback) {
-    const float v = data_.FindFloat32(id, fallback);
-    if (!std::isfinite(v)) finite_ = false;
-    return v > 0.0f ? v : 0.0f;
-  }
+  float Length(int32_t id, float fallback) { return Clamp(data_.FindFloat32(id, fallback)); }
   Vector Size(int32_t id, const Vector& fallback) {
     const Vector v = data_.FindVector(id, fallback);
     return {Clamp(v.x), Clamp(v.y), Clamp(v.z)};
@@ -97,15 +94,18 @@ class Parameters {
     if (Switch(id, false)) read_.notes.push_back(what);
   }
   bool Finite() const { return finite_; }
+  float Largest() const { return largest_; }
 
  private:
   float Clamp(float v) {
     if (!std::isfinite(v)) finite_ = false;
+    largest_ = std::max(largest_, v);
     return v > 0.0f ? v : 0.0f;
   }
   const GeContainer& data_;
   PrimitiveRead& read_;
   bool finite_ = true;
+  float largest_ = 0.0f;
 };
 
 constexpr const char* kFillet = "fillet left out: edges are sharp";
@@ -247,6 +247,13 @@ PrimitiveRead ReadPrimitive(int32_t dataTypeId, const GeContainer& parameters) {
   PrimitiveShape shape = ReadShape(dataTypeId, p, read);
   if (!p.Finite()) {
     read.reason = "a length that is not a finite number";
+    read.notes.clear();
+    return read;
+  }
+  if (p.Largest() > kMaxPrimitiveLength) {
+    char length[32];
+    std::snprintf(length, sizeof length, "%g", double(p.Largest()));
+    read.reason = std::string("a length of ") + length + " that no output can hold";
     read.notes.clear();
     return read;
   }

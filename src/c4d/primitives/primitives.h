@@ -156,6 +156,12 @@ uint64_t PolygonCount(const PrimitiveShape& shape);
 // for more is not rebuilt (the scene program itself stops far below).
 constexpr uint64_t kMaxPrimitivePolygons = 4000000;
 
+// Nor is a length above this (in scene units) rebuilt: finite as it is, ten
+// times it in millimetres, placed by a scaling matrix, would pass what a
+// float holds (3.4e38), and no output format holds more; this leaves eight
+// orders of magnitude for placement.
+constexpr float kMaxPrimitiveLength = 1e30f;
+
 PrimitiveMesh BuildPrimitiveMesh(const PrimitiveShape& shape);
 
 // A primitive's parameters read from its parameter container.
@@ -167,7 +173,8 @@ struct PrimitiveRead {
 };
 
 // Missing parameters take the scene program's defaults; counts are held to
-// their smallest sensible value; negative lengths count as 0.
+// their smallest sensible value; negative lengths count as 0. Lengths that
+// are not finite, or above kMaxPrimitiveLength, refuse the primitive.
 PrimitiveRead ReadPrimitive(int32_t dataTypeId, const GeContainer& parameters);
 
 }  // namespace c4dprim

@@ -2,7 +2,9 @@
 // the classic layouts: each classic reader hands over here at one visible
 // branch on GeChunkFile::IsNewerVariant. Reals, vectors and matrices are
 // doubles in these files; the file layer reads them at either precision.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "c4d_object.h"
 #include "c4d_tag.h"
@@ -17,6 +19,126 @@ void C4DBaseList2D::ReadNewerBaseListTail(GeChunkFile& file, int32_t level) {
   file.SkipChunkRest();
 }
 
+// The cosine and sine of an angle through its exact reduction to whole
+// quarter turns and a rest within an eighth of a turn, the rest a sum of two
+// doubles: the angle's 53 bits are multiplied by 2/pi held to 224 bits, in
+// integers, so no quarter turn is lost however many there are (the closest
+// an angle below 2^30 comes to a multiple of pi/2 costs about 60 bits of the
+// rest). For |angle| < 2^30; other angles go to the library as they are.
+// Windows builds place objects with it (TurnOf); it is built on every
+// platform so that it can be held against an exact library anywhere.
+namespace scene_read {
+
+void ExactCosineSine(double angle, double& cosine, double& sine);
+
+namespace {
+
+// 2/pi in 224 bits after the point, in 32-bit words from the top.
+constexpr uint32_t kTwoOverPi[7] = {0xa2f9836e, 0x4e441529, 0xfc2757d1, 0xf534ddc0,
+                                    0xdb629599, 0x3c439041, 0xfe5163ab};
+constexpr int kProductWords = 9;
+
+// Bits [low, low + count) of a number of kProductWords words, lowest word
+// first; bits outside it are 0. count <= 64.
+uint64_t Bits(const uint32_t* words, int low, int count) {
+  uint64_t value = 0;
+  for (int bit = low + count - 1; bit >= low; --bit) {
+    const bool inside = bit >= 0 && bit < 32 * kProductWords;
+    value = (value << 1) | (inside ? (words[bit / 32] >> (bit % 32)) & 1u : 0u);
+  }
+  return value;
+}
+
+// a * b exactly as hi + lo, without a fused multiply-add (Dekker).
+void TwoProduct(double a, double b, double& hi, double& lo) {
+  const auto split = [](double v, double& high, double& low) {
+    const double c = 134217729.0 * v;  // 2^27 + 1
+    high = c - (c - v);
+    low = v - high;
+  };
+  double ah, al, bh, bl;
+  split(a, ah, al);
+  split(b, bh, bl);
+  hi = a * b;
+  lo = ((ah * bh - hi) + ah * bl + al * bh) + al * bl;
+}
+
+struct ReducedAngle {
+  int64_t turns = 0;
+  double rest = 0, tail = 0;
+};
+
+ReducedAngle ReduceAngle(double angle) {
+  ReducedAngle reduced;
+  int exponent = 0;
+  const uint64_t m = uint64_t(std::ldexp(std::frexp(std::fabs(angle), &exponent), 53));
+  // |angle| * 2/pi = p * 2^-point, p = m * kTwoOverPi.
+  uint32_t p[kProductWords] = {};
+  for (int i = 0; i < 2; ++i) {
+    const uint64_t word = i ? m >> 32 : m & 0xffffffffu;
+    uint64_t carry = 0;
+    for (int j = 0; j < 7; ++j) {
+      const uint64_t t = word * kTwoOverPi[6 - j] + p[i + j] + carry;
+      p[i + j] = uint32_t(t);
+      carry = t >> 32;
+    }
+    p[i + 7] = uint32_t(carry);
+  }
+  const int point = 53 + 224 - exponent;
+  const bool up = Bits(p, point - 1, 1) != 0;  // the rest is over half a turn: round up
+  reduced.turns = int64_t(Bits(p, point, 32)) + up;
+  // What is left after the point, as its distance to the nearer whole turn.
+  for (int bit = std::max(point, 0); bit < 32 * kProductWords; ++bit) p[bit / 32] &= ~(1u << (bit % 32));
+  if (up) {
+    uint64_t carry = 1;
+    for (uint32_t& word : p) {
+      const uint64_t t = uint64_t(~word) + carry;
+      word = uint32_t(t);
+      carry = t >> 32;
+    }
+    for (int bit = std::max(point, 0); bit < 32 * kProductWords; ++bit) p[bit / 32] &= ~(1u << (bit % 32));
+  }
+  int top = 32 * kProductWords - 1;
+  while (top >= 0 && !((p[top / 32] >> (top % 32)) & 1u)) --top;
+  if (top < 0) return reduced;  // a whole number of quarter turns (only 0)
+  const double high = std::ldexp(double(Bits(p, top - 52, 53)), top - 52 - point);
+  const double low = std::ldexp(double(Bits(p, top - 105, 53)), top - 105 - point);
+  // Times pi/2 (itself a sum of two doubles), in double-double arithmetic.
+  constexpr double kHalfPi = 0x1.921fb54442d18p+0, kHalfPiTail = 0x1.1a62633145c07p-54;
+  double product, error;
+  TwoProduct(high, kHalfPi, product, error);
+  const double tail = error + (high * kHalfPiTail + low * kHalfPi);
+  const double sign = (angle < 0) != up ? -1.0 : 1.0;
+  reduced.rest = sign * (product + tail);
+  reduced.tail = sign * (tail - ((product + tail) - product));
+  if (angle < 0) reduced.turns = -reduced.turns;
+  return reduced;
+}
+
+}  // namespace
+
+void ExactCosineSine(double angle, double& cosine, double& sine) {
+  if (!(std::fabs(angle) < 0x1p30)) {
+    cosine = std::cos(angle);
+    sine = std::sin(angle);
+    return;
+  }
+  const ReducedAngle reduced = ReduceAngle(angle);
+  // The rest at the x87 unit's width: rounded once to a double, the results
+  // are those of an exact library.
+  const long double exact = static_cast<long double>(reduced.rest) + reduced.tail;
+  const double c = static_cast<double>(std::cos(exact));
+  const double s = static_cast<double>(std::sin(exact));
+  switch (reduced.turns & 3) {
+    case 0: cosine = c, sine = s; break;
+    case 1: cosine = -s, sine = c; break;
+    case 2: cosine = -c, sine = -s; break;
+    default: cosine = s, sine = -c; break;
+  }
+}
+
+}  // namespace scene_read
+
 namespace {
 
 struct Turn {
@@ -26,46 +148,16 @@ struct Turn {
 // The cosine and sine of an angle from the file. mingw-w64's cos and sin
 // leave the reduction by quarter turns to the x87 unit, whose pi has 66 bits:
 // near a multiple of a quarter turn, the commonest rotation, they are off by
-// far more than a rounding and Windows would place the same scene elsewhere.
-// There the angle is reduced here, with pi/2 in parts of 33 bits (each exact
-// in its product with the number of quarter turns), and the library sees only
-// the rest, within an eighth of a turn.
+// far more than a rounding, and far from zero by more still, and Windows
+// would place the same scene elsewhere. There the angle is reduced exactly
+// (ExactCosineSine) and the library sees only the rest, within an eighth of
+// a turn.
 Turn TurnOf(double angle) {
 #if defined(_WIN32)
-  if (std::fabs(angle) > 0.78 && std::fabs(angle) < 1e9) {
-    constexpr double kTwoOverPi = 6.36619772367581382433e-01;
-    constexpr double kPart1 = 1.57079632673412561417e+00, kTail1 = 6.07710050650619224932e-11;
-    constexpr double kPart2 = 6.07710050630396597660e-11, kTail2 = 2.02226624879595063154e-21;
-    constexpr double kPart3 = 2.02226624871116645580e-21, kTail3 = 8.47842766036889956997e-32;
-    const double turns = std::nearbyint(angle * kTwoOverPi);
-    double rest = angle - turns * kPart1;
-    double tail = turns * kTail1;
-    double reduced = rest - tail;
-    // Bits lost to cancellation: the next parts of pi/2 are needed.
-    const auto lost = [&] { return reduced == 0.0 ? 64 : std::ilogb(angle) - std::ilogb(reduced); };
-    // The next part of pi/2 taken off, the rounding of its product kept in `tail`.
-    const auto takeOff = [&](double part, double partTail) {
-      const double before = rest;
-      tail = turns * part;
-      rest = before - tail;
-      tail = turns * partTail - ((before - rest) - tail);
-      reduced = rest - tail;
-    };
-    if (lost() > 16) {
-      takeOff(kPart2, kTail2);
-      if (lost() > 49) takeOff(kPart3, kTail3);
-    }
-    // The rest with what `reduced` could not hold, at the x87 unit's width:
-    // rounded once to a double, the results are those of an exact library.
-    const long double exact = static_cast<long double>(reduced) + ((rest - reduced) - tail);
-    const double c = static_cast<double>(std::cos(exact));
-    const double s = static_cast<double>(std::sin(exact));
-    switch (static_cast<long long>(turns) & 3) {
-      case 0: return {c, s};
-      case 1: return {-s, c};
-      case 2: return {-c, -s};
-      default: return {s, -c};
-    }
+  if (std::fabs(angle) > 0.78) {
+    Turn turn;
+    scene_read::ExactCosineSine(angle, turn.cosine, turn.sine);
+    return turn;
   }
 #endif
   return {std::cos(angle), std::sin(angle)};

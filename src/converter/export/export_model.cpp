@@ -1,6 +1,7 @@
 #include "export_model.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -23,6 +24,20 @@ std::vector<Point3> PointsOf(const CQEL_GeoPolyhedron3D::PointList& list) {
   points.reserve(list.size());
   for (const auto& point : list) points.push_back(PointOf(point));
   return points;
+}
+
+// Why an object with these points cannot be written, or null. No format
+// holds a coordinate that is not a finite number, and most keep floats: one
+// beyond a float would come out infinite. Every point counts, also one that
+// no face uses (every point is written).
+const char* Unwritable(const std::vector<Point3>& points) {
+  for (const Point3& point : points) {
+    for (const double v : point) {
+      if (!std::isfinite(v)) return "a point that is not a finite number";
+      if (std::fabs(v) > double(FLT_MAX)) return "a point beyond what a float holds";
+    }
+  }
+  return nullptr;
 }
 
 // The corners of a face: the start of each edge as the face walks it. Empty
@@ -131,6 +146,7 @@ class SceneBuilder {
     mesh.group = group;
     mesh.material = material;
     mesh.points = PointsOf(polyhedron.GetPoints());
+    if (const char* reason = Unwritable(mesh.points)) return Skip(number, reason);
     const auto& faces = polyhedron.GetFaces();
     mesh.polygons.reserve(faces.size());
     for (const std::vector<int>& face : faces) {
@@ -154,6 +170,7 @@ class SceneBuilder {
     // A closed polyline repeats its first point object at the end.
     line.closed = list.size() > 1 && list.front().Get() == list.back().Get();
     line.points = PointsOf(list);
+    if (const char* reason = Unwritable(line.points)) return Skip(number, reason);
     if (line.closed) line.points.pop_back();
     if (line.points.size() < 2) return Skip(number, "a polyline of one point");
     m_scene.polylines.push_back(std::move(line));

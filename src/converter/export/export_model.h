@@ -85,7 +85,10 @@ struct ExportScene {
   size_t brokenFaces = 0;
 };
 
-// Objects of the host's vector and the leaves of the layer table. A leaf
+// Objects of the host's vector and the leaves of the layer table. An object
+// with a point that is not a finite number, or beyond a float, is skipped
+// with the reason, so that every format leaves out the same objects and
+// writes the rest. A leaf
 // becomes a group when an object lies on it or when it stands under the
 // file's own node ("Cinema4D" / `fileNodeName`), so that empty layers of
 // the scene are kept too.

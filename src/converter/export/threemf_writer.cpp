@@ -5,6 +5,8 @@
 // whose default property is the base material of that colour (`#RRGGBBAA`,
 // the opacity as alpha); each layer is a components object made of its mesh
 // objects, named after the layer; only the layers go to the build.
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "format_writers.h"
@@ -33,25 +35,40 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
   std::vector<Part> parts;
   std::map<std::pair<size_t, size_t>, size_t> partOf;  // (group, material) -> place in `parts`
   for (const ExportMesh& mesh : scene.meshes) {
-    const auto [at, added] = partOf.emplace(std::pair(mesh.group, mesh.material), parts.size());
-    if (added) parts.push_back({mesh.group, mesh.material, {}, {}});
-    Part& part = parts[at->second];
-    const size_t offset = part.vertices.size();
-    for (const Point3& p : mesh.points) part.vertices.push_back({float(p[0]), float(p[1]), float(p[2])});
-    const size_t before = part.triangles.size();
+    // The library takes no coordinate beyond a billion millimetres and would
+    // refuse the whole file for one.
+    if (std::any_of(mesh.points.begin(), mesh.points.end(), [](const Point3& p) {
+          return std::fabs(float(p[0])) > 1e9f || std::fabs(float(p[1])) > 1e9f || std::fabs(float(p[2])) > 1e9f;
+        })) {
+      report.leftOut.push_back({mesh.objectNumber, "a point more than 1e9 mm from the origin (3mf holds no more)"});
+      continue;
+    }
+    std::vector<std::array<uint32_t, 3>> triangles;
     for (const std::vector<uint32_t>& polygon : mesh.polygons) {
       for (const auto& t : TriangulatePolygon(mesh.points, polygon)) {
         const std::array<uint32_t, 3> triangle = {polygon[t[0]], polygon[t[1]], polygon[t[2]]};
         // A triangle that repeats a point encloses nothing; 3MF readers reject it.
         if (triangle[0] != triangle[1] && triangle[1] != triangle[2] && triangle[2] != triangle[0]) {
-          // A part past 2^32 points fails as a whole in AddMesh, so a wrapped
-          // index is never written.
-          part.triangles.push_back(
-              {uint32_t(offset + triangle[0]), uint32_t(offset + triangle[1]), uint32_t(offset + triangle[2])});
+          triangles.push_back(triangle);
         }
       }
     }
-    report.polygons += part.triangles.size() - before;
+    // Nor does the library take a mesh object without triangles.
+    if (triangles.empty()) {
+      report.leftOut.push_back({mesh.objectNumber, "a mesh whose faces all repeat a point (3mf holds none of them)"});
+      continue;
+    }
+    const auto [at, added] = partOf.emplace(std::pair(mesh.group, mesh.material), parts.size());
+    if (added) parts.push_back({mesh.group, mesh.material, {}, {}});
+    Part& part = parts[at->second];
+    const size_t offset = part.vertices.size();
+    for (const Point3& p : mesh.points) part.vertices.push_back({float(p[0]), float(p[1]), float(p[2])});
+    // A part past 2^32 points fails as a whole in AddMesh, so a wrapped index
+    // is never written.
+    for (const auto& t : triangles) {
+      part.triangles.push_back({uint32_t(offset + t[0]), uint32_t(offset + t[1]), uint32_t(offset + t[2])});
+    }
+    report.polygons += triangles.size();
     ++report.meshes;
   }
   std::vector<std::vector<size_t>> meshesOfGroup(scene.groups.size());
