@@ -333,10 +333,22 @@ struct Polyline {
   py::object surface;
 };
 
+// Text from the host as str, bytes that are not UTF-8 (a file's name in the
+// layer path) escaped as os.fsdecode escapes them.
+py::str SystemText(const std::string& text) {
+  return py::reinterpret_steal<py::str>(PyUnicode_DecodeFSDefaultAndSize(text.data(), py::ssize_t(text.size())));
+}
+
+py::list SystemTexts(const std::vector<std::string>& texts) {
+  py::list list;
+  for (const std::string& text : texts) list.append(SystemText(text));
+  return list;
+}
+
 struct Layer {
   unsigned id;
-  std::string long_name, short_name;
-  std::vector<std::string> path;
+  py::str long_name, short_name;
+  py::list path;
   int config;
   bool user_defined;
   const char* State() const { return config == 1 ? "locked" : config == 2 ? "hidden" : "editable"; }
@@ -362,14 +374,14 @@ struct Scene {
   Session session;
   std::vector<std::pair<std::string, std::string>> not_converted;
   py::object host_error;
-  std::vector<std::string> failures;
+  py::list failures;
   py::dict timings;
 };
 
 Scene MakeScene(const py::object& path, RunData&& run) {
   Scene scene;
   scene.path = path;
-  scene.failures = std::move(run.failures);
+  scene.failures = SystemTexts(run.failures);
   scene.meshes.reserve(run.meshes.size());
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
@@ -383,7 +395,8 @@ Scene MakeScene(const py::object& path, RunData&& run) {
     scene.polylines.push_back({l.index, PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
   }
   for (LayerData& l : run.layers) {
-    scene.layers.push_back({l.id, std::move(l.longName), std::move(l.shortName), std::move(l.path), l.config, l.userDefined});
+    scene.layers.push_back({l.id, SystemText(l.longName), SystemText(l.shortName), SystemTexts(l.path), l.config,
+                            l.userDefined});
   }
   for (MessageData& m : run.messages) scene.messages.push_back({std::move(m.box), m.type, std::move(m.text)});
   const c4dimport::SessionCounters& s = run.session;
@@ -488,9 +501,9 @@ py::list ObjectDicts(const std::vector<c4dimport::SceneObject>& objects) {
   return list;
 }
 
-py::dict SceneDict(const c4dimport::SceneData& scene) {
+py::dict SceneDict(const c4dimport::SceneData& scene, const py::object& file) {
   py::dict d;
-  d["file"] = scene.path;
+  d["file"] = file;
   d["loaded"] = scene.loaded;
   d["error"] = scene.error;
   d["errorName"] = scene.errorName;
@@ -533,9 +546,7 @@ py::object LoadScene(const py::object& given, bool strict) {
     PyErr_SetString(g_sceneReadError, text.c_str());
     throw py::error_already_set();
   }
-  py::dict dict = SceneDict(scene);
-  dict["file"] = given;
-  return dict;
+  return SceneDict(scene, given);
 }
 
 template <class T>
@@ -591,7 +602,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("config", &Layer::config, "0 editable, 1 locked, 2 hidden.")
       .def_property_readonly("state", &Layer::State, "'editable', 'locked' or 'hidden'.")
       .def_readonly("user_defined", &Layer::user_defined)
-      .def("__repr__", [](const Layer& l) { return "<Layer " + std::to_string(l.id) + " " + l.long_name + ">"; });
+      .def("__repr__", [](const Layer& l) { return py::str("<Layer {} {}>").format(l.id, l.long_name); });
 
   py::class_<Message>(m, "Message", "A message box the module showed.")
       .def_readonly("box", &Message::box, "'error', 'question' or 'report'.")

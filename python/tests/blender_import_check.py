@@ -2,6 +2,8 @@
 
 blender -b --factory-startup --python-exit-code 1 --python blender_import_check.py -- ADDON_FOLDER SAMPLE STATES BAD
 """
+import os
+import shutil
 import sys
 
 import bpy
@@ -50,6 +52,12 @@ def options():
     return [o.type for o in new] == ["MESH"] * 5 and np.allclose(points(new[0]), host.meshes[0].points)
 
 
+def odd_name():
+    # Blender hands over file names as os.fsdecode does: a name that is not
+    # UTF-8 carries surrogate escapes.
+    odd = os.fsdecode(os.path.join(os.path.dirname(os.fsencode(bad)), b"\xe9t\xe9.c4d"))
+    shutil.copyfile(sample, odd)
+    return bpy.ops.import_scene.c4d_legacy(filepath=odd) == {"FINISHED"}
 def layer_states():
     bpy.ops.import_scene.c4d_legacy(filepath=states)
     layers = {c["c4d_name"]: c for c in bpy.data.collections if "c4d_layer_id" in c}
@@ -70,6 +78,7 @@ CHECKS = {
     "polyline": lambda: [(len(s.points), s.use_cyclic_u) for s in objects["Polyline 6"].data.splines] == [(4, True)],
     "bad file": import_bad,
     "options": options,
+    "a file name that is not UTF-8": odd_name,
     "hidden and locked layers": layer_states,
 }
 failed = [name for name, check in CHECKS.items() if not check()]

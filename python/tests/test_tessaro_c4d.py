@@ -97,3 +97,49 @@ def test_layer_table_file_progress_and_options(scenes, tmp_path):
     with pytest.raises(ValueError):
         c4d.import_scene(str(SAMPLE), large="maybe")
     assert len(c4d.import_scene(str(scenes / "meshes.c4d")).layers) == 3
+
+
+def test_paths_as_the_system_gives_them(tmp_path):
+    raw = os.fsencode(tmp_path) + b"/\xe9t\xe9 \xff.c4d"  # not UTF-8, as old archives name files
+    with open(raw, "wb") as f:
+        f.write(SAMPLE.read_bytes())
+    for given in (raw, os.fsdecode(raw), Path(os.fsdecode(raw))):
+        got = c4d.import_scene(given)
+        assert got.path is given and len(got.meshes) == 5 and got.layers[0].path[1] == os.path.basename(os.fsdecode(raw))
+        assert c4d.load_scene(given)["file"] is given
+    for args in (["scene", "--json"], ["import", "--json"]):
+        done = subprocess.run([BUILD / "tools" / "c4dimport" / "c4dimport", *args, raw], capture_output=True)
+        assert done.returncode == 0 and json.loads(done.stdout.decode("utf-8"))["file"].endswith("\ufffd.c4d")
+    for call in (c4d.import_scene, c4d.load_scene):
+        with pytest.raises(ValueError, match="null byte"):
+            call(str(SAMPLE) + "\0.c4d")
+    with pytest.raises(RuntimeError, match="could not be saved"):
+        c4d.import_scene(SAMPLE, layers=tmp_path / "no such folder" / "layers.json")
+
+
+CALLBACK = """
+import sys, time
+sys.path.insert(0, sys.argv[1])
+import tessaro_c4d as c4d
+calls = []
+def interrupt(*at):
+    calls.append(at)
+    raise KeyboardInterrupt
+try:
+    c4d.import_scene(sys.argv[2], progress=interrupt)
+except KeyboardInterrupt:
+    print("interrupted after", len(calls))
+def again(*at):
+    c4d.import_scene(sys.argv[2])
+try:
+    c4d.import_scene(sys.argv[2], progress=again)
+except RuntimeError as error:
+    print("re-entry:", error)
+"""
+
+
+def test_the_progress_callback_cancels_and_cannot_reenter():
+    done = subprocess.run([sys.executable, "-c", CALLBACK, str(BUILD / "python"), str(SAMPLE)],
+                          capture_output=True, text=True, timeout=60)
+    assert "interrupted after 1" in done.stdout, done.stderr
+    assert "re-entry: import_scene and load_scene cannot be called" in done.stdout, done.stderr

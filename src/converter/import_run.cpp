@@ -249,7 +249,15 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options) {
       result.session.convertLarge = box.answer == IDYES;
     }
   }
-  if (options.whileOpen) options.whileOpen(result);
+  if (options.whileOpen) {
+    // The session is closed whatever the host's own work does.
+    try {
+      options.whileOpen(result);
+    } catch (...) {
+      CQEL_Server_C4D::EndImport();
+      throw;
+    }
+  }
   {
     const standin::ScopedFloatTraps traps(options.floatTraps);
     const int trapsBefore = standin::EnabledFloatTraps();

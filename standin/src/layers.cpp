@@ -347,6 +347,7 @@ struct HostResources {
   CQEL_SmartPtr<ResourceBuffer> buffer{new ResourceBuffer};
   std::string file;  // "" when the table lives in memory only
   std::ofstream journal;  // open from the first save with changes until the journal is folded
+  bool journalFailed = false;  // a save's changes could not be appended: the file misses them
   unsigned saves = 0;
   unsigned activeLayer = 0;
 };
@@ -484,6 +485,7 @@ bool AppendChanges(HostResources& resources, LayerTable& table) {
   std::string lines;
   for (const LayerTable::ChangedItem& item : changes) lines += ChangeToJson(item).dump() + '\n';
   resources.journal << lines << std::flush;
+  if (!resources.journal) resources.journalFailed = true;
   return static_cast<bool>(resources.journal);
 }
 
@@ -543,6 +545,12 @@ bool WriteTable(const LayerTable& table, const std::string& path, std::string* e
 bool FoldJournal(HostResources& resources, std::string* error) {
   if (resources.file.empty()) return true;
   const std::string journal = JournalPath(resources.file);
+  if (resources.journalFailed) {
+    resources.journalFailed = false;
+    resources.journal.close();
+    if (error) *error = "cannot write " + journal;
+    return false;
+  }
   std::error_code code;
   if (!resources.journal.is_open() && !std::filesystem::exists(journal, code)) return true;
   resources.journal.close();

@@ -66,6 +66,8 @@ def new_material(argb, surface):
 
 
 def child_collection(parent, name):
+    # Blender's names are UTF-8: a file's name that is not keeps a "?" for each odd byte.
+    name = name.encode("utf-8", "replace").decode("utf-8")
     for child in parent.children:
         if child.get("c4d_name") == name:
             return child
@@ -146,7 +148,12 @@ class SceneBuilder:
 
 def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None):
     """Imports one file; returns the new objects. Raises tessaro_c4d.SceneReadError."""
-    report = report or (lambda kind, text: print(kind, text))
+    shown = report or (lambda kind, text: print(kind, text))
+
+    def report(kind, text):
+        # Blender takes only valid text; a file name that is not UTF-8 comes with surrogate escapes.
+        shown(kind, text.encode("utf-8", "replace").decode("utf-8"))
+
     wm = context.window_manager
     wm.progress_begin(0, 100)
     try:
@@ -169,6 +176,8 @@ def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitive
             report({"WARNING"}, message.text)
     for name, reason in result.not_converted:
         report({"WARNING"}, 'not converted: "%s": %s' % (name, reason))
+    for failure in result.failures:
+        report({"WARNING"}, "failed: " + failure)
     if result.host_error:
         report({"ERROR"}, result.host_error)
     report({"INFO"}, "%s: %d meshes, %d polylines, %d layers" % (
@@ -203,8 +212,9 @@ class ImportC4DLegacy(bpy.types.Operator, ImportHelper):
         try:
             objects = import_c4d(context, self.filepath, self.scale, self.large, self.import_polylines,
                                  self.primitives, self.report)
-        except (OSError, ValueError) as error:
-            self.report({"ERROR"}, str(error))
+        except Exception as error:  # noqa: BLE001 - a file that fails is reported, never a traceback
+            text = "%s: %s" % (os.path.basename(self.filepath), error or type(error).__name__)
+            self.report({"ERROR"}, text.encode("utf-8", "replace").decode("utf-8"))
             return {"CANCELLED"}
         for obj in context.selected_objects:
             obj.select_set(False)
