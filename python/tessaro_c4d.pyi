@@ -3,7 +3,8 @@
 import_scene() runs one import session as Tessaro runs it and returns what
 reached the host; load_scene() returns the scene tree as the file holds it.
 """
-from typing import Any, Callable, Dict, List, Literal, Optional, Tuple
+import os
+from typing import Any, Callable, Dict, List, Literal, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -103,7 +104,8 @@ class Session:
 class ImportResult:
     """What one import session left in the host."""
     @property
-    def path(self) -> str: ...
+    def path(self) -> Union[str, bytes, os.PathLike]:
+        """The path as it was given."""
     @property
     def meshes(self) -> List[Mesh]: ...
     @property
@@ -122,14 +124,17 @@ class ImportResult:
     @property
     def host_error(self) -> Optional[str]: ...
     @property
+    def failures(self) -> List[str]:
+        """Steps after the import that failed, each with its message; what was converted is kept."""
+    @property
     def timings(self) -> Dict[str, float]:
         """Seconds: 'import' in the module, 'arrays' to hand the result over."""
 
 def import_scene(
-    path: str,
+    path: Union[str, bytes, os.PathLike],
     large: Literal["yes", "no", "cancel"] = "no",
     primitives: bool = True,
-    layers: Optional[str] = None,
+    layers: Optional[Union[str, bytes, os.PathLike]] = None,
     progress: Optional[Callable[[int, int], None]] = None,
 ) -> ImportResult:
     """Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.
@@ -138,11 +143,12 @@ def import_scene(
     primitives: primitives without polygon caches rebuilt from their parameters after the import and
     appended to the meshes, as the tool does; False gives exactly what the module alone gives.
     layers: a layer table file kept across imports, or None for a fresh table.
-    progress: called as progress(converted, counted) while the module works.
+    progress: called as progress(converted, counted) while the module works; an exception it raises
+    cancels the import and is raised at once; calling import_scene from it raises RuntimeError.
     Raises SceneReadError with the module's message when the file cannot be read.
     """
 
-def load_scene(path: str, strict: bool = True) -> Dict[str, Any]:
+def load_scene(path: Union[str, bytes, os.PathLike], strict: bool = True) -> Dict[str, Any]:
     """The scene tree as `c4dimport scene --json` shows it, as dicts and lists.
 
     strict: raise SceneReadError when the file cannot be loaded to its end; False
