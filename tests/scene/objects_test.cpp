@@ -1,5 +1,5 @@
-// What the recorded scenes (tests/golden) do not show: matrix products, the
-// light's payload, tag arrays and UVW lookups, channel states by version.
+// What the recorded scenes (tests/golden) do not show: matrix products and
+// selections.
 #include <gtest/gtest.h>
 
 #include "memory_file.h"
@@ -32,39 +32,6 @@ TEST(Selections, AreReadFromTheirChunk) {
     data.Read(f.file, id, level);
     EXPECT_EQ(f.file.GetError(), damaged ? FILEERROR_FORMAT : FILEERROR_NONE);
     EXPECT_EQ(data.pointSelection.IsSelected(11), !damaged);
-  }
-}
-
-// ---- materials and layers -----------------------------------------------------------
-
-// The channel states of the first material as digits.
-std::string States(const SceneSpec& scene) {
-  LoadedScene loaded(WriteScene(scene));
-  EXPECT_TRUE(loaded.loaded) << loaded.error;
-  auto* m = dynamic_cast<C4DMaterial*>(loaded.Materials().GetFirstMaterial());
-  if (!m) return "none";
-  std::string states;
-  for (int32_t s : m->channelStates) states += char('0' + s);
-  return states + " " + std::to_string(m->GetChannelState(-1)) + " " + NameOf(m);
-}
-
-TEST(Material, TheFileVersionDecidesHowManyChannelStatesThereAre) {
-  struct Case {
-    int32_t version, written, oldLevel;
-    const char* states;
-  };
-  const Case cases[] = {{9000, 14, 1, "11111111111110 0 All"},  {9000, 13, 1, "11111111111110 0 All"},
-                        {9399, -1, 1, "11111111111110 0 All"},  {9400, -1, 1, "11111111111111 1 All"},
-                        {9500, -1, 1, "11111111111111 1 All"},  {kSceneVersionOld, -1, 0, "11111111111100 0 All"},
-                        {kSceneVersionOld, -1, 1, "11111111111110 0 All"}, {kSceneVersionOld, -1, 4, "11111111111110 0 All"}};
-  for (const Case& c : cases) {
-    SceneSpec scene;
-    scene.version = c.version;
-    scene.materials.push_back(MaterialSpec::Colored("All", 1, {1, 1, 1}));
-    scene.materials.back().channelStates.fill(1);
-    scene.materials.back().channelsWritten = c.written;
-    scene.materials.back().oldLevel = c.oldLevel;
-    EXPECT_EQ(States(scene), c.states) << c.version << " " << c.oldLevel;
   }
 }
 

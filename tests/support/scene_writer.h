@@ -232,7 +232,7 @@ class SceneWriter {
   // The newer variant's layouts (newer_scene_writer.cpp).
   void NewerBaseList(const NodeSpec& node);
   void NewerObjectChunk(const ObjectSpec& object);
-  void NewerTag(const TagSpec& tag);
+  void NewerTag(const TagSpec& tag, int32_t id);
   C4DWriter& w_;
   int32_t version_;
 };
