@@ -172,10 +172,16 @@ void SceneWriter::DocumentHeader(int32_t version, bool useMarkedCaches, int32_t 
 void SceneWriter::BaseList(const NodeSpec& node) {
   if (w_.IsNewer()) return NewerBaseList(node);
   const int32_t level = node.level;
+  const uint64_t goal = node.nodeWords < 0 ? node.goalId : 0;
+  if (node.nodeWords >= 0) {
+    w_.StartChunk(scene_chunk::kNode, 2).Int32(node.nodeWords);
+    for (int32_t i = 0; i < node.nodeWords; ++i) w_.Int32(i + 1);
+    w_.UInt8(1).GoalRecord(node.goalId).EndChunk();
+  }
   w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
   node.data.WriteChunk(w_);
-  w_.UInt8(node.goalId != 0 ? 1 : 0);
-  if (node.goalId != 0) w_.GoalRecord(node.goalId);
+  w_.UInt8(goal != 0 ? 1 : 0);
+  if (goal != 0) w_.GoalRecord(goal);
   w_.Str(node.name);
   if (level >= 1) w_.Int32(0);           // no second container
   if (level >= 2) w_.Int32(1).Int32(0);  // a block of no sub-chunks

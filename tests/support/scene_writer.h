@@ -60,6 +60,7 @@ struct NodeSpec {
   int32_t nodeBits = 0;
   ContainerSpec data;    // the node's parameter container
   int32_t level = 5;     // level of the 110050 chunk
+  int32_t nodeWords = -1;  // from 0: the goal travels behind this many words in a node chunk (110069)
   bool write = true;     // false: the node has no 110050 chunk at all
 };
 

@@ -175,15 +175,18 @@ SceneSpec Traversal(bool marked) {
 }
 
 // Links whose goals come before or after them, shared, missing, and a goal
-// id taken twice; a document without a header.
+// id taken twice; an id in all eight bytes, a goal behind the words of a
+// node chunk; a document without a header.
 SceneSpec Links(bool objectsFirst) {
+  constexpr uint64_t kBlue = 0xB1000000000000B2;
   SceneSpec scene;
   scene.objectsFirst = objectsFirst;
-  scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", 12, {0, 0, 1}),
+  scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", kBlue, {0, 0, 1}),
                      MaterialSpec::Colored("First", 7, {1, 0, 0}), MaterialSpec::Colored("Second", 7, {0, 1, 0})};
   scene.layers = {LayerSpec::Named("Layer", 21)};
-  scene.objects = {Mesh("A").WithTexture(12).OnLayer(21), Mesh("B").WithTexture(12), Mesh("C").WithTexture(404).OnLayer(404),
-                   Mesh("Twice").WithTexture(7)};
+  scene.layers[0].node.nodeWords = 3;
+  scene.objects = {Mesh("A").WithTexture(kBlue).OnLayer(21), Mesh("B").WithTexture(kBlue),
+                   Mesh("C").WithTexture(404).OnLayer(404), Mesh("Twice").WithTexture(7)};
   return scene;
 }
 
