@@ -168,7 +168,7 @@ TEST(ValueErrors, AFailedReadLeavesNothingAndAFullListThatCannotGrowRefuses) {
   EXPECT_EQ(f.file.Remaining(), 0);
   GeFree(block);
 
-  GeToolDynArray list(1, 1);
+  GeToolDynArray list;
   int item = 0;
   GeAllocFailAt(1);
   EXPECT_FALSE(list.Append(&item));

@@ -131,7 +131,7 @@ class AliasRegistry : public GeLinkRegistry {
   // A link record with this id was read into `link`.
   void RegisterLink(AliasId id, GeAliasLink& link);
 
-  GeTempDynArray<TransEntry> entries{1, 0};
+  GeTempDynArray<TransEntry> entries;
 
  private:
   // Its nodes are memory for file data: allocated through GeAlloc.
