@@ -35,6 +35,4 @@ class BaseSelect {
 
   Range* ranges = nullptr;  // GeAlloc block, owned
   int32_t rangeCount = 0;
-  int32_t reserved = 0;
-  int32_t changeCount = 0;
 };
