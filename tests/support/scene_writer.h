@@ -155,7 +155,7 @@ struct LayerSpec {
   NodeSpec node;
   bool writeData = true;  // the 110313 chunk
   int32_t dataLevel = 1;
-  std::array<int32_t, 8> flags{1, 1, 1, 0, 1, 1, 1, 1};  // layerFlag0..7
+  std::array<int32_t, 8> flags{1, 1, 1, 0, 1, 1, 1, 1};  // visible, two more, locked, four more
   int32_t flag8 = 0;
   Vector color{1, 1, 1};
   std::vector<LayerSpec> children;

@@ -129,7 +129,7 @@ class TextPrinter {
 
   void Layers(const C4DRootLayer& list, int depth) {
     for (const C4DBaseLayer* l : list.Layers()) {
-      const int32_t flags[] = {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4,
+      const int32_t flags[] = {l->visible, l->layerFlag1, l->layerFlag2, l->locked, l->layerFlag4,
                                l->layerFlag5, l->layerFlag6, l->layerFlag7, l->layerFlag8};
       std::string text;
       for (int32_t f : flags) text += f ? " 1" : " 0";
@@ -210,7 +210,7 @@ json LayersJson(const C4DRootLayer& list) {
   json layers = json::array();
   for (const C4DBaseLayer* l : list.Layers()) {
     json j = {{"name", l->GetNameString()},
-              {"flags", {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4, l->layerFlag5,
+              {"flags", {l->visible, l->layerFlag1, l->layerFlag2, l->locked, l->layerFlag4, l->layerFlag5,
                          l->layerFlag6, l->layerFlag7, l->layerFlag8}},
               {"color", VectorJson(l->layerColor)}};
     j["children"] = l->childLayers ? LayersJson(*l->childLayers) : json::array();
