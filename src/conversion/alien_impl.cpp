@@ -139,8 +139,8 @@ int32_t AlienLayer::Execute() {
   HostLayerRequest request;
   request.longName = GetNodeName(this);
   if (CImportSession* session = Session()) request.filePath = session->m_path;
-  request.visible = layerFlag0 != 0;
-  request.locked = layerFlag3 != 0;
+  request.visible = visible != 0;
+  request.locked = locked != 0;
   if (auto* alienFactory = dynamic_cast<AlienSceneFactory*>(&Factory())) request.hints = &alienFactory->layerNameHints;
 
   // A host error while one layer is built is shown to the user and the

@@ -32,7 +32,7 @@ std::vector<SceneLayer> DescribeLayers(const C4DRootLayer* list) {
   for (const C4DBaseLayer* l : list->Layers()) {
     SceneLayer layer;
     layer.name = l->GetNameString();
-    layer.flags = {l->layerFlag0, l->layerFlag1, l->layerFlag2, l->layerFlag3, l->layerFlag4,
+    layer.flags = {l->visible, l->layerFlag1, l->layerFlag2, l->locked, l->layerFlag4,
                    l->layerFlag5, l->layerFlag6, l->layerFlag7, l->layerFlag8};
     layer.color = l->layerColor;
     layer.children = DescribeLayers(l->childLayers);

@@ -94,11 +94,7 @@ TEST_P(Frames, EndAsExpected) {
   EXPECT_EQ(f.file.IsOpen(), c.log != "closed");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Files, Frames, testing::ValuesIn(FrameCases()), [](const auto& info) { return CaseName(info); });
 
 // A file of 5 GiB (a document, then a sparse run of zeros) tells its whole
 // length, also where `long` has 32 bits (Windows, 32-bit Linux).

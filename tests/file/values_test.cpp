@@ -99,11 +99,7 @@ const WalkCase kWalks[] = {
 
 class Values : public testing::TestWithParam<WalkCase> {};
 TEST_P(Values, ReadAsWritten) { EXPECT_EQ(Walk(GetParam().body, 2, GetParam().cut), GetParam().expected); }
-INSTANTIATE_TEST_SUITE_P(Walks, Values, testing::ValuesIn(kWalks), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Walks, Values, testing::ValuesIn(kWalks), [](const auto& info) { return CaseName(info); });
 
 TEST(ValueEncoding, BigEndianWithEightByteKindsLowWordFirst) {
   const std::pair<Body, std::vector<uint8_t>> cases[] = {
@@ -172,7 +168,7 @@ TEST(ValueErrors, AFailedReadLeavesNothingAndAFullListThatCannotGrowRefuses) {
   EXPECT_EQ(f.file.Remaining(), 0);
   GeFree(block);
 
-  GeToolDynArray list(1, 1);
+  GeToolDynArray list;
   int item = 0;
   GeAllocFailAt(1);
   EXPECT_FALSE(list.Append(&item));

@@ -4,7 +4,6 @@
 // theirs there), each to be loaded and imported cleanly forever after.
 #pragma once
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -13,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "damage_scenes.h"
+#include "memory_file.h"
 
 // Every representative scene and the bundled sample.
 inline std::vector<NamedScene> ScenesToDamage() {
@@ -32,11 +32,7 @@ inline std::vector<NamedScene> RegressionInputs() {
 }
 
 // The scene's name as a test name.
-inline std::string SceneName(const testing::TestParamInfo<NamedScene>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-}
+inline std::string SceneName(const testing::TestParamInfo<NamedScene>& info) { return CaseName(info); }
 
 // Sanitizers make every load several times slower; their runs sample more
 // thinly so that a test run stays at seconds.

@@ -1,7 +1,5 @@
-// The node framework: base chunks at every level, name rules, lists nested in
-// lists, chunks that a list does not accept, and the alias links between
-// nodes: pairing whatever the order, duplicate ids, damaged records, the
-// registry's index, and links outliving the file object.
+// The base-list chunk at every level (lists and links are recorded with the
+// scenes in tests/golden).
 #include <gtest/gtest.h>
 
 #include "scene_test_util.h"
@@ -33,30 +31,5 @@ TEST_P(BaseListLevel, ReadsEveryValueItsLevelCarries) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, BaseListLevel, ::testing::Values(0, 1, 2, 3, 4, 5));
-
-// What a document's lists hold: the object tree, then the counts of
-// materials and layers.
-std::string Lists(const std::vector<uint8_t>& bytes) {
-  LoadedScene loaded(bytes);
-  EXPECT_TRUE(loaded.loaded) << loaded.error;
-  return Tree(&loaded.Objects()) + " | " + std::to_string(loaded.Materials().GetCount()) + " " +
-         std::to_string(loaded.Layers().GetCount());
-}
-
-TEST(Lists, NestedListChunksMakeOneFlatListInFileOrder) {
-  EXPECT_EQ(Lists(WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
-              C4DWriter& w = s.Raw();
-              s.Object(ObjectSpec::Null("A"));
-              w.StartChunk(scene_chunk::kList, 0);
-              s.Object(ObjectSpec::Null("B"));
-              w.StartChunk(scene_chunk::kList, 0);
-              s.Object(ObjectSpec::Null("C"));
-              w.EndChunk().StartChunk(110063, 0);  // a wrapper that continues the list as well
-              s.Object(ObjectSpec::Null("D"));
-              w.EndChunk().EndChunk();
-              s.Object(ObjectSpec::Null("E"));
-            })),
-            "A B C D E | 0 0");
-}
 
 }  // namespace

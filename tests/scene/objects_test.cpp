@@ -1,5 +1,5 @@
-// What the recorded scenes (tests/golden) do not show: matrix products, the
-// light's payload, tag arrays and UVW lookups, channel states by version.
+// What the recorded scenes (tests/golden) do not show: matrix products and
+// payloads read from their chunk alone.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,56 +41,55 @@ TEST(Matrices, AnglesAreReducedExactlyUpToABillionRadians) {
   }
 }
 
-// ---- tags ---------------------------------------------------------------------------
+// ---- payloads the recorded scenes do not show ----------------------------------------
 
-// Selections are read and kept, though the conversion does not use them;
-// anything but a chunk where one must stand is a format error.
-TEST(Selections, AreReadFromTheirChunk) {
-  for (const bool damaged : {false, true}) {
-    C4DWriter w = WithHeader();
-    w.StartChunk(110117, 0);
-    damaged ? w.Int32(2) : w.StartChunk(BaseSelect::kChunkId, 0).Int32(2).Int32(0).Int32(3).Int32(10).Int32(12).EndChunk();
-    MemoryFile f(w.EndChunk());
-    C4DPointObjectData data;
-    int32_t id = 0, level = 0;
-    ASSERT_TRUE(f.file.ExpectTag(TAG_CHUNK_START) && f.file.ReadChunkHeader(id, level));
-    data.Read(f.file, id, level);
-    EXPECT_EQ(f.file.GetError(), damaged ? FILEERROR_FORMAT : FILEERROR_NONE);
-    EXPECT_EQ(data.pointSelection.IsSelected(11), !damaged);
-  }
+// Reads the chunk that `payload` writes into `node`; the file's error after it.
+template <class Node>
+int32_t ReadChunk(Node& node, int32_t id, int32_t level, const std::function<void(C4DWriter&)>& payload) {
+  C4DWriter w = WithHeader();
+  payload(w.StartChunk(id, level));
+  MemoryFile f(w.EndChunk());
+  if (f.file.ExpectTag(TAG_CHUNK_START) && f.file.ReadChunkHeader(id, level)) node.Read(f.file, id, level);
+  return f.file.GetError();
 }
 
-// ---- materials and layers -----------------------------------------------------------
-
-// The channel states of the first material as digits.
-std::string States(const SceneSpec& scene) {
-  LoadedScene loaded(WriteScene(scene));
-  EXPECT_TRUE(loaded.loaded) << loaded.error;
-  auto* m = dynamic_cast<C4DMaterial*>(loaded.Materials().GetFirstMaterial());
-  if (!m) return "none";
-  std::string states;
-  for (int32_t s : m->channelStates) states += char('0' + s);
-  return states + " " + std::to_string(m->GetChannelState(-1)) + " " + NameOf(m);
-}
-
-TEST(Material, TheFileVersionDecidesHowManyChannelStatesThereAre) {
-  struct Case {
-    int32_t version, written, oldLevel;
-    const char* states;
+// A node's shaders, one in a list chunk; the corners of UVW polygons, whole,
+// partial and outside the tag; segments, for which the tag list makes no
+// tag; selections and n-gons of polygon data, where loading does not route
+// them (anything but a chunk where a selection must stand is a format error).
+TEST(Payloads, AreReadFromTheirChunkAlone) {
+  const auto shader = [](C4DWriter& w, const char* name) -> C4DWriter& {
+    NodeSpec node;
+    node.name = name;
+    SceneWriter(w.StartChunk(5707, 0), kSceneVersionCurrent).BaseList(node);
+    return w.StartChunk(110064, 0).Int32(1011100).Int32(0).Str("").EndChunk().EndChunk();
   };
-  const Case cases[] = {{9000, 14, 1, "11111111111110 0 All"},  {9000, 13, 1, "11111111111110 0 All"},
-                        {9399, -1, 1, "11111111111110 0 All"},  {9400, -1, 1, "11111111111111 1 All"},
-                        {9500, -1, 1, "11111111111111 1 All"},  {kSceneVersionOld, -1, 0, "11111111111100 0 All"},
-                        {kSceneVersionOld, -1, 1, "11111111111110 0 All"}, {kSceneVersionOld, -1, 4, "11111111111110 0 All"}};
-  for (const Case& c : cases) {
-    SceneSpec scene;
-    scene.version = c.version;
-    scene.materials.push_back(MaterialSpec::Colored("All", 1, {1, 1, 1}));
-    scene.materials.back().channelStates.fill(1);
-    scene.materials.back().channelsWritten = c.written;
-    scene.materials.back().oldLevel = c.oldLevel;
-    EXPECT_EQ(States(scene), c.states) << c.version << " " << c.oldLevel;
+  C4DBaseList2D node;
+  ReadChunk(node, 110131, 0, [&](C4DWriter& w) { shader(shader(w, "Noise").StartChunk(110100, 0), "Ramp").EndChunk(); });
+  std::string text;
+  for (C4DBaseList2D* s : node.shaders.Nodes()) text += NameOf(s) + " ";
+  C4DUVWTag uvw;
+  std::vector<Vector> corners(11);
+  for (size_t i = 0; i < corners.size(); ++i) corners[i].x = float(i + 1);
+  ReadChunk(uvw, 5671, 2, [&](C4DWriter& w) { w.UInt16Array({}).VectorArray(corners).Bool(false); });
+  for (int32_t i : {-1, 0, 1, 2}) {
+    const C4DUVWTag::UVWStruct c = uvw.GetUVW(i);
+    for (float u : {c.a.x, c.b.x, c.c.x, c.d.x}) text += std::to_string(int(u));
   }
+  PrivateC4DSegmentTag tag;
+  ReadChunk(tag, 5672, 0, [](C4DWriter& w) { w.Int32(2).Int32(4).Bool(true).Int32(3).Bool(false); });
+  for (int32_t i = 0; i < tag.segmentCount; ++i) text += " " + std::to_string(tag.segments[i].pointCount) + "ox"[tag.segments[i].closed];
+  C4DPolygonObjectData data, damaged;
+  const auto ranges = [](C4DWriter& w) { w.StartChunk(BaseSelect::kChunkId, 0).Int32(1).Int32(10).Int32(12).EndChunk(); };
+  ReadChunk(data, 110117, 0, ranges);
+  ReadChunk(data, 110132, 0, ranges);
+  ReadChunk(data, 110133, 1, [](C4DWriter& w) { w.Int32(2).Int32(3).UInt32(1).UInt32(2).UInt32(3).Int32(2).UInt32(4).UInt32(5); });
+  EXPECT_EQ(ReadChunk(damaged, 110117, 0, [](C4DWriter& w) { w.Int32(1); }), FILEERROR_FORMAT);
+  text += " ";
+  for (int32_t i = 9; i <= 13; ++i) text += "-sp*"[data.pointSelection.IsSelected(i) + 2 * data.phongBreaks.IsSelected(i)];
+  for (int32_t o : data.ngonOffsets) text += " @" + std::to_string(o);
+  for (uint32_t v : data.ngonValues) text += " " + std::to_string(v);
+  EXPECT_EQ(text + std::to_string(damaged.pointSelection.GetRangeCount()), "Noise Ramp 0000123456780000 4x 3o -***- @0 @3 1 2 3 4 50");
 }
 
 }  // namespace

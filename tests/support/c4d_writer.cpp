@@ -80,14 +80,10 @@ C4DWriter& C4DWriter::Packed(const std::vector<double>& values) {
 }
 
 C4DWriter& C4DWriter::StartChunk(int32_t id, int32_t level) {
-  ++open_chunks_;
   return Byte(kChunkStart).Word32(static_cast<uint32_t>(id)).Word32(static_cast<uint32_t>(level));
 }
 
-C4DWriter& C4DWriter::EndChunk() {
-  --open_chunks_;
-  return Byte(kChunkEnd);
-}
+C4DWriter& C4DWriter::EndChunk() { return Byte(kChunkEnd); }
 
 C4DWriter& C4DWriter::Int8(int8_t v) { return Byte(11).Byte(static_cast<uint8_t>(v)); }
 C4DWriter& C4DWriter::UInt8(uint8_t v) { return Byte(12).Byte(v); }

@@ -62,12 +62,10 @@ class C4DWriter {
   const std::vector<uint8_t>& Data() const { return data_; }
   std::vector<uint8_t> Take() { return std::move(data_); }
   size_t Size() const { return data_.size(); }
-  int OpenChunks() const { return open_chunks_; }
   bool SaveTo(const std::string& path) const;
 
  private:
   std::vector<uint8_t> data_;
-  int open_chunks_ = 0;
   bool newer_ = false;
 };
 

@@ -1,7 +1,9 @@
 // A file object reading bytes that a C4DWriter produced; it keeps the bytes
 // alive for as long as the file reads them.
 #pragma once
+#include <cctype>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,4 +26,13 @@ inline C4DWriter WithHeader() {
   C4DWriter w;
   w.Header();
   return w;
+}
+
+// A test case's name as gtest takes it: every character but a letter or a
+// digit becomes '_'.
+template <class ParamInfo>
+std::string CaseName(const ParamInfo& info) {
+  std::string name = info.param.name;
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
 }

@@ -31,9 +31,7 @@ void SceneWriter::NewerObjectChunk(const ObjectSpec& o) {
   w_.UInt32(0).Int32(6).EndChunk();
 }
 
-void SceneWriter::NewerTag(const TagSpec& t) {
-  static const int32_t kIds[] = {5600, 5604, 5612, 5616, 5671, 5672};
-  const int32_t id = kIds[static_cast<int>(t.kind)];
+void SceneWriter::NewerTag(const TagSpec& t, int32_t id) {
   w_.StartChunk(id, 0);
   NodeSpec node = t.node;
   if (t.kind == TagSpec::Kind::Texture) node.data.Link(1010, t.materialId);  // the material link

@@ -20,39 +20,28 @@ C4DWriter& LinkOrNone(C4DWriter& w, uint64_t id) { return id != 0 ? w.LinkRecord
 // Spec builders
 
 namespace {
-TagSpec MakeTag(TagSpec::Kind kind) {
+// A tag of `kind` whose payload `fill` sets.
+TagSpec MakeTag(TagSpec::Kind kind, const std::function<void(TagSpec&)>& fill = {}) {
   TagSpec t;
   t.kind = kind;
+  if (fill) fill(t);
   return t;
 }
 }  // namespace
 
 TagSpec TagSpec::Points(std::vector<Vector> points) {
-  TagSpec t = MakeTag(Kind::Point);
-  t.points = std::move(points);
-  return t;
+  return MakeTag(Kind::Point, [&](TagSpec& t) { t.points = std::move(points); });
 }
 TagSpec TagSpec::Polygons(std::vector<CPolygon> polygons, bool sixteenBit) {
-  TagSpec t = MakeTag(Kind::Polygon);
-  t.polygons = std::move(polygons);
-  t.sixteenBit = sixteenBit;
-  return t;
+  return MakeTag(Kind::Polygon, [&](TagSpec& t) { t.polygons = std::move(polygons), t.sixteenBit = sixteenBit; });
 }
 TagSpec TagSpec::Texture(uint64_t materialId) {
-  TagSpec t = MakeTag(Kind::Texture);
-  t.materialId = materialId;
-  return t;
+  return MakeTag(Kind::Texture, [&](TagSpec& t) { t.materialId = materialId; });
 }
-TagSpec TagSpec::UVW(std::vector<Vector> uvw) {
-  TagSpec t = MakeTag(Kind::UVW);
-  t.uvw = std::move(uvw);
-  return t;
-}
+TagSpec TagSpec::UVW(std::vector<Vector> uvw) { return MakeTag(Kind::UVW, [&](TagSpec& t) { t.uvw = std::move(uvw); }); }
 TagSpec TagSpec::Phong() { return MakeTag(Kind::Phong); }
 TagSpec TagSpec::Segments(std::vector<std::pair<int32_t, bool>> segments) {
-  TagSpec t = MakeTag(Kind::Segment);
-  t.segments = std::move(segments);
-  return t;
+  return MakeTag(Kind::Segment, [&](TagSpec& t) { t.segments = std::move(segments); });
 }
 
 ObjectSpec ObjectSpec::Plugin(const std::string& name, int32_t dataTypeId) {
@@ -183,10 +172,16 @@ void SceneWriter::DocumentHeader(int32_t version, bool useMarkedCaches, int32_t 
 void SceneWriter::BaseList(const NodeSpec& node) {
   if (w_.IsNewer()) return NewerBaseList(node);
   const int32_t level = node.level;
+  const uint64_t goal = node.nodeWords < 0 ? node.goalId : 0;
+  if (node.nodeWords >= 0) {
+    w_.StartChunk(scene_chunk::kNode, 2).Int32(node.nodeWords);
+    for (int32_t i = 0; i < node.nodeWords; ++i) w_.Int32(i + 1);
+    w_.UInt8(1).GoalRecord(node.goalId).EndChunk();
+  }
   w_.StartChunk(scene_chunk::kBaseList, level).Int32(node.nodeBits).Int32(0);
   node.data.WriteChunk(w_);
-  w_.UInt8(node.goalId != 0 ? 1 : 0);
-  if (node.goalId != 0) w_.GoalRecord(node.goalId);
+  w_.UInt8(goal != 0 ? 1 : 0);
+  if (goal != 0) w_.GoalRecord(goal);
   w_.Str(node.name);
   if (level >= 1) w_.Int32(0);           // no second container
   if (level >= 2) w_.Int32(1).Int32(0);  // a block of no sub-chunks
@@ -274,8 +269,8 @@ void SceneWriter::LightPayload(int32_t groups) {
 }
 
 void SceneWriter::Tag(const TagSpec& t) {
-  if (w_.IsNewer()) return NewerTag(t);
   const int32_t id = kTagTypeIds[static_cast<int>(t.kind)];
+  if (w_.IsNewer()) return NewerTag(t, id);
   w_.StartChunk(id, 0);
   if (t.node.write) BaseList(t.node);
   switch (t.kind) {

@@ -60,6 +60,7 @@ struct NodeSpec {
   int32_t nodeBits = 0;
   ContainerSpec data;    // the node's parameter container
   int32_t level = 5;     // level of the 110050 chunk
+  int32_t nodeWords = -1;  // from 0: the goal travels behind this many words in a node chunk (110069)
   bool write = true;     // false: the node has no 110050 chunk at all
 };
 
@@ -154,7 +155,7 @@ struct LayerSpec {
   NodeSpec node;
   bool writeData = true;  // the 110313 chunk
   int32_t dataLevel = 1;
-  std::array<int32_t, 8> flags{1, 1, 1, 0, 1, 1, 1, 1};  // layerFlag0..7
+  std::array<int32_t, 8> flags{1, 1, 1, 0, 1, 1, 1, 1};  // visible, two more, locked, four more
   int32_t flag8 = 0;
   Vector color{1, 1, 1};
   std::vector<LayerSpec> children;
@@ -232,7 +233,7 @@ class SceneWriter {
   // The newer variant's layouts (newer_scene_writer.cpp).
   void NewerBaseList(const NodeSpec& node);
   void NewerObjectChunk(const ObjectSpec& object);
-  void NewerTag(const TagSpec& tag);
+  void NewerTag(const TagSpec& tag, int32_t id);
   C4DWriter& w_;
   int32_t version_;
 };

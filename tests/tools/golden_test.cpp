@@ -172,15 +172,18 @@ SceneSpec Traversal(bool marked) {
 }
 
 // Links whose goals come before or after them, shared, missing, and a goal
-// id taken twice; a document without a header.
+// id taken twice; an id in all eight bytes, a goal behind the words of a
+// node chunk; a document without a header.
 SceneSpec Links(bool objectsFirst) {
+  constexpr uint64_t kBlue = 0xB1000000000000B2;
   SceneSpec scene;
   scene.objectsFirst = objectsFirst;
-  scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", 12, {0, 0, 1}),
+  scene.materials = {MaterialSpec::Colored("Red", 11, {1, 0, 0}), MaterialSpec::Colored("Blue", kBlue, {0, 0, 1}),
                      MaterialSpec::Colored("First", 7, {1, 0, 0}), MaterialSpec::Colored("Second", 7, {0, 1, 0})};
   scene.layers = {LayerSpec::Named("Layer", 21)};
-  scene.objects = {Mesh("A").WithTexture(12).OnLayer(21), Mesh("B").WithTexture(12), Mesh("C").WithTexture(404).OnLayer(404),
-                   Mesh("Twice").WithTexture(7)};
+  scene.layers[0].node.nodeWords = 3;
+  scene.objects = {Mesh("A").WithTexture(kBlue).OnLayer(21), Mesh("B").WithTexture(kBlue),
+                   Mesh("C").WithTexture(404).OnLayer(404), Mesh("Twice").WithTexture(7)};
   return scene;
 }
 
@@ -225,6 +228,37 @@ SceneSpec Primitives() {
   return scene;
 }
 
+// Material channel states: 13 below version 9400 however many are written,
+// 14 from it on; the old layout's material chunk at level 4.
+std::vector<std::pair<std::string, SceneSpec>> Channels() {
+  std::vector<std::pair<std::string, SceneSpec>> scenes;
+  for (const auto& [version, written, level] : {std::tuple{9000, 14, 1}, {9399, -1, 1}, {9400, -1, 1}, {7000, -1, 4}}) {
+    SceneSpec scene = SceneOf({}, version);
+    scene.materials = {MaterialSpec::Colored("All", 1, {1, 1, 1})};
+    scene.materials[0].channelStates.fill(1);
+    scene.materials[0].channelsWritten = written;
+    scene.materials[0].oldLevel = level;
+    scenes.push_back({"channels " + std::to_string(version) + " level " + std::to_string(level), scene});
+  }
+  return scenes;
+}
+
+// List chunks nested in an object list, and a wrapper (110063) that
+// continues it: one flat list in file order.
+NamedScene NestedLists() {
+  return {"nested lists", WriteObjectsDocument(kSceneVersionCurrent, [](SceneWriter& s) {
+            s.Object(ObjectSpec::Null("A"));
+            s.Raw().StartChunk(scene_chunk::kList, 0);
+            s.Object(ObjectSpec::Null("B"));
+            s.Raw().StartChunk(scene_chunk::kList, 0);
+            s.Object(ObjectSpec::Null("C"));
+            s.Raw().EndChunk().StartChunk(110063, 0);
+            s.Object(ObjectSpec::Null("D"));
+            s.Raw().EndChunk().EndChunk();
+            s.Object(ObjectSpec::Null("E"));
+          })};
+}
+
 // Long names cut, short names that take the smallest free suffix.
 SceneSpec LayerNames() {
   SceneSpec scene;
@@ -255,8 +289,10 @@ std::vector<std::pair<std::string, SceneSpec>> Strangers() {
 
 std::vector<NamedScene> GoldenScenes() {
   std::vector<NamedScene> scenes = ScenesToDamage();
+  scenes.push_back(NestedLists());
   std::vector<std::pair<std::string, SceneSpec>> specs = Summaries();
   for (auto& named : Strangers()) specs.push_back(std::move(named));
+  for (auto& named : Channels()) specs.push_back(std::move(named));
   SceneSpec headless = SceneOf({Mesh("N").At({1, 2, 3})}, kSceneVersionOld);
   headless.writeHeader = false;
   headless.useMarkedCaches = true;

@@ -298,7 +298,6 @@ struct GeChunkFile::Stream {
 // ---------------------------------------------------------------------------
 
 bool PrivateChunk::Read(GeChunkFile&, int32_t, int32_t) { return false; }
-bool PrivateChunk::Write(GeChunkFile&) { return false; }
 
 void GeChunkFile::InstallLinkSupport(GeLinkSupport* support) { installedLinkSupport = support; }
 GeLinkSupport* GeChunkFile::GetLinkSupport() { return installedLinkSupport; }

@@ -96,7 +96,6 @@ class PrivateChunk : public GeTempPublicNode2D<PrivateChunk> {
  public:
   ~PrivateChunk() override = default;
   virtual bool Read(GeChunkFile& file, int32_t chunkId, int32_t level);
-  virtual bool Write(GeChunkFile& file);
 };
 
 // The alias registry and link records belong to the scene model. The file

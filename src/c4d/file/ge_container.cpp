@@ -373,6 +373,13 @@ enum class EntryRead { Next, EndOk, EndFailed };
 
 EntryRead Outcome(bool ok) { return ok ? EntryRead::Next : EntryRead::EndFailed; }
 
+// The entry that ends a container in either form: id -1 of type 3. Type 3
+// under any other id is damage and ends the container as failed.
+constexpr int32_t kEndEntryType = 3;
+constexpr int32_t kEndEntryId = -1;
+
+EntryRead EndEntry(int32_t id) { return id == kEndEntryId ? EntryRead::EndOk : EntryRead::EndFailed; }
+
 // A chunk node that reads nothing, so that a chunk handed to it is skipped whole.
 class SkippedChunk : public PrivateChunk {};
 
@@ -475,7 +482,7 @@ EntryRead ReadChunkFormEntry(GeChunkFile& file, GeContainer& container, int32_t 
   }
   if (IsCommonType(type)) return ReadCommonEntry(file, container, id, type, append);
   switch (type) {
-    case 3: return id == -1 ? EntryRead::EndOk : EntryRead::EndFailed;
+    case kEndEntryType: return EndEntry(id);
     case TAG_TIME: {
       // A time entry keeps one number: the time in seconds, numerator over
       // denominator (0 for a zero denominator).
@@ -527,7 +534,7 @@ EntryRead ReadChunkFormEntry(GeChunkFile& file, GeContainer& container, int32_t 
 }
 
 EntryRead ReadOlderFormEntry(GeChunkFile& file, GeContainer& container, int32_t id, uint8_t type, bool append) {
-  if (type == 3) return id == -1 ? EntryRead::EndOk : EntryRead::EndFailed;
+  if (type == kEndEntryType) return EndEntry(id);
   if (IsCommonType(type)) return ReadCommonEntry(file, container, id, type, append);
   // Any other type byte is the tag of the payload that follows.
   return Outcome(file.SkipValue(type));

@@ -5,15 +5,8 @@
 #include "ge_alloc.h"
 
 bool GeToolDynArray::Grow() {
-  int64_t wanted = 0;
-  if (capacity == 0) {
-    wanted = initialCapacity;
-  } else if (growStep != 0) {
-    wanted = int64_t{capacity} + growStep;
-  } else {
-    wanted = int64_t{capacity} * 2;
-  }
-  if (wanted <= capacity || wanted > INT32_MAX) return false;
+  const int64_t wanted = capacity == 0 ? 1 : int64_t{capacity} * 2;
+  if (wanted > INT32_MAX) return false;
   void** grown = static_cast<void**>(GeAlloc(static_cast<size_t>(wanted) * sizeof(void*)));
   if (!grown) return false;
   if (count > 0) std::memcpy(grown, items, static_cast<size_t>(count) * sizeof(void*));
@@ -26,16 +19,6 @@ bool GeToolDynArray::Grow() {
 bool GeToolDynArray::Append(void* item) {
   if (count == capacity && !Grow()) return false;
   items[count++] = item;
-  return true;
-}
-
-bool GeToolDynArray::Insert(void* item, int32_t index) {
-  if (index < 0) index = 0;
-  if (index > count) index = count;
-  if (count == capacity && !Grow()) return false;
-  std::memmove(items + index + 1, items + index, static_cast<size_t>(count - index) * sizeof(void*));
-  items[index] = item;
-  ++count;
   return true;
 }
 

@@ -94,7 +94,6 @@ class GeToolList2D {
   };
   Sentinel head_;
   Sentinel tail_;
-  [[maybe_unused]] int32_t reserved_ = 0;
 };
 
 // Typed views over the plain list and node; they add no fields.
@@ -113,25 +112,22 @@ class GeTempPublicList2D : public GeToolList2D {
   T* GetNext(const T* node) const { return static_cast<T*>(GeToolList2D::GetNext(node)); }
 };
 
-// A growable array of pointers that does not own the pointees.
+// A growable array of pointers that does not own the pointees; its capacity
+// doubles as it grows.
 class GeToolDynArray {
  public:
-  GeToolDynArray(int32_t initialCapacity, int32_t growStep)
-      : initialCapacity(initialCapacity), growStep(growStep) {}
+  GeToolDynArray() = default;
   GeToolDynArray(const GeToolDynArray&) = delete;
   GeToolDynArray& operator=(const GeToolDynArray&) = delete;
   virtual ~GeToolDynArray() { FreeAll(); }
 
   bool Append(void* item);
-  bool Insert(void* item, int32_t index);
   void FreeAll();
   void* Get(int32_t index) const { return (index >= 0 && index < count) ? items[index] : nullptr; }
 
   void** items = nullptr;
   int32_t count = 0;
   int32_t capacity = 0;
-  int32_t initialCapacity = 0;
-  int32_t growStep = 0;
 
  private:
   bool Grow();
@@ -140,6 +136,5 @@ class GeToolDynArray {
 template <class T>
 class GeTempDynArray : public GeToolDynArray {
  public:
-  GeTempDynArray(int32_t initialCapacity, int32_t growStep) : GeToolDynArray(initialCapacity, growStep) {}
   T* Get(int32_t index) const { return static_cast<T*>(GeToolDynArray::Get(index)); }
 };

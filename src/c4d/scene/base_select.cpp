@@ -7,7 +7,6 @@ void BaseSelect::DeselectAll() {
   GeFree(ranges);
   ranges = nullptr;
   rangeCount = 0;
-  ++changeCount;
 }
 
 bool BaseSelect::IsSelected(int32_t index) const {

@@ -18,7 +18,6 @@ class BaseSelect {
   BaseSelect(const BaseSelect&) = delete;
   BaseSelect& operator=(const BaseSelect&) = delete;
   virtual ~BaseSelect() { DeselectAll(); }
-  virtual bool Write(GeChunkFile&) { return false; }
   // Chunk 110011: a range count, then the ranges; false for other chunks.
   virtual bool Read(GeChunkFile& file, int32_t chunkId, int32_t level);
 
@@ -36,6 +35,4 @@ class BaseSelect {
 
   Range* ranges = nullptr;  // GeAlloc block, owned
   int32_t rangeCount = 0;
-  int32_t reserved = 0;
-  int32_t changeCount = 0;
 };

@@ -30,7 +30,7 @@ bool C4DBaseLayer::ReadChildLayers(GeChunkFile& file) {
 
 bool C4DBaseLayer::ReadLayerData(GeChunkFile& file, int32_t level) {
   if (level >= 0) {
-    int32_t* flags[] = {&layerFlag0, &layerFlag1, &layerFlag2, &layerFlag3,
+    int32_t* flags[] = {&visible, &layerFlag1, &layerFlag2, &locked,
                         &layerFlag4, &layerFlag5, &layerFlag6, &layerFlag7};
     for (int32_t* flag : flags) file.ReadBool(*flag);
     file.ReadVector(layerColor);

@@ -24,11 +24,14 @@ class C4DBaseLayer : public C4DBaseList4D {
   C4DBaseLayer* GetParentLayer() const { return parentLayer; }
   C4DRootLayer* GetChildLayers() const { return childLayers; }
 
+  // The layer data's flags: eight in file order, of which the first tells
+  // whether the layer's objects are shown and the fourth whether they are
+  // locked, and from level 1 on a ninth (layerFlag8).
   int32_t layerFlag8 = 0;
-  int32_t layerFlag0 = 1;
+  int32_t visible = 1;
   int32_t layerFlag1 = 1;
   int32_t layerFlag2 = 1;
-  int32_t layerFlag3 = 0;
+  int32_t locked = 0;
   int32_t layerFlag4 = 1;
   int32_t layerFlag5 = 1;
   int32_t layerFlag6 = 1;

@@ -12,11 +12,9 @@ bool C4DGeListNode::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId != CHUNK_NODE) return false;
   int32_t n = 0;
   file.ReadInt32(n);
-  // Only the first two words are kept; a failed read ends the run.
-  for (int32_t i = 0; i < n; ++i) {
-    int32_t word = 0;
+  // A failed read ends the run.
+  for (int32_t i = 0, word = 0; i < n; ++i) {
     if (!file.ReadInt32(word)) break;
-    if (i < 2) nodeWords[i] = word;
   }
   if (level >= 2) {
     uint8_t hasGoal = 0;
@@ -74,7 +72,7 @@ bool C4DXBaseShader::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId != kPayloadChunk) return false;
   int32_t dropped = 0;
   String droppedText;
-  file.ReadInt32(shaderKind);
+  file.ReadInt32(dropped);
   file.ReadInt32(dropped);
   file.ReadString(droppedText);
   file.SkipChunkRest();

@@ -58,16 +58,13 @@ class C4DNodeRange {
   const GeToolList2D* list_;
 };
 
-// Every node that sits in a scene list: two node words and a goal that links
-// can point at.
+// Every node that sits in a scene list: a goal that links can point at.
 class C4DGeListNode : public PrivateChunk {
  public:
   C4DGeListNode() : goal(this) {}
+  // Chunk 110069: words that nothing uses, then the goal from level 2 on.
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
-  // Whether the node's goal travels in its base-list chunk (writing only).
-  virtual bool HasBaseListChunk() const { return false; }
 
-  int32_t nodeWords[2] = {0, 0};
   GeAliasGoal goal;
 };
 
@@ -111,7 +108,6 @@ class C4DBaseList2D : public C4DGeListNode {
  public:
   C4DBaseList2D() = default;
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
-  bool HasBaseListChunk() const override { return true; }
 
   // The name as new 0-terminated 8-bit text (caller frees with GeFree), or
   // null when the name is empty.
@@ -147,12 +143,7 @@ class C4DBaseList2D : public C4DGeListNode {
 };
 
 // The base of objects, layers and materials.
-class C4DBaseList4D : public C4DBaseList2D {
- public:
-  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override {
-    return C4DBaseList2D::Read(file, chunkId, level) ? true : false;
-  }
-};
+class C4DBaseList4D : public C4DBaseList2D {};
 
 // One shader of a node's shader list.
 class C4DXBaseShader : public C4DBaseList2D {
@@ -160,7 +151,6 @@ class C4DXBaseShader : public C4DBaseList2D {
   static constexpr int32_t kTypeId = 5707;
   static constexpr int32_t kPayloadChunk = 110064;
   C4DXBaseShader() { typeId = kTypeId; }
+  // Its payload chunk (kind, a word, a text) is read and dropped.
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
-
-  int32_t shaderKind = 0;
 };

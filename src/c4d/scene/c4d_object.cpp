@@ -175,13 +175,17 @@ bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nes
   return file.ReadNodeChunks(cache, nestedChunk);
 }
 
+// Beside the placement, colour and caches, the object chunk holds a second
+// matrix after the axes, three words, flags, a vector and a word and a later
+// matrix; they are read and dropped, as nothing uses them.
 bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {
+  Matrix dropped;
   ReadContainer(file, data, false);
   file.ReadVector(position);
   file.ReadVector(scale);
   file.ReadVector(rotation);
   file.ReadMatrix(axisMatrix);
-  file.ReadMatrix(secondMatrix);
+  file.ReadMatrix(dropped);
   file.ReadString(name);
   if (level >= 1) scene_read::ReadValueSequence(file, "3I", nullptr);
   file.SkipChunkRest();
@@ -189,23 +193,20 @@ bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {
 }
 
 bool C4DBaseObject::ReadObjectChunk(GeChunkFile& file, int32_t level) {
+  Matrix dropped;
   file.ReadVector(position);
   file.ReadVector(scale);
   file.ReadVector(rotation);
   file.ReadMatrix(axisMatrix);
-  file.ReadMatrix(secondMatrix);
-  file.ReadInt32(stateWord0);
-  file.ReadInt32(stateWord1);
-  file.ReadInt32(stateWord2);
+  file.ReadMatrix(dropped);
+  scene_read::ReadValueSequence(file, "3I", nullptr);
   if (level >= 1) {
-    int32_t dropped = 0;
-    file.ReadBool(stateFlag);
-    file.ReadBool(dropped);
+    scene_read::ReadValueSequence(file, "2B", nullptr);
     file.ReadVector(color);
   }
   if (level >= 2) file.ReadInt32(useColor);
   if (level >= 3) scene_read::ReadValueSequence(file, "V I", nullptr);
-  if (level >= 4) file.ReadMatrix(thirdMatrix);
+  if (level >= 4) file.ReadMatrix(dropped);
   if (level >= 5) {
     int32_t hasOverride = 0;
     if (file.ReadBool(hasOverride) && hasOverride) ReadCache(file, overrideCache);

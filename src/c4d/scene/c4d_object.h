@@ -86,15 +86,9 @@ class C4DBaseObject : public C4DBaseList4D {
   Vector rotation{0.0f, 0.0f, 0.0f};
   Vector scale{1.0f, 1.0f, 1.0f};
   Matrix axisMatrix;
-  Matrix secondMatrix;
-  Matrix thirdMatrix;
   C4DRootTag tags;
   C4DRootObject* childList = nullptr;  // owned
   C4DBaseObject* parent = nullptr;     // not owned
-  int32_t stateWord0 = 2;
-  int32_t stateWord1 = 2;
-  int32_t stateWord2 = 0;
-  int32_t stateFlag = 0;
   Vector color{1.0f, 1.0f, 1.0f};
   int32_t useColor = 0;
   C4DRootObject* overrideCache = nullptr;  // owned

@@ -124,8 +124,4 @@ class C4DInstanceObjectData : public C4DPluginObjectData {
 
 // The library's record for the primitive data types; the geometry lies in
 // the owning object's fallback cache.
-class C4DPrimitiveObjectData : public C4DPluginObjectData {
- public:
-  explicit C4DPrimitiveObjectData(int32_t primitiveTypeId) : dataTypeId(primitiveTypeId) {}
-  int32_t dataTypeId;
-};
+class C4DPrimitiveObjectData : public C4DPluginObjectData {};

@@ -46,7 +46,7 @@ C4DBaseObject* C4DSceneFactory::NewObject(int32_t typeId) {
 C4DPluginObjectData* C4DSceneFactory::NewObjectData(int32_t dataTypeId, bool& known) {
   known = IsKnownDataType(dataTypeId);
   if (!known) return nullptr;
-  if (IsPrimitiveDataType(dataTypeId)) return GeNew<C4DPrimitiveObjectData>(dataTypeId);
+  if (IsPrimitiveDataType(dataTypeId)) return GeNew<C4DPrimitiveObjectData>();
   switch (dataTypeId) {
     case DATA_POLYGON: return GeNew<C4DPolygonObjectData>();
     case DATA_LIGHT: return GeNew<C4DLightObjectData>();

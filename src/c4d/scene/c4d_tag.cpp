@@ -92,23 +92,22 @@ bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     return true;
   }
   if (chunkId != kPayloadChunk || level < 0) return false;
-  int32_t dropped = 0;
-  for (Vector& v : texVectors) file.ReadVector(v);
-  for (Matrix& m : texMatrices) file.ReadMatrix(m);
-  for (float& f : texFloats) file.ReadFloat32(f);
-  for (int32_t& b : texSwitches) file.ReadBool(b);
-  for (int32_t& mode : texModes) file.ReadInt32(mode);
-  file.ReadInt32(dropped);
-  file.ReadInt32(dropped);
-  if (level >= 1) file.ReadString(texName);
-  if (level >= 2) file.ReadBool(dropped);
+  // Three vectors, two matrices, four reals, three switches, four words.
+  Vector vector;
+  Matrix matrix;
+  for (int i = 0; i < 3; ++i) file.ReadVector(vector);
+  for (int i = 0; i < 2; ++i) file.ReadMatrix(matrix);
+  scene_read::ReadValueSequence(file, "4F 3B 4I", nullptr);
+  String name;
+  if (level >= 1) file.ReadString(name);
+  if (level >= 2) scene_read::ReadValueSequence(file, "B", nullptr);
   if (level >= 3) ReadLinkRecord(file, materialLink);
-  if (level >= 4) ReadLinkRecord(file, secondLink);
-  if (level >= 5) {
-    for (int32_t& c : texCounts) file.ReadInt32(c);
-    for (float& s : texScales) file.ReadFloat32(s);
+  if (level >= 4) {
+    GeAliasLink second;
+    ReadLinkRecord(file, second);
   }
-  if (level >= 6) file.ReadBool(texFlag);
+  if (level >= 5) scene_read::ReadValueSequence(file, "2I 2F", nullptr);
+  if (level >= 6) scene_read::ReadValueSequence(file, "B", nullptr);
   file.SkipChunkRest();
   return true;
 }
@@ -120,10 +119,7 @@ C4DBaseMaterial* C4DTextureTag::GetMaterial() const {
 
 // ---- UVW tag --------------------------------------------------------------------------
 
-C4DUVWTag::~C4DUVWTag() {
-  GeFree(legacyUV);
-  GeFree(uvw);
-}
+C4DUVWTag::~C4DUVWTag() { GeFree(uvw); }
 
 bool C4DUVWTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (C4DBaseTag::Read(file, chunkId, level)) return true;
@@ -133,17 +129,17 @@ bool C4DUVWTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     file.SkipChunkRest();
     return true;
   }
-  GeFree(legacyUV);
-  legacyUV = nullptr;
-  legacyUVCount = 0;
-  file.ReadUInt16Array(legacyUV, legacyUVCount);
+  uint16_t* words = nullptr;
+  int32_t wordCount = 0;
+  file.ReadUInt16Array(words, wordCount);
+  GeFree(words);
   if (level >= 1) {
     GeFree(uvw);
     uvw = nullptr;
     uvwCount = 0;
     file.ReadVectorArray(uvw, uvwCount);
   }
-  if (level >= 2) file.ReadBool(uvwFlag);
+  if (level >= 2) scene_read::ReadValueSequence(file, "B", nullptr);
   file.SkipChunkRest();
   return true;
 }

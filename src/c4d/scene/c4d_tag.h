@@ -80,21 +80,13 @@ class C4DTextureTag : public C4DBaseTag {
   static constexpr int32_t kPayloadChunk = 110010;
 
   C4DTextureTag();
+  // Of its payload only the material link is kept; the projection values
+  // around it are read and dropped.
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
   // The material that `materialLink` resolves to, or null.
   C4DBaseMaterial* GetMaterial() const;
 
-  Vector texVectors[3];
-  Matrix texMatrices[2];
-  float texFloats[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-  int32_t texSwitches[3] = {1, 0, 0};
-  int32_t texModes[2] = {6, 0};
-  String texName;
-  int32_t texCounts[2] = {1, 1};
-  float texScales[2] = {1.0f, 1.0f};
-  int32_t texFlag = 0;
   GeAliasLink materialLink;
-  GeAliasLink secondLink;
   // A newer file keeps the material link as entry 1010 of `data` instead.
   static constexpr int32_t kNewerMaterialEntry = 1010;
   bool materialInData = false;
@@ -112,15 +104,14 @@ class C4DUVWTag : public C4DBaseTag {
 
   C4DUVWTag() { typeId = TAG_TYPE_UVW; }
   ~C4DUVWTag() override;
+  // The payload's 16-bit array in front of the corners and its flag behind
+  // them are read and dropped.
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
   // The corners of polygon `index`; four zero vectors when they are not all there.
   UVWStruct GetUVW(int32_t index) const;
 
-  uint16_t* legacyUV = nullptr;  // GeAlloc block, owned
-  int32_t legacyUVCount = 0;
   Vector* uvw = nullptr;  // GeAlloc block, owned; four vectors per polygon
   int32_t uvwCount = 0;   // number of vectors
-  int32_t uvwFlag = 0;
 
  private:
   void ReadNewerUVW(GeChunkFile& file);

@@ -46,7 +46,6 @@ bool GeAliasLink::BindTo(GeAliasGoal& goal) {
   if (!xlink) {
     xlink = GeNew<GeAliasXLink>();
     if (!xlink) return false;
-    xlink->linkTag = linkWord;
   }
   xlink->Detach();
   if (!goal.linkList) {
@@ -72,7 +71,6 @@ void GeAliasLink::BindSameGoal(GeAliasLink& other) const {
 GeLinkValue* GeAliasLink::CloneLink() const {
   GeAliasLink* copy = GeNew<GeAliasLink>();
   if (!copy) return nullptr;
-  copy->linkWord = linkWord;
   BindSameGoal(*copy);
   return copy;
 }
@@ -81,8 +79,7 @@ PrivateChunk* GeAliasLink::ResolveTarget() const { return ResolveLink(*this); }
 
 PrivateChunk* ResolveLink(const GeAliasLink& link) {
   const GeAliasGoal* goal = link.GetGoal();
-  if (!goal || !goal->IsValid()) return nullptr;
-  return goal->node;
+  return goal ? goal->node : nullptr;
 }
 
 // ---- registry ---------------------------------------------------------------

@@ -32,7 +32,6 @@ class GeAliasGoal {
   GeAliasGoal(const GeAliasGoal&) = delete;
   GeAliasGoal& operator=(const GeAliasGoal&) = delete;
   virtual ~GeAliasGoal();
-  virtual int32_t IsValid() const { return valid; }
 
   // Unbinds every link bound to this goal.
   void DropLinks();
@@ -40,7 +39,6 @@ class GeAliasGoal {
   int32_t GetLinkCount() const;
 
   PrivateChunk* node;  // the node owning the goal; null for registry placeholders
-  int32_t valid = 1;
   GoalLinkList* linkList = nullptr;  // owned; created when the first link binds
 };
 
@@ -51,7 +49,6 @@ class GeAliasXLink : public GeTempPublicNode2D<GeAliasXLink> {
   void Detach();  // out of its list; the link becomes unbound
 
   GoalLinkList* list = nullptr;
-  int32_t linkTag = 0;
 };
 
 // The links bound to one goal. Destroying it detaches them, never frees them.
@@ -92,7 +89,6 @@ class GeAliasLink : public GeLinkValue {
   bool IsBound() const { return GetGoal() != nullptr; }
 
   GeAliasXLink* xlink = nullptr;  // owned
-  int32_t linkWord = 0;
 };
 
 // The target node of a link, or null when it is unbound or its goal is a
@@ -107,7 +103,6 @@ struct TransEntry {
   AliasId id;
   GeAliasGoal placeholderGoal{nullptr};
   GeAliasLink placeholderLink;
-  int32_t reserved = 0;
 };
 
 // The per-file registry that pairs links and goals whatever their order. The
@@ -131,7 +126,7 @@ class AliasRegistry : public GeLinkRegistry {
   // A link record with this id was read into `link`.
   void RegisterLink(AliasId id, GeAliasLink& link);
 
-  GeTempDynArray<TransEntry> entries{1, 0};
+  GeTempDynArray<TransEntry> entries;
 
  private:
   // Its nodes are memory for file data: allocated through GeAlloc.

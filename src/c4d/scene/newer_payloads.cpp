@@ -198,7 +198,7 @@ bool Fits(GeChunkFile& file, int32_t count, size_t bytes) {
 // precision. The later matrix is the global matrix as it was last worked
 // out, a copy that may be stale (in the files we have it disagrees with
 // the placement of a few objects whose parent was scaled or which were moved
-// later); it is kept as `thirdMatrix` and not used.
+// later); it is read and dropped, like the words and the flag.
 bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   Vector64 wide[3] = {{0, 0, 0}, {1, 1, 1}, {0, 0, 0}};
   for (Vector64& v : wide) file.ReadVector64(v);
@@ -207,16 +207,17 @@ bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   rotation = Narrow(wide[2]);
   wideMl = LocalMatrix(wide[0], wide[2], wide[1]);
   hasWideMl = true;
-  file.ReadInt32(stateWord0);
-  file.ReadInt32(stateWord1);
-  file.ReadInt32(stateWord2);
+  scene_read::ReadValueSequence(file, "3I", nullptr);
   if (level >= 1) {
-    file.ReadBool(stateFlag);
+    scene_read::ReadValueSequence(file, "B", nullptr);
     file.ReadVector(color);
   }
   if (level >= 2) file.ReadInt32(useColor);
   if (level >= 3) scene_read::ReadValueSequence(file, "V I", nullptr);
-  if (level >= 4) file.ReadMatrix(thirdMatrix);
+  if (level >= 4) {
+    Matrix dropped;
+    file.ReadMatrix(dropped);
+  }
   if (level >= 5) {
     int32_t hasOverride = 0;
     if (file.ReadBool(hasOverride) && hasOverride) ReadCache(file, overrideCache);
