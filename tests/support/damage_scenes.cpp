@@ -121,6 +121,8 @@ SceneSpec NewerVariantScene() {
   mesh.tags[0].points64 = {{1e6 + 0.125, 0.5, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 2, 0}};
   mesh.WithTexture(11).OnLayer(21).WithTag(TagSpec::UVW(std::vector<Vector>(8, Vector{0.5f, 0.25f, 0})));
   ObjectSpec group = ObjectSpec::Null("Group").At({10, 0, 0}).Scaled({2, 2, 2}).Child(mesh);
+  group.objectLevel = 1;  // its colour, and nothing after it
+  group.color = {0.25f, 0.5f, 1};
   ObjectSpec path = ObjectSpec::Spline("Path", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 2}}, true);
   path.rotation = {1.5707963f, 0, 0};
   scene.objects = {group, path, ObjectSpec::Plugin("Cube", 5159)};

@@ -28,8 +28,8 @@ std::vector<std::function<void(C4DWriter&)>> EveryValueKind();
 
 // A scene of the newer file variant: a mesh of double-precision points with
 // a quadrangle and a triangle, material, layer and UVW tags, under a placed
-// group; a closed spline out of its plane turned about its heading; a
-// primitive without stored geometry.
+// group whose object chunk has level 1; a closed spline out of its plane
+// turned about its heading; a primitive without stored geometry.
 struct SceneSpec;
 SceneSpec NewerVariantScene();
 
