@@ -86,7 +86,7 @@ std::string JsonQuoted(std::string_view text) {
   return out;
 }
 
-JsonWriter::JsonWriter(std::ostream& out) : m_out(out) {}
+JsonWriter::JsonWriter(std::ostream& out, Layout layout) : m_out(out), m_oneLine(layout == Layout::OneLine) {}
 
 JsonWriter::~JsonWriter() { Flush(true); }
 
@@ -105,7 +105,7 @@ void JsonWriter::BeforeValue() {
 JsonWriter& JsonWriter::BeginObject() {
   BeforeValue();
   m_text += '{';
-  m_levels.push_back({false, false, true});
+  m_levels.push_back({false, m_oneLine, true});
   return *this;
 }
 
@@ -113,7 +113,7 @@ JsonWriter& JsonWriter::BeginArray(bool inlined) {
   BeforeValue();
   m_text += '[';
   // An array inside one that stands on a line stands on that line too.
-  inlined = inlined || (!m_levels.empty() && m_levels.back().inlined);
+  inlined = inlined || m_oneLine || (!m_levels.empty() && m_levels.back().inlined);
   m_levels.push_back({true, inlined, true});
   return *this;
 }

@@ -23,7 +23,10 @@
 
 class JsonWriter {
  public:
-  explicit JsonWriter(std::ostream& out);
+  // Lines: the layout above; OneLine: the whole document on one line (a
+  // line of a JSON-lines file).
+  enum class Layout { Lines, OneLine };
+  explicit JsonWriter(std::ostream& out, Layout layout = Layout::Lines);
   JsonWriter(const JsonWriter&) = delete;
   JsonWriter& operator=(const JsonWriter&) = delete;
   ~JsonWriter();  // writes out what is left
@@ -56,6 +59,7 @@ class JsonWriter {
   std::ostream& m_out;
   std::string m_text;
   std::vector<Level> m_levels;
+  bool m_oneLine;
   bool m_afterKey = false;
 };
 

@@ -19,18 +19,19 @@ class LeftOutFinder final : public SceneWalkVisitor {
     ObjectJudgementOptions judging;
     judging.convertLarge = m_options.convertLarge;
     judging.checkFaces = true;
-    const ObjectJudgement judgement = JudgeObject(object, judging);
-    // An object not dealt with gives its fallback cache, when it has one.
-    const bool passedOn = !judgement.dealtWith && object.GetFirstFallback();
-    if (judgement.reason != LeftOutReason::None && !passedOn) {
-      LeftOutObject left;
-      left.object = &object;
-      if (m_options.paths) left.path = Path();
-      left.judgement = judgement;
-      left.reason = LeftOutReasonText(judgement, m_newer);
-      m_left.push_back(std::move(left));
-    }
-    return judgement.dealtWith;
+    m_judgement = JudgeObject(object, judging);
+    return m_judgement.dealtWith;
+  }
+
+  // An object whose fallback cache stands for it is not left out.
+  void PassedOn(C4DBaseObject& object, bool toCache) override {
+    if (m_judgement.reason == LeftOutReason::None || toCache) return;
+    LeftOutObject left;
+    left.object = &object;
+    if (m_options.paths) left.path = Path();
+    left.judgement = m_judgement;
+    left.reason = LeftOutReasonText(m_judgement, m_newer);
+    m_left.push_back(std::move(left));
   }
 
   void Enter(C4DBaseObject& object, bool throughCache) override { m_trail.push_back({&object, throughCache}); }
@@ -64,6 +65,7 @@ class LeftOutFinder final : public SceneWalkVisitor {
   bool m_newer;
   const LeftOutOptions& m_options;
   std::vector<std::pair<const C4DBaseObject*, bool>> m_trail;
+  ObjectJudgement m_judgement;  // of the object just visited
   std::vector<LeftOutObject> m_left;
 };
 

@@ -20,6 +20,9 @@
 #include <map>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "json_writer.h"
 #include <set>
 #include <sstream>
 
@@ -484,36 +487,52 @@ BatchRow RowOf(const BatchItem& item, const Conversion& conversion) {
   return row;
 }
 
+namespace {
+
+void Optional(JsonWriter& json, const std::string& text) { text.empty() ? json.Null() : json.String(text); }
+
+void WriteRow(JsonWriter& json, const BatchRow& row) {
+  json.BeginObject().Key("file").String(row.file).Key("output");
+  Optional(json, row.output);
+  json.Key("objects").Unsigned(row.objects).Key("meshes").Unsigned(row.meshes);
+  json.Key("polylines").Unsigned(row.polylines).Key("notConverted").Unsigned(row.notConverted);
+  json.Key("seconds").Number(row.seconds).Key("status").String(row.status).Key("exitCode").Integer(row.exitCode);
+  json.Key("notConvertedNames").BeginArray();
+  for (const std::string& name : row.notConvertedNames) json.String(name);
+  json.EndArray().Key("detail");
+  Optional(json, row.detail);
+  json.EndObject();
+}
+
+}  // namespace
+
 std::string RowJson(const BatchRow& row) {
-  const json j = {{"file", row.file},
-                  {"output", row.output.empty() ? json(nullptr) : json(row.output)},
-                  {"objects", row.objects},
-                  {"meshes", row.meshes},
-                  {"polylines", row.polylines},
-                  {"notConverted", row.notConverted},
-                  {"seconds", row.seconds},
-                  {"status", row.status},
-                  {"exitCode", row.exitCode},
-                  {"notConvertedNames", row.notConvertedNames},
-                  {"detail", row.detail.empty() ? json(nullptr) : json(row.detail)}};
-  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::ostringstream out;
+  {
+    JsonWriter json(out, JsonWriter::Layout::OneLine);
+    WriteRow(json, row);
+  }
+  std::string text = out.str();
+  text.pop_back();  // the line's end is the caller's
+  return text;
 }
 
 std::string ReportJson(const BatchRow& row) {
-  json reasons = json::array();
-  if (!row.detail.empty()) reasons.push_back(row.detail);
-  for (const std::string& name : row.notConvertedNames) reasons.push_back(name);
-  const json j = {{"file", row.file},
-                  {"output", row.output.empty() ? json(nullptr) : json(row.output)},
-                  {"status", row.status},
-                  {"objects", row.objects},
-                  {"meshes", row.meshes},
-                  {"polylines", row.polylines},
-                  {"notConverted", row.notConverted},
-                  {"seconds", row.seconds},
-                  {"exitCode", row.exitCode},
-                  {"reasons", reasons}};
-  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::ostringstream out;
+  {
+    JsonWriter json(out, JsonWriter::Layout::OneLine);
+    json.BeginObject().Key("file").String(row.file).Key("output");
+    Optional(json, row.output);
+    json.Key("status").String(row.status).Key("objects").Unsigned(row.objects).Key("meshes").Unsigned(row.meshes);
+    json.Key("polylines").Unsigned(row.polylines).Key("notConverted").Unsigned(row.notConverted);
+    json.Key("seconds").Number(row.seconds).Key("exitCode").Integer(row.exitCode).Key("reasons").BeginArray();
+    if (!row.detail.empty()) json.String(row.detail);
+    for (const std::string& name : row.notConvertedNames) json.String(name);
+    json.EndArray().EndObject();
+  }
+  std::string text = out.str();
+  text.pop_back();
+  return text;
 }
 
 bool ParseRow(const std::string& text, BatchRow& row) {
@@ -614,9 +633,10 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     if (converted[k].status == "not started") report.Add(converted[k]);
   }
   if (options.json) {
-    json files = json::array();
-    for (const BatchRow& row : rows) files.push_back(json::parse(RowJson(row)));
-    out << json({{"files", files}}).dump(1, ' ', false, json::error_handler_t::replace) << "\n";
+    JsonWriter json(out);
+    json.BeginObject().Key("files").BeginArray();
+    for (const BatchRow& row : rows) WriteRow(json, row);
+    json.EndArray().EndObject();
   } else {
     PrintTable(rows, out);
   }

@@ -12,8 +12,10 @@ void Walk(const C4DBaseDocument& document, C4DBaseObject& object, SceneWalkVisit
   } else if (document.PassesToMarkedCache(object)) {
     C4DBaseObject* fallback = object.GetFirstFallback();
     if (fallback && fallback->GetFirstOverride()) Walk(document, *fallback, visitor, true);
-  } else if (!visitor.Visit(object)) {
-    if (C4DBaseObject* fallback = object.GetFirstFallback()) Walk(document, *fallback, visitor, true);
+  } else {
+    C4DBaseObject* fallback = visitor.Visit(object) ? nullptr : object.GetFirstFallback();
+    visitor.PassedOn(object, fallback != nullptr);
+    if (fallback) Walk(document, *fallback, visitor, true);
   }
   if (object.childList) {
     for (C4DBaseObject* child : object.childList->Objects()) Walk(document, *child, visitor, false);

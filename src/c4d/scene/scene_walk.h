@@ -23,6 +23,9 @@ class SceneWalkVisitor {
   // walk on to the object's fallback cache. Objects that only pass the walk
   // on to a cache are not visited.
   virtual bool Visit(C4DBaseObject& object) = 0;
+  // After Visit: whether the walk goes on into the object's fallback cache
+  // (not dealt with, and it has one), which then stands for it.
+  virtual void PassedOn(C4DBaseObject& object, bool toCache) { (void)object, (void)toCache; }
   // Around every object the walk reaches, its caches and children included:
   // `throughCache` when it stands in a cache of the object entered before.
   virtual void Enter(C4DBaseObject& object, bool throughCache) { (void)object, (void)throughCache; }
