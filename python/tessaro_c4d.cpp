@@ -168,14 +168,6 @@ c4dimport::LargeAnswer ParseLarge(const std::string& large) {
   throw py::value_error("large must be \"yes\", \"no\" or \"cancel\", not \"" + large + "\"");
 }
 
-int AnswerButton(c4dimport::LargeAnswer answer) {
-  switch (answer) {
-    case c4dimport::LargeAnswer::Yes: return IDYES;
-    case c4dimport::LargeAnswer::Cancel: return IDCANCEL;
-    default: return IDNO;
-  }
-}
-
 std::mutex g_sessionLock;
 // The thread that holds the session, for a clear error where an import
 // started from its own progress callback would wait for itself for ever.
@@ -227,7 +219,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   }
   // Boxes are recorded, not shown; the large question takes the given answer.
   standin::ScriptedUi silent;
-  silent.SetDefaultAnswer(AnswerButton(large));
+  silent.SetDefaultAnswer(c4dimport::PresetAnswer(large));  // ParseLarge gives no Ask
   c4dimport::ConvertOptions options;
   options.import.large = large;
   options.import.ui = &silent;

@@ -43,15 +43,6 @@ void CountsFromMessages(ImportResult& result) {
   if (!notAllConverted) result.session.total = nothingConverted ? 0 : result.session.converted;
 }
 
-int PresetAnswer(LargeAnswer answer) {
-  switch (answer) {
-    case LargeAnswer::Yes: return IDYES;
-    case LargeAnswer::No: return IDNO;
-    case LargeAnswer::Cancel: return IDCANCEL;
-    case LargeAnswer::Ask: return 0;
-  }
-  return 0;
-}
 
 // ---- JSON ---------------------------------------------------------------------------
 
@@ -150,6 +141,16 @@ std::string ObjectLine(const CQEL_SmartPtr<CQEL_Object>& object) {
 }
 
 }  // namespace
+
+int PresetAnswer(LargeAnswer answer) {
+  switch (answer) {
+    case LargeAnswer::Yes: return IDYES;
+    case LargeAnswer::No: return IDNO;
+    case LargeAnswer::Cancel: return IDCANCEL;
+    case LargeAnswer::Ask: return 0;
+  }
+  return 0;
+}
 
 ObjectView ViewObject(const CQEL_SmartPtr<CQEL_Object>& object) {
   ObjectView view;

@@ -46,6 +46,10 @@ struct CountingFigures {
 // The answer to the question about meshes above 500000 polygons.
 enum class LargeAnswer { Ask, Yes, No, Cancel };
 
+// The button that answers the question as `answer` does (IDYES, IDNO,
+// IDCANCEL); 0 for Ask.
+int PresetAnswer(LargeAnswer answer);
+
 struct ImportOptions {
   LargeAnswer large = LargeAnswer::No;
   // Press the progress dialog's Cancel button once this many objects have

@@ -55,16 +55,6 @@ std::string OutputFor(const fs::path& relative, const BatchOptions& options, std
   return candidate;
 }
 
-int PresetAnswer(LargeAnswer answer) {
-  switch (answer) {
-    case LargeAnswer::Yes: return IDYES;
-    case LargeAnswer::No: return IDNO;
-    case LargeAnswer::Cancel: return IDCANCEL;
-    case LargeAnswer::Ask: return 0;
-  }
-  return 0;
-}
-
 const char* AnswerWord(LargeAnswer answer) {
   switch (answer) {
     case LargeAnswer::Yes: return "yes";

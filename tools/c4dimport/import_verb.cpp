@@ -16,16 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int PresetAnswer(c4dimport::LargeAnswer answer) {
-  switch (answer) {
-    case c4dimport::LargeAnswer::Yes: return IDYES;
-    case c4dimport::LargeAnswer::No: return IDNO;
-    case c4dimport::LargeAnswer::Cancel: return IDCANCEL;
-    case c4dimport::LargeAnswer::Ask: return 0;
-  }
-  return 0;
-}
-
 bool NamesAFolder(const std::string& path) {
   std::error_code code;
   return !path.empty() && (path.back() == '/' || fs::is_directory(path, code));
@@ -37,7 +27,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   const std::string& path = options.paths.front();
   c4dimport::InstallInterruptHandler();
   c4dimport::ProgressLine line(STDERR_FILENO, isatty(STDERR_FILENO), fs::path(path).filename().string(),
-                               PresetAnswer(options.large));
+                               c4dimport::PresetAnswer(options.large));
   c4dimport::ConvertOptions convert;
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
