@@ -7,21 +7,7 @@
 
 namespace {
 
-bool IsSkippedKind(int32_t dataType) {
-  switch (dataType) {
-    case DATA_LIGHT:
-    case DATA_CAMERA:
-    case DATA_FLOOR:
-    case DATA_SKY:
-    case DATA_ENVIRONMENT:
-    case DATA_FOREGROUND:
-    case DATA_BACKGROUND:
-      return true;
-    default:
-      return false;
-  }
-}
-
+// What the import reads and leaves out by its kind; null for other kinds.
 const char* SkippedKindName(int32_t dataType) {
   switch (dataType) {
     case DATA_LIGHT: return "a light";
@@ -31,7 +17,7 @@ const char* SkippedKindName(int32_t dataType) {
     case DATA_ENVIRONMENT: return "an environment";
     case DATA_FOREGROUND: return "a foreground";
     case DATA_BACKGROUND: return "a background";
-    default: return "an object";
+    default: return nullptr;
   }
 }
 
@@ -111,7 +97,7 @@ ObjectJudgement JudgeObject(const C4DBaseObject& object, const ObjectJudgementOp
     judgement = LeftToCache(LeftOutReason::PrimitiveWithoutCache, true);
   } else if (dataType == DATA_INSTANCE) {
     judgement = LeftToCache(LeftOutReason::InstanceWithoutCache, true);
-  } else if (IsSkippedKind(dataType)) {
+  } else if (SkippedKindName(dataType)) {
     judgement.reason = LeftOutReason::SkippedKind;
   }
   // Anything else is a null: a group for its children.
@@ -128,7 +114,10 @@ std::string LeftOutReasonText(const ObjectJudgement& judgement, bool newerVarian
   const std::string dataType = std::to_string(judgement.dataType);
   switch (judgement.reason) {
     case LeftOutReason::None: return "";
-    case LeftOutReason::SkippedKind: return std::string(SkippedKindName(judgement.dataType)) + ", which the import leaves out";
+    case LeftOutReason::SkippedKind: {
+      const char* kind = SkippedKindName(judgement.dataType);
+      return std::string(kind ? kind : "an object") + ", which the import leaves out";
+    }
     case LeftOutReason::MeshWithoutPoints: return "a mesh with polygons but no points";
     case LeftOutReason::MeshPolygonsUnreadable: return "a mesh whose polygons could not be read";
     case LeftOutReason::MeshOverLargeLimit:
