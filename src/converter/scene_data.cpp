@@ -99,13 +99,15 @@ std::vector<SceneObject> DescribeObjects(const C4DRootObject* list, const Reason
 
 void WriteVector(JsonWriter& json, const Vector& v) { json.BeginArray(true).Number(v.x).Number(v.y).Number(v.z).EndArray(); }
 
+void WriteVector(JsonWriter& json, const char* key, const Vector& v) { WriteVector(json.Key(key), v); }
+
 void WriteLayers(JsonWriter& json, const std::vector<SceneLayer>& layers) {
   json.BeginArray();
   for (const SceneLayer& layer : layers) {
     json.BeginObject().Key("name").String(layer.name).Key("flags").BeginArray(true);
     for (int32_t flag : layer.flags) json.Integer(flag);
-    json.EndArray().Key("color");
-    WriteVector(json, layer.color);
+    json.EndArray();
+    WriteVector(json, "color", layer.color);
     json.Key("children");
     WriteLayers(json, layer.children);
     json.EndObject();
@@ -131,16 +133,13 @@ void WriteObjects(JsonWriter& json, const std::vector<SceneObject>& objects);
 void WriteObject(JsonWriter& json, const SceneObject& o) {
   json.BeginObject().Key("name").String(o.name).Key("typeId").Integer(o.typeId);
   json.Key("typeName").String(o.typeName).Key("dataTypeId").Integer(o.dataTypeId);
-  json.Key("position");
-  WriteVector(json, o.position);
-  json.Key("rotation");
-  WriteVector(json, o.rotation);
-  json.Key("scale");
-  WriteVector(json, o.scale);
+  WriteVector(json, "position", o.position);
+  WriteVector(json, "rotation", o.rotation);
+  WriteVector(json, "scale", o.scale);
   json.Key("axes").BeginArray(true);
   for (const Vector& axis : o.axes) WriteVector(json, axis);
-  json.EndArray().Key("color");
-  WriteVector(json, o.color);
+  json.EndArray();
+  WriteVector(json, "color", o.color);
   json.Key("useColor").Integer(o.useColor).Key("layer");
   o.layer ? json.String(*o.layer) : json.Null();
   if (o.closed) json.Key("closed").Bool(*o.closed);
@@ -209,8 +208,7 @@ void WriteSceneJson(JsonWriter& json, const SceneData& scene, bool withFile) {
         for (int32_t state : m.channelStates) json.Integer(state);
         json.EndArray();
         json.Key("colorChannel").Bool(m.colorChannel).Key("transparencyChannel").Bool(m.transparencyChannel);
-        json.Key("color");
-        WriteVector(json, m.color);
+        WriteVector(json, "color", m.color);
         json.Key("transparency").Number(m.transparency);
       }
       json.EndObject();

@@ -1,5 +1,7 @@
 #include "export_model.h"
 
+#include "import_run.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -110,23 +112,13 @@ class SceneBuilder {
   }
 
   void Add(size_t number, const CQEL_SmartPtr<CQEL_Object>& object) {
-    auto* basis = dynamic_cast<CQEL_BasisPolyhedron3D*>(object.Get());
-    if (!basis) return Skip(number, "not a polyhedron");
-    const CQEL_SmartPtr<CQEL_Geometry> geometry = basis->GetGeometry();
-    auto* polyhedron = dynamic_cast<const CQEL_GeoPolyhedron3D*>(geometry.Get());
+    // Read back from the host as every front end of the converter reads it.
+    const c4dimport::ObjectView view = c4dimport::ViewObject(object);
+    if (!view.basis) return Skip(number, "not a polyhedron");
+    const CQEL_GeoPolyhedron3D* polyhedron = view.geometry;
     if (!polyhedron) return Skip(number, "no geometry");
-    unsigned layer = 0;
-    MaterialKey key{{0, 0, 0, 0}, ""};
-    if (const CQEL_SmartPtr<CQEL_CommonStyle> style = basis->GetCommonStyle()) {
-      if (const CQEL_SmartPtr<CQEL_UnsignedIntRef> ref = style->Layer()) layer = ref->Get();
-      if (const CQEL_SmartPtr<CQEL_ColorARGB> colour = style->Color()) {
-        key.argb[0] = colour->A();
-        key.argb[1] = colour->R();
-        key.argb[2] = colour->G();
-        key.argb[3] = colour->B();
-      }
-    }
-    if (const CQEL_SmartPtr<CQEL_FileHandle> surface = basis->TextureDefinition()) key.surface = surface->Path();
+    const unsigned layer = view.layer;
+    MaterialKey key{{view.argb[0], view.argb[1], view.argb[2], view.argb[3]}, view.surface};
 
     switch (polyhedron->GetDimension()) {
       case QEL_DIMENSION_3D: return AddMesh(number, *polyhedron, GroupOfLayer(layer), MaterialOf(key));
