@@ -41,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 
 struct MeshData {
   size_t index = 0;
-  std::string rebuilt;  // the note of a primitive rebuilt after the import; "" the module's
+  std::string added;  // the note of an object the converter made after the import; "" the module's
   std::vector<double> points;  // x, y, z of each host point
   std::vector<int32_t> faceSizes;
   std::vector<int32_t> faceCorners;  // 0-based point indices
@@ -53,6 +53,7 @@ struct MeshData {
 
 struct PolylineData {
   size_t index = 0;
+  std::string added;
   std::vector<double> points;
   bool closed = false;
   unsigned layer = 0;
@@ -90,6 +91,7 @@ struct RunData {
   std::vector<LayerData> layers;
   std::vector<MessageData> messages;
   std::vector<NotConvertedData> notConverted;
+  std::vector<NotConvertedData> hidden;
   double importSeconds = 0;
   double arraySeconds = 0;
 };
@@ -131,14 +133,14 @@ bool AppendFaceCorners(const std::vector<int>& face, const CQEL_GeoPolyhedron3D:
   return false;
 }
 
-void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const std::string& rebuilt, RunData& run) {
+void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const std::string& added, RunData& run) {
   const c4dimport::ObjectView view = c4dimport::ViewObject(object);
   if (!view.geometry) return;
   const CQEL_GeoPolyhedron3D& geometry = *view.geometry;
   const auto& points = geometry.GetPoints();
   std::array<int, 4> argb{view.argb[0], view.argb[1], view.argb[2], view.argb[3]};
   if (geometry.GetDimension() == QEL_DIMENSION_3D) {
-    MeshData mesh{index, rebuilt, {}, {}, {}, 0, view.layer, argb, view.surface};
+    MeshData mesh{index, added, {}, {}, {}, 0, view.layer, argb, view.surface};
     AppendPoints(points, points.size(), mesh.points);
     const auto& faces = geometry.GetFaces();
     const auto& edges = geometry.GetEdges();
@@ -153,7 +155,7 @@ void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const st
     }
     run.meshes.push_back(std::move(mesh));
   } else if (geometry.GetDimension() == QEL_DIMENSION_1D) {
-    PolylineData line{index, {}, false, view.layer, argb, view.surface};
+    PolylineData line{index, added, {}, false, view.layer, argb, view.surface};
     // A closed polyline repeats its first point object at the end.
     line.closed = points.size() > 1 && points.front().Get() == points.back().Get();
     AppendPoints(points, points.size() - (line.closed ? 1 : 0), line.points);
@@ -204,7 +206,7 @@ using ProgressCallback = std::function<void(size_t, uint32_t)>;
 
 // One import session; runs without the interpreter's lock (the progress
 // callback takes it for its call).
-RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives,
+RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives, bool hidden,
                   const std::optional<std::string>& layers, const ProgressCallback& progress) {
   SessionHold session;
   RunData run;
@@ -241,8 +243,9 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
     // at once, as the dialog's Cancel button would.
     options.import.cancelRequested = [&progressError] { return progressError != nullptr; };
   }
-  // As the tool's own work after Read: primitives without caches rebuilt.
-  options.primitives = primitives ? c4dimport::Rebuild::Always : c4dimport::Rebuild::Never;
+  // As the tool's own work after Read (output_objects.h).
+  options.primitives = primitives;
+  options.keepHidden = hidden;
   const Clock::time_point start = Clock::now();
   c4dimport::Conversion conversion = c4dimport::ConvertFile(path, options);
   c4dimport::ImportResult& result = conversion.result;
@@ -253,7 +256,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   run.session = result.session;
   for (size_t i = 0; i < result.objects.size(); ++i) {
     const size_t added = i - result.moduleObjects;  // wraps for the module's own
-    TakeObject(i, result.objects[i], added < result.rebuilt.size() ? result.rebuilt[added] : "", run);
+    TakeObject(i, result.objects[i], added < result.added.size() ? result.added[added] : "", run);
   }
   for (const standin::LayerLeafEntry& entry : result.layers) {
     if (!entry.leaf) continue;
@@ -269,6 +272,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   for (const c4dimport::NotConvertedObject& object : conversion.notConverted) {
     run.notConverted.push_back({object.path, object.reason});
   }
+  for (const c4dimport::HiddenObject& object : conversion.hidden) run.hidden.push_back({object.path, object.reason});
   run.arraySeconds = std::chrono::duration<double>(Clock::now() - imported).count();
   run.failures = conversion.failures;
   result = c4dimport::ImportResult();  // the host objects go before the host is reset
@@ -304,9 +308,11 @@ py::array_t<double> PointArray(std::vector<double>&& points) {
 
 py::object SurfaceOf(const std::string& surface) { return surface.empty() ? py::object(py::none()) : py::object(py::str(surface)); }
 
+py::object NoteOf(const std::string& note) { return note.empty() ? py::object(py::none()) : py::object(py::str(note)); }
+
 struct Mesh {
   size_t index;
-  py::object rebuilt;
+  py::object added;
   py::array_t<double> points;
   py::array_t<int32_t> face_sizes;
   py::array_t<int32_t> face_corners;
@@ -318,6 +324,7 @@ struct Mesh {
 
 struct Polyline {
   size_t index;
+  py::object added;
   py::array_t<double> points;
   bool closed;
   unsigned layer;
@@ -365,6 +372,7 @@ struct Scene {
   std::vector<Message> messages;
   Session session;
   std::vector<std::pair<std::string, std::string>> not_converted;
+  std::vector<std::pair<std::string, std::string>> hidden;
   py::object host_error;
   py::list failures;
   py::dict timings;
@@ -378,13 +386,13 @@ Scene MakeScene(const py::object& path, RunData&& run) {
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
     const auto corners = py::ssize_t(m.faceCorners.size());
-    scene.meshes.push_back({m.index, m.rebuilt.empty() ? py::object(py::none()) : py::object(py::str(m.rebuilt)),
+    scene.meshes.push_back({m.index, NoteOf(m.added),
                             PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
                             Adopt(std::move(m.faceCorners), {corners}), m.brokenFaces, m.layer, m.argb,
                             SurfaceOf(m.surface)});
   }
   for (PolylineData& l : run.polylines) {
-    scene.polylines.push_back({l.index, PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
+    scene.polylines.push_back({l.index, NoteOf(l.added), PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
   }
   for (LayerData& l : run.layers) {
     scene.layers.push_back({l.id, SystemText(l.longName), SystemText(l.shortName), SystemTexts(l.path), l.config,
@@ -394,6 +402,7 @@ Scene MakeScene(const py::object& path, RunData&& run) {
   const c4dimport::SessionCounters& s = run.session;
   scene.session = {s.total, s.converted, s.maxPolygons, s.convertLarge, s.cancelled};
   for (NotConvertedData& n : run.notConverted) scene.not_converted.emplace_back(std::move(n.name), std::move(n.reason));
+  for (NotConvertedData& n : run.hidden) scene.hidden.emplace_back(std::move(n.name), std::move(n.reason));
   scene.host_error = run.hostError.empty() ? py::object(py::none()) : py::object(py::str(run.hostError));
   scene.timings["import"] = run.importSeconds;
   scene.timings["arrays"] = run.arraySeconds;
@@ -402,7 +411,8 @@ Scene MakeScene(const py::object& path, RunData&& run) {
 
 PyObject* g_sceneReadError = nullptr;
 
-Scene ImportScene(const py::object& given, const std::string& large, bool primitives, const py::object& layersGiven,
+Scene ImportScene(const py::object& given, const std::string& large, bool primitives, bool hidden,
+                  const py::object& layersGiven,
                   const std::optional<ProgressCallback>& progress) {
   RefuseReentry();
   const std::string path = SystemPath(given);
@@ -412,7 +422,7 @@ Scene ImportScene(const py::object& given, const std::string& large, bool primit
   RunData run;
   {
     py::gil_scoped_release released;
-    run = RunImport(path, answer, primitives, layers, progress ? *progress : ProgressCallback());
+    run = RunImport(path, answer, primitives, hidden, layers, progress ? *progress : ProgressCallback());
   }
   if (run.layersNotSaved) throw std::runtime_error(run.failures.back());
   if (!run.readable) {
@@ -472,6 +482,9 @@ py::list ObjectDicts(const std::vector<c4dimport::SceneObject>& objects) {
     d["layer"] = o.layer ? py::object(py::str(*o.layer)) : py::object(py::none());
     if (o.closed) d["closed"] = *o.closed;
     if (!o.notImported.empty()) d["notImported"] = o.notImported;
+    if (!o.converter.empty()) d["converter"] = o.converter;
+    d["hidden"] = !o.hidden.empty();
+    if (!o.hidden.empty()) d["hiddenReason"] = o.hidden;
     py::list tags;
     for (const auto& tag : o.tags) {
       py::dict t;
@@ -561,9 +574,9 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Mesh>(m, "Mesh", "A mesh the host received: points, polygons, layer and colour.")
       .def_readonly("index", &Mesh::index, "Place in the host's object vector (0-based).")
-      .def_readonly("rebuilt", &Mesh::rebuilt,
-                    "For a primitive without polygon caches rebuilt from its parameters after the import, what it\n"
-                    "is and what it leaves out; None for the module's own meshes.")
+      .def_readonly("added", &Mesh::added,
+                    "For a mesh the converter made after the import (a primitive rebuilt from its parameters), what\n"
+                    "it is and what it leaves out; None for the module's own meshes.")
       .def_readonly("points", &Mesh::points, "Host points, (n, 3) float64: millimetres, Z up.")
       .def_readonly("face_sizes", &Mesh::face_sizes, "Corners of each face, int32.")
       .def_readonly("face_corners", &Mesh::face_corners,
@@ -578,6 +591,9 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Polyline>(m, "Polyline", "A polyline the host received.")
       .def_readonly("index", &Polyline::index, "Place in the host's object vector (0-based).")
+      .def_readonly("added", &Polyline::added,
+                    "For a polyline the converter made after the import (a spline drawn from its control points or\n"
+                    "its parameters), what it is; None for the module's own polylines.")
       .def_readonly("points", &Polyline::points,
                     "Points, (n, 3) float64, without the repeated first point of a closed one.")
       .def_readonly("closed", &Polyline::closed, "The last point joins the first.")
@@ -604,7 +620,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Session>(m, "Session", "The import session's counters.")
       .def_readonly("total", &Session::total, "Objects counted as convertible.")
-      .def_readonly("converted", &Session::converted, "Objects the host received.")
+      .def_readonly("converted", &Session::converted, "Objects the module converted (before the converter took out hidden ones).")
       .def_readonly("max_polygons", &Session::max_polygons, "Polygons of the largest counted mesh.")
       .def_readonly("convert_large", &Session::convert_large, "Meshes above the large-object limit were converted.")
       .def_readonly("cancelled", &Session::cancelled, "The progress dialog's Cancel button was pressed.");
@@ -617,7 +633,10 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("messages", &Scene::messages, "Every message box shown, in order.")
       .def_readonly("session", &Scene::session)
       .def_readonly("not_converted", &Scene::not_converted,
-                    "(name, reason) of each counted object the host did not receive.")
+                    "(name, reason) of each counted object that reaches no output.")
+      .def_readonly("hidden", &Scene::hidden,
+                    "(name, reason) of each object left out because the scene hides it (import_scene(hidden=True)\n"
+                    "keeps them).")
       .def_readonly("host_error", &Scene::host_error, "Report of a host error that ended the conversion, or None.")
       .def_readonly("failures", &Scene::failures,
                     "Steps after the import that failed (rebuilding primitives, naming what was not converted),\n"
@@ -629,12 +648,14 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       });
 
   m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("primitives") = true,
+        py::arg("hidden") = false,
         py::arg("layers") = py::none(),
         py::arg("progress") = py::none(),
         "Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.\n\n"
         "large: the answer to the question about meshes above 500000 polygons: 'yes', 'no' or 'cancel'.\n"
         "primitives: primitives without polygon caches rebuilt from their parameters after the import and\n"
-        "appended to the meshes, as the tool does; False gives exactly what the module alone gives.\n"
+        "appended to the meshes, as the tool does (--no-primitives: False).\n"
+        "hidden: keep the objects the scene hides (hidden in the editor or disabled), as --hidden does.\n"
         "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
         "progress: called as progress(converted, counted) while the module works; an exception it raises\n"
         "(KeyboardInterrupt too) cancels the import and is raised at once.\n"

@@ -18,9 +18,9 @@ class Mesh:
     def index(self) -> int:
         """Place in the host's object vector (0-based)."""
     @property
-    def rebuilt(self) -> Optional[str]:
-        """For a primitive without polygon caches rebuilt from its parameters after the import, what it
-        is and what it leaves out; None for the module's own meshes."""
+    def added(self) -> Optional[str]:
+        """For a mesh the converter made after the import (a primitive rebuilt from its parameters), what
+        it is and what it leaves out; None for the module's own meshes."""
     @property
     def points(self) -> npt.NDArray[np.float64]:
         """Host points, (n, 3) float64: millimetres, Z up."""
@@ -47,6 +47,10 @@ class Polyline:
     """A polyline the host received."""
     @property
     def index(self) -> int: ...
+    @property
+    def added(self) -> Optional[str]:
+        """For a polyline the converter made after the import (a spline drawn from its control points or
+        its parameters), what it is; None for the module's own polylines."""
     @property
     def points(self) -> npt.NDArray[np.float64]:
         """(n, 3) float64, without the repeated first point of a closed one."""
@@ -120,7 +124,10 @@ class ImportResult:
     def session(self) -> Session: ...
     @property
     def not_converted(self) -> List[Tuple[str, str]]:
-        """(name, reason) of each counted object the host did not receive."""
+        """(name, reason) of each counted object that reaches no output."""
+    @property
+    def hidden(self) -> List[Tuple[str, str]]:
+        """(name, reason) of each object left out because the scene hides it (hidden=True keeps them)."""
     @property
     def host_error(self) -> Optional[str]: ...
     @property
@@ -134,6 +141,7 @@ def import_scene(
     path: Union[str, bytes, os.PathLike],
     large: Literal["yes", "no", "cancel"] = "no",
     primitives: bool = True,
+    hidden: bool = False,
     layers: Optional[Union[str, bytes, os.PathLike]] = None,
     progress: Optional[Callable[[int, int], None]] = None,
 ) -> ImportResult:
@@ -141,7 +149,8 @@ def import_scene(
 
     large: the answer to the question about meshes above 500000 polygons.
     primitives: primitives without polygon caches rebuilt from their parameters after the import and
-    appended to the meshes, as the tool does; False gives exactly what the module alone gives.
+    appended to the meshes, as the tool does (--no-primitives: False).
+    hidden: keep the objects the scene hides (hidden in the editor or disabled), as --hidden does.
     layers: a layer table file kept across imports, or None for a fresh table.
     progress: called as progress(converted, counted) while the module works; an exception it raises
     cancels the import and is raised at once; calling import_scene from it raises RuntimeError.

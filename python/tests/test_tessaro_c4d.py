@@ -46,8 +46,8 @@ def test_import_and_scene_as_the_tool_gives_them(scenes, name, primitives):
     for o, w in zip(objects, want["objects"]):
         assert (o.layer, list(o.argb), o.surface) == (w["layer"], w["argb"], w["surface"])
         assert o.points.dtype == np.float64 and o.points.shape[1:] == (3,)
+        assert o.added == w.get("added")
         if w["kind"] == "mesh":
-            assert (o.rebuilt is not None) == w.get("rebuilt", False)
             assert o.points.tolist() == w["points"]
             assert o.face_sizes.tolist() == [len(f) for f in w["faces"]] and o.broken_faces == 0
             assert o.face_corners.tolist() == [c for f in w["faces"] for c in corners(f, w["edges"])]
@@ -60,6 +60,7 @@ def test_import_and_scene_as_the_tool_gives_them(scenes, name, primitives):
     assert dict(total=s.total, converted=s.converted, maxPolygons=s.max_polygons, convertLarge=s.convert_large,
                 cancelled=s.cancelled) == want["session"]
     assert got.not_converted == [(n["name"], n["reason"]) for n in want.get("notConverted", [])]
+    assert got.hidden == [(n["name"], n["reason"]) for n in want.get("hidden", [])]
     assert c4d.load_scene(str(path)) == tool("scene", "--json", path)
 
 

@@ -5,9 +5,8 @@
 
 #include "QEL_Server_C4D.h"
 #include "json_writer.h"
-#include "not_converted.h"
 #include <optional>
-#include <unordered_map>
+#include <unordered_set>
 
 #include "c4d_document.h"
 #include "not_converted.h"
@@ -34,28 +33,17 @@ std::string Plural(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string RebuiltNote(const c4drebuild::RebuiltPrimitive& primitive) {
-  return primitive.kind + " \"" + primitive.path + "\" from its parameters" +
-         (primitive.reason.empty() ? "" : " (" + primitive.reason + ")");
-}
-
-// The counted objects the module did not convert, those rebuilt marked so
-// (objects null: the scene may go).
-std::vector<NotConvertedObject> NotConverted(const std::vector<LeftOutObject>& leftOut,
-                                        const std::vector<c4drebuild::RebuiltPrimitive>& primitives) {
-  std::unordered_map<const C4DBaseObject*, size_t> rebuilt;
-  for (const auto& primitive : primitives) {
-    if (primitive.rebuilt) rebuilt.emplace(primitive.object, primitive.objectIndex);
-  }
+// The counted objects that reach no output: neither converted, nor made by
+// the converter, nor left out as hidden.
+std::vector<NotConvertedObject> NotConverted(const std::vector<LeftOutObject>& account,
+                                             const std::vector<HiddenObject>& hidden) {
+  std::unordered_set<std::string> hiddenPaths;
+  for (const HiddenObject& object : hidden) hiddenPaths.insert(object.path);
   std::vector<NotConvertedObject> notConverted;
-  for (const LeftOutObject& object : leftOut) {
-    if (!object.judgement.counted) continue;
-    NotConvertedObject entry{object.path, object.reason};
-    if (const auto found = rebuilt.find(object.object); found != rebuilt.end()) {
-      entry.reason += "; rebuilt from its parameters as object " + std::to_string(found->second + 1);
-      entry.rebuilt = true;
-    }
-    notConverted.push_back(std::move(entry));
+  for (const LeftOutObject& object : account) {
+    if (!object.judgement.counted || object.judgement.converts || object.rebuilt) continue;
+    if (hiddenPaths.count(object.path)) continue;
+    notConverted.push_back({object.path, object.reason});
   }
   return notConverted;
 }
@@ -71,12 +59,8 @@ bool ReportedNotConverted(const ImportResult& result) {
   return false;
 }
 
-Rebuild RebuildFor(bool primitives, bool output, bool json) {
-  if (!primitives) return Rebuild::Never;
-  return output || json ? Rebuild::Always : Rebuild::WhenReported;
-}
-
 size_t Conversion::NotConvertedCount() const {
+  if (searchedNotConverted) return notConverted.size();
   const size_t counted = result.session.total;
   return counted > result.session.converted ? counted - result.session.converted : 0;
 }
@@ -141,34 +125,38 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
       }
     });
   }
-  // What the converting pass left out, found once for the rebuild and the report.
-  std::optional<std::vector<LeftOutObject>> leftOut;
-  const auto leftOutOf = [&](const ImportResult& result) -> std::vector<LeftOutObject>* {
-    if (!leftOut) {
+  // The converting pass's account of every object, found once for the
+  // output and the report.
+  std::optional<std::vector<LeftOutObject>> account;
+  const auto accountOf = [&](const ImportResult& result) -> std::vector<LeftOutObject>* {
+    if (!account) {
       const C4DBaseDocument* document = scene.Get();
       if (!document) return nullptr;
       LeftOutOptions options;
       options.convertLarge = result.session.convertLarge;
-      leftOut = FindLeftOutObjects(*document, options);
+      options.converted = true;
+      account = FindLeftOutObjects(*document, options);
     }
-    return &*leftOut;
+    return &*account;
   };
   import.whileOpen = [&](ImportResult& result) {
-    const bool rebuild = options.primitives == Rebuild::Always ||
-                         (options.primitives == Rebuild::WhenReported && ReportedNotConverted(result));
-    // After Cancel or a host error nothing more is made, as the module makes nothing more.
-    if (rebuild && !Interrupted(options) && result.readable && result.hostError.empty() && !result.session.cancelled) {
-      guarded("the primitives could not be rebuilt", [&] {
-        if (std::vector<LeftOutObject>* found = leftOutOf(result)) {
-          const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;
-          conversion.primitives = c4drebuild::RebuildPrimitives(
-              *found, result.objects,
-              CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
-              large ? c4drebuild::kNoPolygonLimit : kLargeObjectPolygonLimit, options.rebuildBudget);
-          for (const auto& primitive : conversion.primitives) {
-            if (primitive.rebuilt) result.rebuilt.push_back(RebuiltNote(primitive));
-          }
-        }
+    if (result.readable) {
+      guarded("the converter's own objects could not be made", [&] {
+        std::vector<LeftOutObject>* found = accountOf(result);
+        if (!found) return;
+        OutputOptions output;
+        output.primitives = options.primitives;
+        output.keepHidden = options.keepHidden;
+        // After Cancel or a host error nothing more is made, as the module makes nothing more.
+        output.makeMore = !Interrupted(options) && result.hostError.empty() && !result.session.cancelled;
+        const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;
+        output.polygonLimit = large ? c4drebuild::kNoPolygonLimit : kLargeObjectPolygonLimit;
+        output.budget = options.rebuildBudget;
+        OutputAccount done = CompleteOutput(
+            *found, result, CQEL_Service_LayerResources::GetTable(CQEL_Service_TessaroResources::GetResourceBuffer()),
+            output);
+        conversion.hidden = std::move(done.hidden);
+        conversion.made = std::move(done.made);
       });
     }
     if (options.output.empty() || !options.format || !result.readable) return;
@@ -191,15 +179,15 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
   conversion.result = ImportFile(path, import);
   if (!options.output.empty() && !conversion.result.readable) conversion.written.error = "the file could not be read";
   conversion.cancelled = conversion.result.session.cancelled || Interrupted(options);
-  conversion.searchedNotConverted = ReportedNotConverted(conversion.result);
-  if (conversion.searchedNotConverted) {
+  if (conversion.result.readable) {
     guarded("the objects not converted could not be named", [&] {
-      if (const auto* found = leftOutOf(conversion.result)) {
-        conversion.notConverted = NotConverted(*found, conversion.primitives);
+      if (const auto* found = accountOf(conversion.result)) {
+        conversion.searchedNotConverted = true;
+        conversion.notConverted = NotConverted(*found, conversion.hidden);
       }
     });
   }
-  for (auto& primitive : conversion.primitives) primitive.object = nullptr;
+  for (auto& made : conversion.made) made.object = nullptr;
   conversion.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return conversion;
 }
@@ -215,6 +203,16 @@ int ExitCodeOf(const Conversion& conversion) {
 
 void PrintConversion(const Conversion& conversion, std::ostream& out) {
   PrintSummary(conversion.result, out);
+  size_t made = 0;
+  for (const auto& object : conversion.made) made += object.rebuilt;
+  if (!conversion.made.empty()) out << "made by the converter: " << made << " of " << conversion.made.size() << "\n";
+  for (const auto& object : conversion.made) {
+    if (!object.rebuilt) out << "  not made: " << object.kind << " \"" << object.path << "\": " << object.reason << "\n";
+  }
+  if (!conversion.hidden.empty()) {
+    out << "hidden, left out: " << Plural(conversion.hidden.size(), "object", "objects") << " (--hidden keeps them)\n";
+    for (const HiddenObject& object : conversion.hidden) out << "  \"" << object.path << "\": " << object.reason << "\n";
+  }
   if (!conversion.notConverted.empty()) {
     out << "not converted: " << Plural(conversion.notConverted.size(), "object", "objects") << "\n";
     for (const NotConvertedObject& object : conversion.notConverted) {
@@ -222,9 +220,6 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
     }
   }
   for (const std::string& failure : conversion.failures) out << "failed: " << failure << "\n";
-  for (const auto& primitive : conversion.primitives) {
-    if (!primitive.rebuilt) out << "not rebuilt: " << primitive.kind << " \"" << primitive.path << "\": " << primitive.reason << "\n";
-  }
   if (conversion.output.empty() || !conversion.result.readable) return;
   const c4dexport::ExportReport& w = conversion.written;
   if (!w.written) {
@@ -246,19 +241,23 @@ void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
   if (conversion.searchedNotConverted) {
     json.Key("notConverted").BeginArray();
     for (const NotConvertedObject& object : conversion.notConverted) {
+      json.BeginObject().Key("name").String(object.path).Key("reason").String(object.reason).EndObject();
+    }
+    json.EndArray();
+    json.Key("hidden").BeginArray();
+    for (const HiddenObject& object : conversion.hidden) {
       json.BeginObject().Key("name").String(object.path).Key("reason").String(object.reason);
-      if (object.rebuilt) json.Key("rebuilt").Bool(true);
-      json.EndObject();
+      json.Key("convertedByModule").Bool(object.converted).EndObject();
     }
     json.EndArray();
   }
-  if (!conversion.primitives.empty()) {
-    json.Key("primitives").BeginArray();
-    for (const auto& primitive : conversion.primitives) {
-      json.BeginObject().Key("name").String(primitive.path).Key("kind").String(primitive.kind);
-      json.Key("dataType").Integer(primitive.dataType).Key("rebuilt").Bool(primitive.rebuilt).Key("object");
-      primitive.rebuilt ? json.Unsigned(primitive.objectIndex + 1) : json.Null();
-      json.Key("note").String(primitive.reason).EndObject();
+  if (!conversion.made.empty()) {
+    json.Key("made").BeginArray();
+    for (const auto& made : conversion.made) {
+      json.BeginObject().Key("name").String(made.path).Key("kind").String(made.kind);
+      json.Key("dataType").Integer(made.dataType).Key("made").Bool(made.rebuilt).Key("object");
+      made.rebuilt ? json.Unsigned(made.objectIndex + 1) : json.Null();
+      json.Key("note").String(made.reason).EndObject();
     }
     json.EndArray();
   }

@@ -1,10 +1,9 @@
 // One scene file converted: imported through the module as the host does,
 // then (while the progress dialog is still open, as the host's own work)
-// written to an output file in a standard format, and, when the module
-// reported objects it did not convert (messages 104 and 105), those objects
-// found by name in the scene with the reason. Before it is written, the
-// primitives the scene holds without polygon caches are rebuilt from their
-// parameters and added to what the host received (see Rebuild).
+// completed from the converter's own read of the scene (output_objects.h:
+// hidden objects taken out, primitives rebuilt, splines drawn) and written
+// to an output file in a standard format; the counted objects that reach no
+// output are named with the reason.
 //
 //   ConvertOptions options;
 //   options.output = "house.glb";
@@ -18,33 +17,14 @@
 
 #include "export_writer.h"
 #include "import_run.h"
-#include "rebuild_primitives.h"
+#include "output_objects.h"
 
 namespace c4dimport {
-
-// When primitives without polygon caches are rebuilt. The rebuild reads the
-// scene with the scene library, a second read of the file beside the
-// module's own.
-enum class Rebuild {
-  Never,         // the module's objects only (--no-primitives)
-  // Only when the module reported objects it did not convert, where the
-  // scene is read anyway to name them: a plain import whose counted objects
-  // all arrived reads the file once. (A primitive left without geometry goes
-  // unseen there only when caches of other primitives or instances made up
-  // for it in the module's counts.)
-  WhenReported,
-  Always,        // whatever is written, or printed as JSON, has them all
-};
-
-// A plain import (no output file, no JSON) rebuilds when reported, anything
-// else always, unless `primitives` is off.
-Rebuild RebuildFor(bool primitives, bool output, bool json);
 
 // A counted object the module did not convert, for the report.
 struct NotConvertedObject {
   std::string path;      // names from the top, "House / Walls"
   std::string reason;    // what it is and what would bring it in
-  bool rebuilt = false;  // the converter rebuilt it from its parameters
 };
 
 // How the conversion of one file ended.
@@ -57,7 +37,8 @@ struct ConvertOptions {
   ImportOptions import;  // whileOpen is the conversion's own
   std::string output;    // "" writes nothing
   const c4dexport::ExportFormat* format = nullptr;
-  Rebuild primitives = Rebuild::Always;
+  bool primitives = true;   // rebuild primitives from their parameters (--no-primitives: off)
+  bool keepHidden = false;  // write hidden and disabled objects too (--hidden)
   // The counting figures (import.figures) worked out beforehand from the
   // converter's read of the scene: the counts while the import runs, the
   // largest mesh.
@@ -74,12 +55,15 @@ struct Conversion {
   std::string output;  // the file written, or tried
   const c4dexport::ExportFormat* format = nullptr;
   c4dexport::ExportReport written;
-  // Message 104 or 105 appeared: the scene was searched for the counted
-  // objects that were not converted, found here.
+  // The converter read the scene: the counted objects that reach no output
+  // (neither converted by the module nor made by the converter, nor hidden)
+  // are found here.
   bool searchedNotConverted = false;
   std::vector<NotConvertedObject> notConverted;
-  // Every primitive found without geometry, rebuilt or not (objects null).
-  std::vector<c4drebuild::RebuiltPrimitive> primitives;
+  // Objects left out because the scene hides them.
+  std::vector<HiddenObject> hidden;
+  // Every object the converter tried to make, made or not (objects null).
+  std::vector<c4drebuild::RebuiltPrimitive> made;
   // Steps after the import that failed, each with its message; what was
   // converted before is kept.
   std::vector<std::string> failures;
@@ -87,7 +71,7 @@ struct Conversion {
   bool cancelled = false;  // the dialog's Cancel button or Ctrl-C
 
   bool Wrote() const { return !output.empty() && written.written; }
-  // Objects counted but not converted (0 when more were converted).
+  // Counted objects that reach no output.
   size_t NotConvertedCount() const;
   size_t Meshes() const;
   size_t Polylines() const;
@@ -105,8 +89,9 @@ int ExitCodeOf(const Conversion& conversion);
 
 // The import's summary followed by the objects not converted and what was written.
 void PrintConversion(const Conversion& conversion, std::ostream& out);
-// The import's JSON result, with "notConverted" when message 104 or 105
-// appeared and "output" when an output was asked for.
+// The import's JSON result, with "notConverted" and "hidden" when the scene
+// was read, "made" when the converter made objects, and "output" when an
+// output was asked for.
 void WriteConversionJson(std::ostream& out, const Conversion& conversion);
 
 }  // namespace c4dimport

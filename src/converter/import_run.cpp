@@ -46,11 +46,17 @@ void CountsFromMessages(ImportResult& result) {
 
 // ---- JSON ---------------------------------------------------------------------------
 
-void WriteObjectJson(JsonWriter& json, const CQEL_SmartPtr<CQEL_Object>& object, bool rebuilt) {
+// The note of an object added after the import, or null.
+const std::string* AddedNote(const ImportResult& result, size_t i) {
+  if (i < result.moduleObjects || i - result.moduleObjects >= result.added.size()) return nullptr;
+  return &result.added[i - result.moduleObjects];
+}
+
+void WriteObjectJson(JsonWriter& json, const CQEL_SmartPtr<CQEL_Object>& object, const std::string* added) {
   const ObjectView view = ViewObject(object);
   const CQEL_GeoPolyhedron3D* geometry = view.geometry;
   json.BeginObject().Key("kind").String(view.kind);
-  if (rebuilt) json.Key("rebuilt").Bool(true);
+  if (added) json.Key("added").String(*added);
   json.Key("dimension").Integer(geometry ? int(geometry->GetDimension()) : 0);
   json.Key("orientation").Integer(geometry ? int(geometry->GetOrientation()) : 0);
   json.Key("layer").Unsigned(view.layer);
@@ -283,7 +289,7 @@ void WriteResultMembers(JsonWriter& json, const ImportResult& result) {
   json.Key("file").String(result.path);
   json.Key("status").String(result.readable ? "ok" : "unreadable");
   json.Key("objects").BeginArray();
-  for (size_t i = 0; i < result.objects.size(); ++i) WriteObjectJson(json, result.objects[i], i >= result.moduleObjects);
+  for (size_t i = 0; i < result.objects.size(); ++i) WriteObjectJson(json, result.objects[i], AddedNote(result, i));
   json.EndArray();
   json.Key("layers").BeginArray();
   for (const standin::LayerLeafEntry& entry : result.layers) WriteLayerJson(json, entry);
@@ -324,12 +330,10 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
   out << "objects: " << (byKind.empty() ? "none" : Joined(byKind, ", ")) << "\n";
   for (size_t i = 0; i < result.objects.size(); ++i) {
     out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]);
-    if (i >= result.moduleObjects && i - result.moduleObjects < result.rebuilt.size()) {
-      out << ", rebuilt: " << result.rebuilt[i - result.moduleObjects];
-    }
+    if (const std::string* added = AddedNote(result, i)) out << ", " << *added;
     out << "\n";
   }
-  out << "counts: " << s.total << " counted, " << s.converted << " converted";
+  out << "counts: " << s.total << " counted, " << s.converted << " converted by the module";
   if (s.fromCountingPass) out << ", largest mesh " << Plural(s.maxPolygons, "polygon", "polygons");
   if (s.convertLarge) out << ", large meshes converted";
   if (s.cancelled) out << ", cancelled";

@@ -103,9 +103,9 @@ struct ImportResult {
   std::vector<CQEL_SmartPtr<CQEL_Object>> objects;  // the host's vector, in order
   // The module's objects come first in `objects`; those after the first
   // `moduleObjects` were added after the import by the host's own work
-  // (primitives rebuilt from their parameters), one note each in `rebuilt`.
+  // (output_objects.h), one note each in `added` ("rebuilt: cube ...").
   size_t moduleObjects = 0;
-  std::vector<std::string> rebuilt;
+  std::vector<std::string> added;
   std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
   std::vector<standin::BoxRecord> messages;         // every box shown during the run
   SessionCounters session;

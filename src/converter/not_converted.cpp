@@ -25,7 +25,8 @@ class LeftOutFinder final : public SceneWalkVisitor {
 
   // An object whose fallback cache stands for it is not left out.
   void PassedOn(C4DBaseObject& object, bool toCache) override {
-    if (m_judgement.reason == LeftOutReason::None || toCache) return;
+    if (toCache) return;
+    if (m_judgement.reason == LeftOutReason::None && !(m_options.converted && m_judgement.converts)) return;
     LeftOutObject left;
     left.object = &object;
     if (m_options.paths) left.path = Path();

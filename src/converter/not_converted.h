@@ -46,11 +46,15 @@ struct LeftOutObject {
 struct LeftOutOptions {
   bool convertLarge = false;  // the large question was answered Yes
   bool paths = true;          // give each object left out its path
+  // Also list every object the module converts (reason None), in the order
+  // the module appends its host objects.
+  bool converted = false;
 };
 
 // Every object the converting pass leaves without a host object, with its
 // reason, in the walk's order; nulls and empty objects are not listed, and
-// an object whose fallback cache the walk goes on to is not either.
+// an object whose fallback cache the walk goes on to is not either. With
+// `converted`, the objects it converts stand among them.
 std::vector<LeftOutObject> FindLeftOutObjects(const C4DBaseDocument& document,
                                               const LeftOutOptions& options = LeftOutOptions());
 

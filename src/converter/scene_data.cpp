@@ -4,12 +4,18 @@
 #include "ge_chunk_file.h"
 #include "json_writer.h"
 #include "not_converted.h"
+#include "output_objects.h"
 
 namespace c4dimport {
 
 namespace {
 
 using Reasons = std::map<const C4DBaseObject*, std::string>;
+
+// Why the module leaves each object out, and what the converter makes of it.
+struct Accounts {
+  Reasons leftOut, converter;
+};
 
 SceneMaterial DescribeMaterial(const C4DBaseMaterial& base) {
   SceneMaterial material;
@@ -61,9 +67,9 @@ SceneTag DescribeTag(const C4DBaseTag& tag) {
   return described;
 }
 
-std::vector<SceneObject> DescribeObjects(const C4DRootObject* list, const Reasons& reasons);
+std::vector<SceneObject> DescribeObjects(const C4DRootObject* list, const Accounts& reasons);
 
-SceneObject DescribeObject(const C4DBaseObject& o, const Reasons& reasons) {
+SceneObject DescribeObject(const C4DBaseObject& o, const Accounts& reasons) {
   SceneObject object;
   object.name = o.GetNameString();
   object.typeId = o.typeId;
@@ -80,7 +86,9 @@ SceneObject DescribeObject(const C4DBaseObject& o, const Reasons& reasons) {
   object.useColor = o.useColor;
   if (const C4DBaseLayer* layer = o.GetLayer()) object.layer = layer->GetNameString();
   if (const auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) object.closed = spline->IsClosed();
-  if (const auto reason = reasons.find(&o); reason != reasons.end()) object.notImported = reason->second;
+  if (const auto reason = reasons.leftOut.find(&o); reason != reasons.leftOut.end()) object.notImported = reason->second;
+  if (const auto note = reasons.converter.find(&o); note != reasons.converter.end()) object.converter = note->second;
+  object.hidden = HiddenReason(o);
   for (const C4DBaseTag* tag : o.tags.Tags()) object.tags.push_back(DescribeTag(*tag));
   object.children = DescribeObjects(o.childList, reasons);
   object.overrideCache = DescribeObjects(o.overrideCache, reasons);
@@ -88,7 +96,7 @@ SceneObject DescribeObject(const C4DBaseObject& o, const Reasons& reasons) {
   return object;
 }
 
-std::vector<SceneObject> DescribeObjects(const C4DRootObject* list, const Reasons& reasons) {
+std::vector<SceneObject> DescribeObjects(const C4DRootObject* list, const Accounts& reasons) {
   std::vector<SceneObject> objects;
   if (!list) return objects;
   for (const C4DBaseObject* o : list->Objects()) objects.push_back(DescribeObject(*o, reasons));
@@ -144,6 +152,9 @@ void WriteObject(JsonWriter& json, const SceneObject& o) {
   o.layer ? json.String(*o.layer) : json.Null();
   if (o.closed) json.Key("closed").Bool(*o.closed);
   if (!o.notImported.empty()) json.Key("notImported").String(o.notImported);
+  if (!o.converter.empty()) json.Key("converter").String(o.converter);
+  json.Key("hidden").Bool(!o.hidden.empty());
+  if (!o.hidden.empty()) json.Key("hiddenReason").String(o.hidden);
   json.Key("tags").BeginArray();
   for (const SceneTag& tag : o.tags) WriteTag(json, tag);
   json.EndArray();
@@ -173,7 +184,7 @@ SceneData DescribeScene(const C4DBaseDocument& document) {
     for (const C4DBaseMaterial* m : materials->Materials()) scene.materials.push_back(DescribeMaterial(*m));
   }
   scene.layers = DescribeLayers(document.GetLayers());
-  scene.objects = DescribeObjects(document.GetObjects(), LeftOutReasons(document));
+  scene.objects = DescribeObjects(document.GetObjects(), Accounts{LeftOutReasons(document), ConverterNotes(document)});
   return scene;
 }
 

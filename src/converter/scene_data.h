@@ -62,6 +62,8 @@ struct SceneObject {
   std::optional<std::string> layer;
   std::optional<bool> closed;  // splines
   std::string notImported;     // why the import leaves it out; "" when it does not
+  std::string converter;       // what the converter makes of it instead ("rebuilt from its parameters"); ""
+  std::string hidden;          // why the scene hides it ("disabled", ...); "" when it shows it
   std::vector<SceneTag> tags;
   std::vector<SceneObject> children, overrideCache, fallbackCache;
 };

@@ -1,6 +1,6 @@
 // c4dimport import: primitives without caches reach every output format,
-// marked as rebuilt; with --no-primitives the tool gives what the module
-// alone gives.
+// marked as added by the converter; with --no-primitives they are left out
+// and reported as not converted.
 #include <nlohmann/json.hpp>
 
 #include "../e2e/tool_process.h"
@@ -28,15 +28,15 @@ TEST_F(PrimitivesE2E, RebuiltIntoEveryFormatUnlessSwitchedOff) {
     EXPECT_EQ(with["session"], without["session"]);
 
     ASSERT_EQ(with["objects"].size(), 2u);
-    EXPECT_EQ(with["objects"][1]["rebuilt"], true);
+    EXPECT_EQ(with["objects"][1]["added"], "rebuilt: sphere \"Ball\" from its parameters");
     EXPECT_EQ(with["objects"][1]["points"].size(), 26u);
-    EXPECT_EQ(with["notConverted"][0]["rebuilt"], true);
-    EXPECT_EQ(with["primitives"][0]["object"], 2);
+    EXPECT_EQ(with["notConverted"].size(), 0u);
+    EXPECT_EQ(with["made"][0]["object"], 2);
 
     ASSERT_EQ(without["objects"].size(), 1u);
-    EXPECT_FALSE(without["objects"][0].contains("rebuilt"));
-    EXPECT_FALSE(without.contains("primitives"));
-    EXPECT_FALSE(without["notConverted"][0].contains("rebuilt"));
+    EXPECT_FALSE(without["objects"][0].contains("added"));
+    EXPECT_FALSE(without.contains("made"));
+    EXPECT_EQ(without["notConverted"][0]["name"], "Ball");
   }
   const ToolResult summary = Tool("import " + path);
   EXPECT_NE(summary.out.find("2 mesh, 26 points, "), std::string::npos) << summary.out;

@@ -186,7 +186,8 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   convert.import.large = options.large;
   convert.import.cancelAfter = options.cancelAfter;
   convert.countingFigures = options.json;
-  convert.primitives = RebuildFor(options.primitives, !item.output.empty(), options.json);
+  convert.primitives = options.primitives;
+  convert.keepHidden = options.hidden;
   convert.output = item.output;
   convert.format = options.format;
   convert.interrupted = Interrupted;
@@ -251,6 +252,7 @@ bool Spawn(const BatchItem& item, size_t index, const BatchOptions& options, Wor
   if (options.cancelAfter) args.insert(args.end(), {"--cancel-after", std::to_string(*options.cancelAfter)});
   if (!options.layersFile.empty()) args.insert(args.end(), {"--layers", options.layersFile});
   if (!options.primitives) args.push_back("--no-primitives");
+  if (options.hidden) args.push_back("--hidden");
   if (options.memoryMb) args.insert(args.end(), {"--memory", std::to_string(options.memoryMb)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

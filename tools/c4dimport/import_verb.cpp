@@ -51,7 +51,8 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   convert.output = output;
   convert.format = format;
   convert.interrupted = c4dimport::Interrupted;
-  convert.primitives = c4dimport::RebuildFor(options.primitives, !output.empty(), options.json);
+  convert.primitives = options.primitives;
+  convert.keepHidden = options.hidden;
   if (!output.empty()) {
     std::error_code ignored;
     if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
@@ -131,6 +132,7 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.json = options.json;
   batchOptions.layersFile = options.layersFile;
   batchOptions.primitives = options.primitives;
+  batchOptions.hidden = options.hidden;
   batchOptions.timeout = options.timeout;
   batchOptions.memoryMb = options.memoryMb;
   batchOptions.shardIndex = shardIndex;
@@ -194,6 +196,9 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
   verb->add_flag("!--no-primitives", options->primitives,
                  "Leave primitives without polygon caches out, as the module does, instead of rebuilding them "
                  "from their parameters");
+  verb->add_flag("--hidden", options->hidden,
+                 "Keep the objects the scene hides (hidden in the editor, or disabled themselves or through a "
+                 "parent), which are left out by default and listed");
   verb->add_option("--timeout", options->timeout,
                    "Batch: stop a file's worker process after this many seconds (the file's row says \"timed out\")")
       ->check(CLI::PositiveNumber);

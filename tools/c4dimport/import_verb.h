@@ -21,7 +21,8 @@ struct ImportVerbOptions {
   bool row = false;        // a batch's worker: one file, its table row as one JSON line
   bool floatTraps = false; // --float-traps: the module runs with the host's floating-point traps on
   std::string hostFault;   // --host-fault KIND:N: the N-th host call fails ("" none)
-  bool primitives = true;  // false (--no-primitives): only what the module made
+  bool primitives = true;  // false (--no-primitives): primitives are not rebuilt
+  bool hidden = false;     // --hidden: hidden and disabled objects are written too
   // Batches (any of the first four makes one of a single file too):
   double timeout = 0;      // --timeout: seconds a file's worker may take (0 none)
   size_t memoryMb = 0;     // --memory: megabytes a worker may take (0 none)

@@ -92,6 +92,8 @@ class TextPrinter {
     if (o.dataTypeId) head += ", data " + std::to_string(o.dataTypeId) + (o.hasRecord ? "" : " (no record)");
     Line(depth, head);
     if (!o.notImported.empty()) Line(depth + 1, "not imported: " + o.notImported);
+    if (!o.converter.empty()) Line(depth + 1, "converter: " + o.converter);
+    if (!o.hidden.empty()) Line(depth + 1, "hidden: " + o.hidden + " (left out of the output unless --hidden)");
     std::string place = "position " + VectorText(o.position) + ", rotation " + VectorText(o.rotation) + ", scale " +
                         VectorText(o.scale) + ", colour " + VectorText(o.color) + ", useColor " +
                         std::to_string(o.useColor);

@@ -130,8 +130,8 @@ class SceneBuilder:
         mesh.update(calc_edges=True)
         mesh.validate()
         obj = self.place(mesh.name, mesh, item)
-        if item.rebuilt:
-            obj["c4d_rebuilt"] = item.rebuilt
+        if item.added:
+            obj["c4d_added"] = item.added
         return obj
 
     def polyline(self, item):
@@ -143,10 +143,13 @@ class SceneBuilder:
         co[:, :3] = item.points * self.scale
         spline.points.foreach_set("co", co.ravel())
         spline.use_cyclic_u = item.closed
-        return self.place(curve.name, curve, item)
+        obj = self.place(curve.name, curve, item)
+        if item.added:
+            obj["c4d_added"] = item.added
+        return obj
 
 
-def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None):
+def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None, hidden=False):
     """Imports one file; returns the new objects. Raises tessaro_c4d.SceneReadError."""
     shown = report or (lambda kind, text: print(kind, text))
 
@@ -161,7 +164,7 @@ def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitive
         def progress(converted, counted):
             wm.progress_update(50 * converted // max(counted, 1))
 
-        result = extension().import_scene(path, large=large, primitives=primitives, progress=progress)
+        result = extension().import_scene(path, large=large, primitives=primitives, hidden=hidden, progress=progress)
         builder = SceneBuilder(context, result, scale)
         items = sorted(list(result.meshes) + (list(result.polylines) if polylines else []), key=lambda o: o.index)
         for n, item in enumerate(items):
@@ -174,6 +177,8 @@ def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitive
     for message in result.messages:
         if message.box != "question":
             report({"WARNING"}, message.text)
+    for name, reason in result.hidden:
+        report({"INFO"}, 'hidden, left out: "%s": %s' % (name, reason))
     for name, reason in result.not_converted:
         report({"WARNING"}, 'not converted: "%s": %s' % (name, reason))
     for failure in result.failures:
@@ -207,11 +212,15 @@ class ImportC4DLegacy(bpy.types.Operator, ImportHelper):
                              description="Primitives saved without polygon caches rebuilt from their parameters "
                                          "(off: only what the import module converts)",
                              default=True)
+    hidden: BoolProperty(name="Hidden objects",
+                         description="Also import the objects the scene hides (hidden in the editor, or disabled "
+                                     "themselves or through a parent)",
+                         default=False)
 
     def execute(self, context):
         try:
             objects = import_c4d(context, self.filepath, self.scale, self.large, self.import_polylines,
-                                 self.primitives, self.report)
+                                 self.primitives, self.report, self.hidden)
         except Exception as error:  # noqa: BLE001 - a file that fails is reported, never a traceback
             text = "%s: %s" % (os.path.basename(self.filepath), error or type(error).__name__)
             self.report({"ERROR"}, text.encode("utf-8", "replace").decode("utf-8"))
