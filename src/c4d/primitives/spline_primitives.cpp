@@ -89,19 +89,21 @@ class Outline {
   bool Ok() const { return ok_; }
   void Refuse() { ok_ = false; }
 
-  // The pieces an arc of `sweep` radians and `radius` is cut into.
+  // The pieces an arc of `sweep` radians and `radius` is cut into; an angle
+  // stored as a float (5 degrees a hair off) still cuts a circle into 72.
   int64_t Pieces(double sweep, double radius) {
-    const double quarters = std::max(1.0, std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9));
+    const auto up = [](double x) { return std::ceil(x * (1 - 1e-6)); };
+    const double quarters = std::max(1.0, up(std::fabs(sweep) / (kPi / 2)));
     double pieces = quarters;
     switch (settings_.intermediate) {
       case Intermediate::None: break;
       case Intermediate::Natural:
       case Intermediate::Uniform: pieces = quarters * (double(settings_.number) + 1); break;
       case Intermediate::Subdivided:
-        pieces = std::max(pieces, std::ceil(std::fabs(sweep) * radius / settings_.maxLength - 1e-9));
+        pieces = std::max(pieces, up(std::fabs(sweep) * radius / settings_.maxLength));
         [[fallthrough]];
       case Intermediate::Adaptive:
-        pieces = std::max(pieces, std::ceil(std::fabs(sweep) / settings_.angle - 1e-9));
+        pieces = std::max(pieces, up(std::fabs(sweep) / settings_.angle));
         break;
     }
     if (!(pieces <= double(budget_))) ok_ = false;

@@ -162,7 +162,7 @@ SplineSettings ReadSplineSettings(const GeContainer& data) {
   s.intermediate = intermediate >= 0 && intermediate <= 4 ? Intermediate(intermediate) : Intermediate::Adaptive;
   s.closed = data.FindInt32(SPLINE_CLOSED, 0) != 0;
   s.number = std::max(0, data.FindInt32(SPLINE_NUMBER, s.number));
-  const double angle = data.FindFloat32(SPLINE_ANGLE, float(s.angle)), length = data.FindFloat32(SPLINE_MAX_LENGTH, 5.0f);
+  const double angle = data.FindFloat32(SPLINE_ANGLE, -1.0f), length = data.FindFloat32(SPLINE_MAX_LENGTH, -1.0f);
   if (std::isfinite(angle) && angle > 0.0) s.angle = angle;
   if (std::isfinite(length) && length > 0.0) s.maxLength = length;
   return s;

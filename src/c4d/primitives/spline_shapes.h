@@ -55,7 +55,7 @@ struct SplineSettings {
   Intermediate intermediate = Intermediate::Adaptive;
   bool closed = false;            // 1002: closes every segment
   int32_t number = 8;             // 1003: points per span (natural, uniform)
-  double angle = 0.0872664626;    // 1004: 5 degrees (adaptive, subdivided)
+  double angle = 5.0 / 180.0 * 3.14159265358979323846;  // 1004: 5 degrees (adaptive, subdivided)
   double maxLength = 5.0;         // 1005: longest chord (subdivided)
 };
 
