@@ -92,6 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
              {-100, -30, -100}, {100, 30, 100}, true},
         Case{"Tube", 5165, [](GeContainer& d) { d.StoreFloat32(1170, 80); d.StoreFloat32(1171, 40); },
              {-80, -50, -80}, {80, 50, 80}, true, 36 * 4, 36 * 4},
+        Case{"TubeWithHeightSegments", 5165, [](GeContainer& d) { d.StoreInt32(1174, 4); d.StoreInt32(1176, 48); },
+             {-100, -50, -100}, {100, 50, 100}, true, 48 * 10, 48 * 10},
         Case{"Pyramid", 5167, [](GeContainer& d) { d.StoreVector(1220, {40, 30, 20}); d.StoreInt32(1221, 3); },
              {-20, -15, -10}, {20, 15, 10}, true, 1 + 24 + 4, 45},
         Case{"PlaneFacingMinusX", 5168, [](GeContainer& d) { d.StoreFloat32(1230, 60); d.StoreInt32(1300, 1); },

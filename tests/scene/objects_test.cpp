@@ -2,10 +2,12 @@
 // payloads read from their chunk alone.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 
 #include "memory_file.h"
 #include "scene_test_util.h"
+#include "spline_input.h"
 
 namespace scene_read {
 void ExactCosineSine(double angle, double& cosine, double& sine);  // newer_payloads.cpp
@@ -92,6 +94,49 @@ TEST(Payloads, AreReadFromTheirChunkAlone) {
   for (int32_t o : data.ngonOffsets) text += " @" + std::to_string(o);
   for (uint32_t v : data.ngonValues) text += " " + std::to_string(v);
   EXPECT_EQ(text + std::to_string(damaged.pointSelection.GetRangeCount()), "Noise Ramp 0000123456780000 4x 3o -***- @0 @3 1 2 3 4 50");
+}
+
+// Tangents at either precision: a classic file's floats, a newer file's
+// doubles (0.1 is no float); a damaged count reads nothing.
+TEST(Payloads, TangentsAreReadAtTheFilesPrecision) {
+  std::string text;
+  for (const bool newer : {false, true}) {
+    C4DWriter w;
+    newer ? w.NewerHeader(2024501) : w.Header();
+    w.StartChunk(5617, 0).Int32(2);
+    const auto real = [&](double v) { w.Word32(uint32_t(std::bit_cast<uint64_t>(v) >> 32)).Word32(uint32_t(std::bit_cast<uint64_t>(v))); };
+    for (int i = 0; i < 4; ++i) {
+      if (!newer) w.Vec(Vector{0.5f * i, -1, 2});
+      else w.Byte(23), real(0.1 * i), real(-1), real(2);
+    }
+    MemoryFile f(w.EndChunk());
+    int32_t id = 0, level = 0;
+    C4DTangentTag tag;
+    ASSERT_TRUE(f.file.ExpectTag(TAG_CHUNK_START) && f.file.ReadChunkHeader(id, level) && tag.Read(f.file, id, level));
+    ASSERT_EQ(tag.pointCount, 2);
+    EXPECT_EQ(tag.tangents[3].x, newer ? 0.1 * 3 : 1.5);
+    EXPECT_EQ(tag.tangents[3].y + tag.tangents[0].z, 1.0);
+  }
+  C4DTangentTag damaged;
+  EXPECT_EQ(ReadChunk(damaged, 5617, 0, [](C4DWriter& w) { w.Int32(1 << 30).Vec(Vector{}); }), FILEERROR_READ);
+  EXPECT_EQ(damaged.pointCount, 0);
+}
+
+// The tag list keeps a spline's segment tag only for a factory that asks for
+// it, and the spline's input then carries its segments.
+TEST(Tags, SplineTagsAreKeptOnlyWhenTheFactoryAsks) {
+  struct Keeping : C4DSceneFactory {
+    bool KeepsSplineTags() const override { return true; }
+  } keeping;
+  const std::vector<Vector> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+  const SceneSpec scene = SceneOf({ObjectSpec::Spline("S", square, false).WithTag(TagSpec::Segments({{1, false}, {3, true}}))});
+  LoadedScene plain(WriteScene(scene)), kept(WriteScene(scene), &keeping);
+  C4DSplineInput input;
+  EXPECT_EQ(plain.Object(0)->GetTag(TAG_TYPE_SEGMENT), nullptr);
+  ASSERT_TRUE(ReadSplineInput(kept.Object(0), input));
+  ASSERT_EQ(input.segments.size(), 2u);
+  EXPECT_EQ(input.points.size(), 4u);
+  EXPECT_EQ(input.segments[1].pointCount * 10 + input.segments[1].closed, 31);
 }
 
 }  // namespace

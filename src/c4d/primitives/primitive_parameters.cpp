@@ -36,9 +36,11 @@ enum : int32_t {
   TUBE_RADIUS_A = 1170,  // the smaller of 1170 and 1171 is the inner radius
   TUBE_RADIUS_B = 1171,
   TUBE_HEIGHT = 1172,
-  TUBE_ROTATION_SEGMENTS = 1174,
+  // 1174 = 1 with 1176 = 72 is a round ring, 1174 = 4 with 1176 = 50 a
+  // round disc: 1176 goes around.
+  TUBE_HEIGHT_SEGMENTS = 1174,
   TUBE_CAP_SEGMENTS = 1175,
-  TUBE_HEIGHT_SEGMENTS = 1176,
+  TUBE_ROTATION_SEGMENTS = 1176,
   TUBE_FILLET = 1177,
   SLICE = 1200,
   PYRAMID_SIZE = 1220,

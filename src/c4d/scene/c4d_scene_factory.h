@@ -39,6 +39,10 @@ class C4DSceneFactory {
   // An object data record for a data type id. `known` tells whether the id
   // is a known data type (then null means the allocation failed).
   virtual C4DPluginObjectData* NewObjectData(int32_t dataTypeId, bool& known);
+  // Whether tag lists keep a spline's segment and tangent tags. The import
+  // module reads splines without them (no segment tag exists after loading);
+  // a reader that evaluates splines as drawn turns this on.
+  virtual bool KeepsSplineTags() const { return false; }
 
   // Call a hook and stamp this factory onto the new list, so that the nodes
   // the list creates use this factory too.

@@ -2,6 +2,7 @@
 
 #include "c4d_material.h"
 #include "c4d_object.h"
+#include "c4d_scene_factory.h"
 #include "ge_alloc.h"
 #include "scene_read.h"
 
@@ -16,8 +17,16 @@ C4DBaseTag* C4DRootTag::AllocChild(int32_t typeId) {
     case TAG_TYPE_PHONG: return GeNew<C4DPhongTag>();
     case TAG_TYPE_TEXTURE: return GeNew<C4DTextureTag>();
     case TAG_TYPE_UVW: return GeNew<C4DUVWTag>();
-    default: return nullptr;  // the segment tag among them
+    case TAG_TYPE_SEGMENT: return KeepsSplineTags() ? GeNew<PrivateC4DSegmentTag>() : nullptr;
+    case TAG_TYPE_TANGENT: return KeepsSplineTags() ? GeNew<C4DTangentTag>() : nullptr;
+    default: return nullptr;
   }
+}
+
+// The tag list is a member of its object and gets no factory of its own.
+bool C4DRootTag::KeepsSplineTags() const {
+  const C4DBaseObject* object = GetOwnerObject();
+  return (object ? object->Factory() : Factory()).KeepsSplineTags();
 }
 
 bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
@@ -26,7 +35,7 @@ bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     file.SkipChunkRest();
     return true;
   }
-  if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_UVW) return false;
+  if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_SEGMENT) return false;
   C4DBaseTag* tag = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
   if (!tag) return file.GetError() != FILEERROR_NONE;
   tag->factory = factory;
@@ -175,6 +184,33 @@ bool PrivateC4DSegmentTag::Read(GeChunkFile& file, int32_t chunkId, int32_t leve
       segmentCount = count;
       for (int32_t i = 0; i < count; ++i) {
         if (!file.ReadInt32(segments[i].pointCount) || !file.ReadBool(segments[i].closed)) break;
+      }
+    }
+  }
+  file.SkipChunkRest();
+  return true;
+}
+
+// ---- tangent tag ------------------------------------------------------------------------
+
+C4DTangentTag::~C4DTangentTag() { GeFree(tangents); }
+
+bool C4DTangentTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  if (chunkId != TAG_TYPE_TANGENT || level < 0) return false;
+  GeFree(tangents);
+  tangents = nullptr;
+  pointCount = 0;
+  int32_t count = 0;
+  // A count, then two tagged vectors per point (13 bytes each at least).
+  if (file.ReadInt32(count) && count > 0 && scene_read::CountFits(file, 2 * int64_t(count), 13)) {
+    tangents = static_cast<Vector64*>(GeAlloc(2 * size_t(count) * sizeof(Vector64)));
+    if (!tangents) {
+      file.SetError(FILEERROR_MEMORY);
+    } else {
+      pointCount = count;
+      for (int32_t i = 0; i < 2 * count; ++i) {
+        if (!file.ReadVector64(tangents[i])) break;
       }
     }
   }

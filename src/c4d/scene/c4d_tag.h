@@ -14,6 +14,7 @@ enum : int32_t {
   TAG_TYPE_POLYGON = 5604,
   TAG_TYPE_PHONG = 5612,
   TAG_TYPE_TEXTURE = 5616,
+  TAG_TYPE_TANGENT = 5617,
   TAG_TYPE_UVW = 5671,
   TAG_TYPE_SEGMENT = 5672,
 };
@@ -26,8 +27,9 @@ class C4DBaseTag : public C4DBaseList2D {
   C4DBaseObject* owner = nullptr;  // the object carrying the tag; not owned
 };
 
-// An object's tags. Creates the tags itself from their chunk ids; the
-// segment tag and unknown tags are skipped.
+// An object's tags. Creates the tags itself from their chunk ids; unknown
+// tags are skipped, and so are the segment and tangent tags unless the
+// factory keeps spline tags (C4DSceneFactory::KeepsSplineTags).
 class C4DRootTag : public C4DRootList2D {
  public:
   explicit C4DRootTag(C4DBaseList2D* ownerObject) { owner = ownerObject; }
@@ -37,6 +39,9 @@ class C4DRootTag : public C4DRootList2D {
   C4DBaseObject* GetOwnerObject() const;
   C4DBaseTag* GetFirstTag() const { return static_cast<C4DBaseTag*>(GetFirst()); }
   C4DNodeRange<C4DBaseTag> Tags() const { return C4DNodeRange<C4DBaseTag>(&children); }
+
+ private:
+  bool KeepsSplineTags() const;
 };
 
 class PrivateC4DPointTag : public C4DBaseTag {
@@ -120,7 +125,7 @@ class C4DUVWTag : public C4DBaseTag {
   const char* DefaultName() const override { return "UVW"; }
 };
 
-// Read when handed its chunk, but the tag list never creates one.
+// Made by the tag list only for a factory that keeps spline tags.
 class PrivateC4DSegmentTag : public C4DBaseTag {
  public:
   struct Segment {
@@ -134,4 +139,17 @@ class PrivateC4DSegmentTag : public C4DBaseTag {
 
   Segment* segments = nullptr;  // GeAlloc block, owned
   int32_t segmentCount = 0;
+};
+
+// A Bezier spline's handles: per point its left and right tangent, relative
+// to the point. Made by the tag list only for a factory that keeps spline
+// tags. Classic files store floats, newer ones doubles; both are kept wide.
+class C4DTangentTag : public C4DBaseTag {
+ public:
+  C4DTangentTag() { typeId = TAG_TYPE_TANGENT; }
+  ~C4DTangentTag() override;
+  bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  Vector64* tangents = nullptr;  // GeAlloc block, owned; left, right for each point
+  int32_t pointCount = 0;        // tangents holds twice as many vectors
 };
