@@ -19,6 +19,13 @@
 
 namespace c4dimport {
 
+// The converter's read of a scene keeps what the module's does not need:
+// the spline tags that say how a spline is drawn.
+class ConverterSceneFactory final : public C4DSceneFactory {
+ public:
+  bool KeepsSplineTags() const override { return true; }
+};
+
 // The scene as the scene library reads it, beside the module's own read:
 // loaded once, on the first step that needs it.
 class SceneOnDemand {
@@ -28,7 +35,8 @@ class SceneOnDemand {
 
  private:
   std::string m_path;
-  C4DBaseDocument m_document;  // before the file: it installs the link support
+  ConverterSceneFactory m_factory;
+  C4DBaseDocument m_document{&m_factory};  // before the file: it installs the link support
   bool m_tried = false;
   bool m_loaded = false;
 };

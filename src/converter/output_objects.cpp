@@ -3,7 +3,11 @@
 #include "c4d_object.h"
 #include "c4d_object_data.h"
 #include "ge_alloc.h"
+#include "host_objects.h"
 #include "primitives.h"
+#include "qel_Exceptions.h"
+#include "spline_input.h"
+#include "spline_shapes.h"
 
 namespace c4dimport {
 
@@ -11,9 +15,77 @@ namespace {
 
 using HostObjects = std::vector<CQEL_SmartPtr<CQEL_Object>>;
 
-std::string MadeNote(const c4drebuild::RebuiltPrimitive& made) {
-  return "rebuilt: " + made.kind + " \"" + made.path + "\" from its parameters" +
+// What a polyline's host objects take per point: the point and its edge.
+constexpr uint64_t kHostBytesPerPolylinePoint = 100;
+
+std::string Joined(const std::vector<std::string>& notes) {
+  std::string text;
+  for (const std::string& note : notes) text += (text.empty() ? "" : "; ") + note;
+  return text;
+}
+
+std::string MadeNote(const c4drebuild::RebuiltPrimitive& made, const char* how) {
+  return std::string(how) + ": " + made.kind + " \"" + made.path + "\" " +
+         (made.dataType == OBJECT_SPLINE ? "from its control points" : "from its parameters") +
          (made.reason.empty() ? "" : " (" + made.reason + ")");
+}
+
+// The shape the scene program draws of a spline object.
+c4dprim::SplineRead DrawnSpline(const C4DBaseObject& object) {
+  C4DSplineInput input;
+  if (!ReadSplineInput(&object, input)) return {std::nullopt, "no spline"};
+  std::vector<c4dprim::SplineSegmentInfo> segments;
+  segments.reserve(input.segments.size());
+  for (const C4DSplineInput::Segment& segment : input.segments) segments.push_back({segment.pointCount, segment.closed});
+  return c4dprim::EvaluateSpline(input.points, input.tangents, segments, c4dprim::ReadSplineSettings(object.data));
+}
+
+// Draws a spline or spline primitive as one polyline per segment, each with
+// its note in `result.added`.
+c4drebuild::RebuiltPrimitive DrawShape(const C4DBaseObject& object, const std::string& path, ConverterWork work,
+                                       ImportResult& result, const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table,
+                                       GeAllocMeter& budget) {
+  c4drebuild::RebuiltPrimitive made;
+  made.object = &object;
+  made.path = path;
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  made.dataType = work == ConverterWork::DrawSplinePrimitive && plugin ? plugin->GetDataTypeId() : OBJECT_SPLINE;
+  made.kind = work == ConverterWork::DrawSplinePrimitive ? c4dprim::SplinePrimitiveName(made.dataType) : "spline";
+  try {
+    const c4dprim::SplineRead read = work == ConverterWork::DrawSplinePrimitive
+                                         ? c4dprim::ReadSplinePrimitive(made.dataType, object.data)
+                                         : DrawnSpline(object);
+    if (!read.shape) {
+      made.reason = read.reason;
+      return made;
+    }
+    uint64_t points = 0;
+    for (const c4dprim::SplineSegment& segment : read.shape->segments) points += segment.points.size();
+    if (!budget.Charge(points * kHostBytesPerPolylinePoint)) {
+      made.reason = "polylines of " + std::to_string(points) + " points, over what this file may make (" +
+                    std::to_string(budget.limit >> 20) + " MiB of host objects, " +
+                    std::to_string(budget.used >> 20) + " MiB taken)";
+      return made;
+    }
+    made.reason = Joined(read.shape->notes);
+    const size_t first = result.objects.size(), count = read.shape->segments.size();
+    for (size_t i = 0; i < count; ++i) {
+      const c4dprim::SplineSegment& segment = read.shape->segments[i];
+      if (!c4dhost::AppendPolyline(object, segment.points, segment.closed, result.objects, table)) continue;
+      std::string note = MadeNote(made, "drawn");
+      if (count > 1) note += ", segment " + std::to_string(i + 1) + " of " + std::to_string(count);
+      result.added.push_back(std::move(note));
+    }
+    made.rebuilt = result.objects.size() > first;
+    made.objectIndex = first;
+    if (!made.rebuilt) made.reason = "it gives no line (fewer than two points)";
+  } catch (CQEL_AppException* exception) {
+    made.reason = "the host could not make it: " + std::string(exception->PrintReport());
+    delete exception;
+  } catch (const std::exception& error) {
+    made.reason = std::string("it could not be drawn: ") + error.what();
+  }
+  return made;
 }
 
 // The module's objects matched to the account's converted objects in turn:
@@ -30,25 +102,39 @@ std::vector<LeftOutObject*> MatchModuleObjects(std::vector<LeftOutObject>& accou
   return converted;
 }
 
-void TakeOutHidden(std::vector<LeftOutObject>& account, ImportResult& result, OutputAccount& done) {
+// Takes the module's objects over, less those the scene hides (unless kept)
+// and the splines drawn anew (returned, to be drawn with the rest).
+std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& account, ImportResult& result,
+                                                  bool keepHidden, OutputAccount& done) {
   const std::vector<LeftOutObject*> matched = MatchModuleObjects(account, result);
-  if (matched.empty()) return;
+  std::vector<LeftOutObject*> redrawn;
+  if (matched.empty()) return redrawn;
   HostObjects kept;
   kept.reserve(result.objects.size());
   for (size_t i = 0; i < matched.size(); ++i) {
-    std::string reason = HiddenReason(*matched[i]->object);
-    if (reason.empty()) {
-      kept.push_back(std::move(result.objects[i]));
-    } else {
+    std::string reason = keepHidden ? "" : HiddenReason(*matched[i]->object);
+    if (!reason.empty()) {
       done.hidden.push_back({matched[i]->path, std::move(reason), true});
+    } else if (RedrawnSpline(*matched[i]->object)) {
+      redrawn.push_back(matched[i]);
+    } else {
+      kept.push_back(std::move(result.objects[i]));
     }
   }
   for (size_t i = matched.size(); i < result.objects.size(); ++i) kept.push_back(std::move(result.objects[i]));
   result.objects = std::move(kept);
   result.moduleObjects = result.objects.size();
+  return redrawn;
 }
 
 }  // namespace
+
+bool RedrawnSpline(const C4DBaseObject& object) {
+  const auto* spline = dynamic_cast<const C4DSplineObject*>(&object);
+  const auto* segments = spline ? static_cast<const PrivateC4DSegmentTag*>(spline->GetTag(TAG_TYPE_SEGMENT)) : nullptr;
+  if (!segments || segments->segmentCount <= 0 || !segments->segments) return false;
+  return segments->segmentCount > 1 || (segments->segments[0].closed != 0) != spline->IsClosed();
+}
 
 std::string HiddenReason(const C4DBaseObject& object) {
   if (object.disabled) return "disabled";
@@ -60,9 +146,13 @@ std::string HiddenReason(const C4DBaseObject& object) {
 ConverterWork WorkFor(const LeftOutObject& left) {
   const LeftOutReason reason = left.judgement.reason;
   // The module knows some primitives only as data types it does not convert.
+  if (reason == LeftOutReason::SplineNotLinear) return ConverterWork::DrawSpline;
   if (reason == LeftOutReason::PrimitiveWithoutCache || reason == LeftOutReason::UnknownDataWithoutCache) {
     const auto* plugin = dynamic_cast<const C4DPluginObject*>(left.object);
-    if (plugin && c4dprim::IsRebuildablePrimitive(plugin->GetDataTypeId())) return ConverterWork::RebuildPrimitive;
+    if (!plugin) return ConverterWork::None;
+    if (c4dprim::IsRebuildablePrimitive(plugin->GetDataTypeId())) return ConverterWork::RebuildPrimitive;
+    if (c4dprim::IsSplinePrimitive(plugin->GetDataTypeId())) return ConverterWork::DrawSplinePrimitive;
+    if (IsSplineObject(plugin)) return ConverterWork::DrawSpline;
   }
   return ConverterWork::None;
 }
@@ -71,6 +161,8 @@ const char* WorkText(ConverterWork work) {
   switch (work) {
     case ConverterWork::None: return "";
     case ConverterWork::RebuildPrimitive: return "rebuilt from its parameters";
+    case ConverterWork::DrawSpline: return "drawn from its control points";
+    case ConverterWork::DrawSplinePrimitive: return "drawn from its parameters";
   }
   return "";
 }
@@ -88,32 +180,35 @@ std::map<const C4DBaseObject*, std::string> ConverterNotes(const C4DBaseDocument
 OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& result,
                              const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable, const OutputOptions& options) {
   OutputAccount done;
-  if (!options.keepHidden) TakeOutHidden(account, result, done);
+  const std::vector<LeftOutObject*> redrawn = TakeOverModuleObjects(account, result, options.keepHidden, done);
   if (!options.makeMore) return done;
   GeAllocMeter budget;
   budget.limit = options.budget;
+  const auto note = [&](LeftOutObject& left) { left.rebuilt = done.made.back().rebuilt; };
+  for (LeftOutObject* left : redrawn) {
+    done.made.push_back(DrawShape(*left->object, left->path, ConverterWork::DrawSpline, result, layerTable, budget));
+    note(*left);
+  }
   for (LeftOutObject& left : account) {
     if (left.judgement.converts) continue;
     const ConverterWork work = WorkFor(left);
     if (work == ConverterWork::None) continue;
+    if (work != ConverterWork::DrawSpline && !options.primitives) continue;
     if (!options.keepHidden) {
       if (std::string reason = HiddenReason(*left.object); !reason.empty()) {
         done.hidden.push_back({left.path, std::move(reason), false});
         continue;
       }
     }
-    if (work == ConverterWork::RebuildPrimitive && options.primitives) {
+    if (work == ConverterWork::RebuildPrimitive) {
       const auto& plugin = static_cast<const C4DPluginObject&>(*left.object);
       done.made.push_back(
           c4drebuild::RebuildPrimitive(plugin, left.path, result.objects, layerTable, options.polygonLimit, budget));
+      if (done.made.back().rebuilt) result.added.push_back(MadeNote(done.made.back(), "rebuilt"));
     } else {
-      continue;
+      done.made.push_back(DrawShape(*left.object, left.path, work, result, layerTable, budget));
     }
-    left.rebuilt = done.made.back().rebuilt;
-    if (left.rebuilt) {
-      done.made.back().objectIndex = result.objects.size() - 1;
-      result.added.push_back(MadeNote(done.made.back()));
-    }
+    note(left);
   }
   return done;
 }

@@ -28,6 +28,8 @@ std::string HiddenReason(const C4DBaseObject& object);
 enum class ConverterWork {
   None,
   RebuildPrimitive,  // a primitive without a polygon cache, from its parameters
+  DrawSpline,        // a spline the module does not convert, from its control points
+  DrawSplinePrimitive,  // a spline primitive without a cache, from its parameters
 };
 ConverterWork WorkFor(const LeftOutObject& left);
 // "rebuilt from its parameters", ...; "" for None.
@@ -37,8 +39,13 @@ const char* WorkText(ConverterWork work);
 // makes of it, for printers of the scene.
 std::map<const C4DBaseObject*, std::string> ConverterNotes(const C4DBaseDocument& document);
 
+// A spline the module converted as one chain through its points, which the
+// scene program draws otherwise (in segments, or closed by its segment):
+// the converter draws it instead.
+bool RedrawnSpline(const C4DBaseObject& object);
+
 struct OutputOptions {
-  bool primitives = true;   // rebuild primitives from their parameters
+  bool primitives = true;   // rebuild primitives (meshes and splines) from their parameters
   bool keepHidden = false;  // write hidden and disabled objects too
   bool makeMore = true;     // false after Cancel or a host error: only what the module made, less the hidden
   uint64_t polygonLimit = c4drebuild::kNoPolygonLimit;
@@ -61,8 +68,9 @@ struct OutputAccount {
 // `account` lists the objects the module converted among those it left out
 // (FindLeftOutObjects with `converted`), in the walk's order: the module's
 // host objects in `result` are matched to it in turn. Hidden ones are taken
-// out of `result.objects` unless kept; what the converter makes follows
-// them, a note each in `result.rebuilt`. Objects made are marked `rebuilt`
+// out of `result.objects` unless kept, and so are splines the converter
+// draws anew; what the converter makes follows them, a note each in
+// `result.added` (a spline drawn in segments gives a polyline each). Objects made are marked `rebuilt`
 // in `account`.
 OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& result,
                              const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable, const OutputOptions& options);
