@@ -12,6 +12,7 @@
 #include "not_converted.h"
 #include "qel_Exceptions.h"
 #include "standin/host_control.h"
+#include "view_camera.h"
 
 namespace c4dimport {
 
@@ -163,8 +164,9 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
     // The host's own work, on the bar's second half: what was converted,
     // also after Cancel or a host error, is written.
     try {
-      const c4dexport::ExportScene scene =
+      c4dexport::ExportScene scene =
           c4dexport::BuildExportScene(result.objects, HostLayers(), c4dexport::FileNodeName(path));
+      scene.camera = ViewCameraOf(path);
       CQEL_Server_C4D::SetCheckProgress(kBarSceneBuilt);
       conversion.written = c4dexport::WriteExportFile(scene, options.output, *options.format);
     } catch (const std::exception& e) {

@@ -23,6 +23,7 @@ int RunVerbs(int argc, char** argv) {
   AddSceneVerb(app, exitCode);
   AddImportVerb(app, exitCode);
   AddFormatsVerb(app, exitCode);
+  AddPreviewVerb(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

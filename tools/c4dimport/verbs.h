@@ -13,3 +13,4 @@ void AddChunksVerb(CLI::App& app, int& exitCode);
 void AddSceneVerb(CLI::App& app, int& exitCode);
 void AddImportVerb(CLI::App& app, int& exitCode);
 void AddFormatsVerb(CLI::App& app, int& exitCode);
+void AddPreviewVerb(CLI::App& app, int& exitCode);

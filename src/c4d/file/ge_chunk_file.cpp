@@ -793,6 +793,18 @@ bool GeChunkFile::SkipPrivateBlock() {
   return true;
 }
 
+bool GeChunkFile::ReadPrivateBlock(std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  int64_t n = 0;
+  if (error_ || !ExpectTag(TAG_PRIVATE) || !ReadLength(n) || !ChargeAllocation(uint64_t(n))) return false;
+  bytes.resize(static_cast<size_t>(n));
+  if (n > 0 && !ReadBytes(bytes.data(), bytes.size())) {
+    CopyReadFailure();
+    return false;
+  }
+  return true;
+}
+
 bool GeChunkFile::ReadText(uint8_t tag, String& s) {
   GeAllocMeterScope metered(&meter_);
   if (error_) return false;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "c4d_string.h"
 #include "c4d_types.h"
@@ -182,6 +183,8 @@ class GeChunkFile {
   // Blocks and arrays are zero-filled GeAlloc blocks owned by the caller (GeFree).
   bool ReadMemory(uint8_t*& block, int32_t& count);
   bool SkipPrivateBlock();
+  // A private block's bytes as stored; its length is checked against the file.
+  bool ReadPrivateBlock(std::vector<uint8_t>& bytes);
   bool ReadString(String& s);
   bool ReadFilename(String& s);
   bool ReadVectorArray(Vector*& array, int32_t& count);

@@ -163,8 +163,10 @@ Turn TurnOf(double angle) {
   return {std::cos(angle), std::sin(angle)};
 }
 
-// The local matrix of a position, a rotation (heading about y, pitch about x,
-// bank about z, in radians, applied bank first) and a scale per axis.
+}  // namespace
+
+namespace scene_read {
+
 Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale) {
   // Plain copies: a lambda may not capture structured bindings in every compiler.
   const auto heading = TurnOf(rotation.x), pitch = TurnOf(rotation.y), bank = TurnOf(rotation.z);
@@ -178,6 +180,10 @@ Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const V
   };
   return Matrix64{position, turn({1, 0, 0}, scale.x), turn({0, 1, 0}, scale.y), turn({0, 0, 1}, scale.z)};
 }
+
+}  // namespace scene_read
+
+namespace {
 
 // Whether `count` records of `bytes` each can be held at all: on a 32-bit
 // host a count that the file's length allows may still pass what a size can
@@ -205,7 +211,7 @@ bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   position = Narrow(wide[0]);
   scale = Narrow(wide[1]);
   rotation = Narrow(wide[2]);
-  wideMl = LocalMatrix(wide[0], wide[2], wide[1]);
+  wideMl = scene_read::LocalMatrix(wide[0], wide[2], wide[1]);
   hasWideMl = true;
   scene_read::ReadValueSequence(file, "3I", nullptr);
   if (level >= 1) {

@@ -50,6 +50,10 @@ bool ReadValueSequence(GeChunkFile& file, const char* sequence, ValueSink* sink)
 // the rest of the file cannot hold, so nothing is allocated for it.
 bool CountFits(GeChunkFile& file, int64_t count, int64_t bytesEach);
 
+// The local matrix of a position, a rotation (heading about y, pitch about x,
+// bank about z, in radians, applied bank first) and a scale per axis.
+Matrix64 LocalMatrix(const Vector64& position, const Vector64& rotation, const Vector64& scale);
+
 // Sets the string from 8-bit text; a string that could not grow sets
 // FILEERROR_MEMORY.
 inline bool SetText(GeChunkFile& file, String& s, const char* text) {

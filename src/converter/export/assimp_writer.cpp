@@ -5,6 +5,7 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <tuple>
+
+#include <nlohmann/json.hpp>
 
 #include "format_writers.h"
 
@@ -47,6 +50,36 @@ AssimpFormat AssimpFormatOf(const std::string& name) {
 aiVector3D Converted(const Point3& p, const AssimpFormat& format) {
   if (format.yUpMetres) return aiVector3D(ai_real(p[0] / 1000), ai_real(p[2] / 1000), ai_real(-p[1] / 1000));
   return aiVector3D(ai_real(p[0]), ai_real(p[1]), ai_real(p[2]));
+}
+
+// A direction in the format's frame: as a point, without the unit.
+aiVector3D Direction(const Point3& d, const AssimpFormat& format) {
+  if (format.yUpMetres) return aiVector3D(ai_real(d[0]), ai_real(d[2]), ai_real(-d[1]));
+  return aiVector3D(ai_real(d[0]), ai_real(d[1]), ai_real(d[2]));
+}
+
+// The view as a camera and a node of its own under the root. The exporters
+// take the camera's placement from its node, where it looks along -Z with Y
+// up, as glTF and COLLADA cameras do.
+void AddCamera(aiScene& out, const ExportCamera& view, const AssimpFormat& how) {
+  const aiVector3D back = -Direction(view.forward, how), up = Direction(view.up, how), right = up ^ back;
+  const aiVector3D at = Converted(view.position, how);
+  auto* node = new aiNode("View");
+  node->mTransformation = aiMatrix4x4(right.x, up.x, back.x, at.x, right.y, up.y, back.y, at.y, right.z, up.z,
+                                      back.z, at.z, 0, 0, 0, 1);
+  aiNode* root = out.mRootNode;
+  auto** children = new aiNode*[root->mNumChildren + 1];
+  std::copy(root->mChildren, root->mChildren + root->mNumChildren, children);
+  children[root->mNumChildren++] = node;
+  delete[] root->mChildren;
+  root->mChildren = children;
+  node->mParent = root;
+  auto* camera = new aiCamera;
+  camera->mName = node->mName;
+  camera->mHorizontalFOV = ai_real(view.horizontalFov / 2);  // assimp keeps half the angle
+  camera->mAspect = ai_real(view.aspect);
+  out.mNumCameras = 1;
+  out.mCameras = new aiCamera*[1]{camera};
 }
 
 aiMaterial* NewMaterial(const ExportMaterial& material) {
@@ -235,6 +268,7 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
         aiMatrix4x4(aiVector3D(ai_real(0.001), ai_real(0.001), ai_real(0.001)),
                     aiQuaternion(aiMatrix3x3(1, 0, 0, 0, 0, 1, 0, -1, 0)), aiVector3D(0, 0, 0));
   }
+  if (scene.camera && (how.yUpMetres || how.declaresUnit)) AddCamera(*out, *scene.camera, how);
   return out;
 }
 
@@ -267,12 +301,11 @@ void PutLe32(std::string& bytes, size_t at, uint32_t v) {
   for (size_t k = 0; k < 4; ++k) bytes[at + k] = char((v >> (8 * k)) & 0xFF);
 }
 
-// Without meshes the exporter still declares a buffer of no bytes (and
-// writes an empty .bin beside a .gltf), which glTF forbids: a buffer holds
-// at least one byte. The declaration and the empty file are taken out again.
-// A .glb keeps its header and JSON chunk (padded to four bytes), and no
-// binary chunk.
-void DropEmptyBuffer(const std::string& path, bool binary, std::string& error) {
+// Rewrites the JSON of a .gltf, or of a .glb's JSON chunk, with `edit`
+// (which returns false to leave the file as it is). A .glb keeps the chunks
+// after its JSON when `keepBinary`.
+template <class Edit>
+void EditGltfJson(const std::string& path, bool binary, bool keepBinary, std::string& error, const Edit& edit) {
   std::string bytes;
   {
     std::ifstream in(path, std::ios::binary);
@@ -286,20 +319,57 @@ void DropEmptyBuffer(const std::string& path, bool binary, std::string& error) {
     }
     json = bytes.substr(20, Le32(bytes, 12));
   }
-  if (!EraseBuffers(json)) return;  // the exporter declared no buffer
+  if (!edit(json)) return;
   if (binary) {
     json.append((4 - json.size() % 4) % 4, ' ');
+    const std::string rest = keepBinary ? bytes.substr(20 + Le32(bytes, 12)) : std::string();
     bytes.resize(20);
-    PutLe32(bytes, 8, uint32_t(20 + json.size()));
+    PutLe32(bytes, 8, uint32_t(20 + json.size() + rest.size()));
     PutLe32(bytes, 12, uint32_t(json.size()));
     json.insert(0, bytes);
-  } else {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(path).replace_extension(".bin"), ignored);
+    json += rest;
   }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(json.data(), std::streamsize(json.size()));
   if (!out.flush()) error = "writing the file failed";
+}
+
+// Without meshes the exporter still declares a buffer of no bytes (and
+// writes an empty .bin beside a .gltf), which glTF forbids: a buffer holds
+// at least one byte. The declaration and the empty file are taken out again.
+// A .glb keeps its header and JSON chunk (padded to four bytes), and no
+// binary chunk.
+void DropEmptyBuffer(const std::string& path, bool binary, std::string& error) {
+  EditGltfJson(path, binary, false, error, [&](std::string& json) {
+    if (!EraseBuffers(json)) return false;  // the exporter declared no buffer
+    if (!binary) {
+      std::error_code ignored;
+      std::filesystem::remove(std::filesystem::path(path).replace_extension(".bin"), ignored);
+    }
+    return true;
+  });
+}
+
+// The glTF exporter leaves cameras out: the view's node gets its camera here.
+// glTF takes the vertical angle; the near plane is a millimetre.
+void AddGltfCamera(const std::string& path, bool binary, const ExportCamera& view, std::string& error) {
+  EditGltfJson(path, binary, true, error, [&](std::string& text) {
+    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.contains("nodes")) return false;
+    nlohmann::json& nodes = json["nodes"];
+    for (nlohmann::json& node : nodes) {
+      if (node.value("name", "") != "View" || node.contains("mesh") || node.contains("children")) continue;
+      const double yfov = 2 * std::atan(std::tan(view.horizontalFov / 2) / view.aspect);
+      json["cameras"] = nlohmann::json::array(
+          {{{"name", "View"},
+            {"type", "perspective"},
+            {"perspective", {{"yfov", yfov}, {"aspectRatio", view.aspect}, {"znear", 0.001}}}}});
+      node["camera"] = 0;
+      text = json.dump();
+      return true;
+    }
+    return false;
+  });
 }
 
 }  // namespace
@@ -312,8 +382,11 @@ void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const
   if (exporter.Export(out.get(), how.exporterId, path) != aiReturn_SUCCESS) {
     report.error = exporter.GetErrorString();
     if (report.error.empty()) report.error = "the exporter failed";
-  } else if (how.yUpMetres && out->mNumMeshes == 0) {
-    DropEmptyBuffer(path, format.name == "glb", report.error);
+    return;
+  }
+  if (how.yUpMetres && out->mNumMeshes == 0) DropEmptyBuffer(path, format.name == "glb", report.error);
+  if (how.yUpMetres && scene.camera && report.error.empty()) {
+    AddGltfCamera(path, format.name == "glb", *scene.camera, report.error);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,17 @@ struct ExportPolyline {
   std::vector<std::array<uint32_t, 2>> Segments() const;
 };
 
+// The view the scene's author last had, in host coordinates: it stands at
+// `position` and looks along `forward`, `up` pointing up in its image (both
+// of unit length and at right angles).
+struct ExportCamera {
+  Point3 position{0, 0, 0};
+  Point3 forward{0, 1, 0};
+  Point3 up{0, 0, 1};
+  double horizontalFov = 0.927;  // radians, the whole angle
+  double aspect = 4.0 / 3.0;     // width over height of its image
+};
+
 struct ExportScene {
   std::string fileNode;               // name of the file's node under "Cinema4D"
   std::vector<ExportGroup> groups;    // group 0 is the file node
@@ -83,6 +95,8 @@ struct ExportScene {
   std::vector<Skipped> skipped;
   // Faces whose edges did not lead back to points (left out of their mesh).
   size_t brokenFaces = 0;
+  // Written by the formats that hold a camera (glTF, COLLADA).
+  std::optional<ExportCamera> camera;
 };
 
 // Objects of the host's vector and the leaves of the layer table. An object
