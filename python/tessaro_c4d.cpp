@@ -41,6 +41,7 @@ using Clock = std::chrono::steady_clock;
 
 struct MeshData {
   size_t index = 0;
+  std::string source;  // the scene object it comes from; "" when unknown
   std::string added;  // the note of an object the converter made after the import; "" the module's
   std::vector<double> points;  // x, y, z of each host point
   std::vector<int32_t> faceSizes;
@@ -53,6 +54,7 @@ struct MeshData {
 
 struct PolylineData {
   size_t index = 0;
+  std::string source;
   std::string added;
   std::vector<double> points;
   bool closed = false;
@@ -133,14 +135,15 @@ bool AppendFaceCorners(const std::vector<int>& face, const CQEL_GeoPolyhedron3D:
   return false;
 }
 
-void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const std::string& added, RunData& run) {
+void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const std::string& source,
+                const std::string& added, RunData& run) {
   const c4dimport::ObjectView view = c4dimport::ViewObject(object);
   if (!view.geometry) return;
   const CQEL_GeoPolyhedron3D& geometry = *view.geometry;
   const auto& points = geometry.GetPoints();
   std::array<int, 4> argb{view.argb[0], view.argb[1], view.argb[2], view.argb[3]};
   if (geometry.GetDimension() == QEL_DIMENSION_3D) {
-    MeshData mesh{index, added, {}, {}, {}, 0, view.layer, argb, view.surface};
+    MeshData mesh{index, source, added, {}, {}, {}, 0, view.layer, argb, view.surface};
     AppendPoints(points, points.size(), mesh.points);
     const auto& faces = geometry.GetFaces();
     const auto& edges = geometry.GetEdges();
@@ -155,7 +158,7 @@ void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const st
     }
     run.meshes.push_back(std::move(mesh));
   } else if (geometry.GetDimension() == QEL_DIMENSION_1D) {
-    PolylineData line{index, added, {}, false, view.layer, argb, view.surface};
+    PolylineData line{index, source, added, {}, false, view.layer, argb, view.surface};
     // A closed polyline repeats its first point object at the end.
     line.closed = points.size() > 1 && points.front().Get() == points.back().Get();
     AppendPoints(points, points.size() - (line.closed ? 1 : 0), line.points);
@@ -256,7 +259,8 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   run.session = result.session;
   for (size_t i = 0; i < result.objects.size(); ++i) {
     const size_t added = i - result.moduleObjects;  // wraps for the module's own
-    TakeObject(i, result.objects[i], added < result.added.size() ? result.added[added] : "", run);
+    TakeObject(i, result.objects[i], i < result.sources.size() ? result.sources[i] : "",
+               added < result.added.size() ? result.added[added] : "", run);
   }
   for (const standin::LayerLeafEntry& entry : result.layers) {
     if (!entry.leaf) continue;
@@ -312,6 +316,7 @@ py::object NoteOf(const std::string& note) { return note.empty() ? py::object(py
 
 struct Mesh {
   size_t index;
+  py::object source;
   py::object added;
   py::array_t<double> points;
   py::array_t<int32_t> face_sizes;
@@ -324,6 +329,7 @@ struct Mesh {
 
 struct Polyline {
   size_t index;
+  py::object source;
   py::object added;
   py::array_t<double> points;
   bool closed;
@@ -386,13 +392,13 @@ Scene MakeScene(const py::object& path, RunData&& run) {
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
     const auto corners = py::ssize_t(m.faceCorners.size());
-    scene.meshes.push_back({m.index, NoteOf(m.added),
+    scene.meshes.push_back({m.index, NoteOf(m.source), NoteOf(m.added),
                             PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
                             Adopt(std::move(m.faceCorners), {corners}), m.brokenFaces, m.layer, m.argb,
                             SurfaceOf(m.surface)});
   }
   for (PolylineData& l : run.polylines) {
-    scene.polylines.push_back({l.index, NoteOf(l.added), PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
+    scene.polylines.push_back({l.index, NoteOf(l.source), NoteOf(l.added), PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
   }
   for (LayerData& l : run.layers) {
     scene.layers.push_back({l.id, SystemText(l.longName), SystemText(l.shortName), SystemTexts(l.path), l.config,
@@ -574,6 +580,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Mesh>(m, "Mesh", "A mesh the host received: points, polygons, layer and colour.")
       .def_readonly("index", &Mesh::index, "Place in the host's object vector (0-based).")
+      .def_readonly("source", &Mesh::source, "The scene object it comes from, as a path: 'House / Walls'; or None.")
       .def_readonly("added", &Mesh::added,
                     "For a mesh the converter made after the import (a primitive rebuilt from its parameters), what\n"
                     "it is and what it leaves out; None for the module's own meshes.")
@@ -591,6 +598,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
 
   py::class_<Polyline>(m, "Polyline", "A polyline the host received.")
       .def_readonly("index", &Polyline::index, "Place in the host's object vector (0-based).")
+      .def_readonly("source", &Polyline::source, "The scene object it comes from, as a path; or None.")
       .def_readonly("added", &Polyline::added,
                     "For a polyline the converter made after the import (a spline drawn from its control points or\n"
                     "its parameters), what it is; None for the module's own polylines.")

@@ -18,6 +18,9 @@ class Mesh:
     def index(self) -> int:
         """Place in the host's object vector (0-based)."""
     @property
+    def source(self) -> Optional[str]:
+        """The scene object it comes from, as a path: 'House / Walls'; or None."""
+    @property
     def added(self) -> Optional[str]:
         """For a mesh the converter made after the import (a primitive rebuilt from its parameters), what
         it is and what it leaves out; None for the module's own meshes."""
@@ -47,6 +50,9 @@ class Polyline:
     """A polyline the host received."""
     @property
     def index(self) -> int: ...
+    @property
+    def source(self) -> Optional[str]:
+        """The scene object it comes from, as a path: 'House / Walls'; or None."""
     @property
     def added(self) -> Optional[str]:
         """For a polyline the converter made after the import (a spline drawn from its control points or

@@ -46,7 +46,7 @@ def test_import_and_scene_as_the_tool_gives_them(scenes, name, primitives):
     for o, w in zip(objects, want["objects"]):
         assert (o.layer, list(o.argb), o.surface) == (w["layer"], w["argb"], w["surface"])
         assert o.points.dtype == np.float64 and o.points.shape[1:] == (3,)
-        assert o.added == w.get("added")
+        assert (o.source, o.added) == (w.get("source"), w.get("added"))
         if w["kind"] == "mesh":
             assert o.points.tolist() == w["points"]
             assert o.face_sizes.tolist() == [len(f) for f in w["faces"]] and o.broken_faces == 0

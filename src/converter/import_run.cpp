@@ -52,10 +52,16 @@ const std::string* AddedNote(const ImportResult& result, size_t i) {
   return &result.added[i - result.moduleObjects];
 }
 
-void WriteObjectJson(JsonWriter& json, const CQEL_SmartPtr<CQEL_Object>& object, const std::string* added) {
+const std::string* SourceOf(const ImportResult& result, size_t i) {
+  return i < result.sources.size() ? &result.sources[i] : nullptr;
+}
+
+void WriteObjectJson(JsonWriter& json, const CQEL_SmartPtr<CQEL_Object>& object, const std::string* source,
+                     const std::string* added) {
   const ObjectView view = ViewObject(object);
   const CQEL_GeoPolyhedron3D* geometry = view.geometry;
   json.BeginObject().Key("kind").String(view.kind);
+  if (source) json.Key("source").String(*source);
   if (added) json.Key("added").String(*added);
   json.Key("dimension").Integer(geometry ? int(geometry->GetDimension()) : 0);
   json.Key("orientation").Integer(geometry ? int(geometry->GetOrientation()) : 0);
@@ -289,7 +295,7 @@ void WriteResultMembers(JsonWriter& json, const ImportResult& result) {
   json.Key("file").String(result.path);
   json.Key("status").String(result.readable ? "ok" : "unreadable");
   json.Key("objects").BeginArray();
-  for (size_t i = 0; i < result.objects.size(); ++i) WriteObjectJson(json, result.objects[i], AddedNote(result, i));
+  for (size_t i = 0; i < result.objects.size(); ++i) WriteObjectJson(json, result.objects[i], SourceOf(result, i), AddedNote(result, i));
   json.EndArray();
   json.Key("layers").BeginArray();
   for (const standin::LayerLeafEntry& entry : result.layers) WriteLayerJson(json, entry);
@@ -330,6 +336,7 @@ void PrintSummary(const ImportResult& result, std::ostream& out) {
   out << "objects: " << (byKind.empty() ? "none" : Joined(byKind, ", ")) << "\n";
   for (size_t i = 0; i < result.objects.size(); ++i) {
     out << "  " << (i + 1) << " " << ObjectLine(result.objects[i]);
+    if (const std::string* source = SourceOf(result, i); source && !AddedNote(result, i)) out << ", \"" << *source << "\"";
     if (const std::string* added = AddedNote(result, i)) out << ", " << *added;
     out << "\n";
   }

@@ -106,6 +106,9 @@ struct ImportResult {
   // (output_objects.h), one note each in `added` ("rebuilt: cube ...").
   size_t moduleObjects = 0;
   std::vector<std::string> added;
+  // Per object, the path of the scene object it comes from ("House / Walls");
+  // empty when the converter did not account for the scene.
+  std::vector<std::string> sources;
   std::vector<standin::LayerLeafEntry> layers;      // every leaf of the table afterwards
   std::vector<standin::BoxRecord> messages;         // every box shown during the run
   SessionCounters session;
@@ -129,7 +132,8 @@ ImportResult ImportFile(const std::string& path, const ImportOptions& options = 
 int ExitCodeOf(const ImportResult& result);
 
 // The result's members of a JSON document: "file", "status", "objects",
-// "layers", "messages", "session" (and "hostError"); an object added after
+// "layers", "messages", "session" (and "hostError"); an object has "source"
+// when the scene was accounted for, and an object added after
 // the import has "rebuilt": true.
 void WriteResultMembers(JsonWriter& json, const ImportResult& result);
 // The result as one JSON document of those members.

@@ -75,6 +75,7 @@ c4drebuild::RebuiltPrimitive DrawShape(const C4DBaseObject& object, const std::s
       std::string note = MadeNote(made, "drawn");
       if (count > 1) note += ", segment " + std::to_string(i + 1) + " of " + std::to_string(count);
       result.added.push_back(std::move(note));
+      result.sources.push_back(path);
     }
     made.rebuilt = result.objects.size() > first;
     made.objectIndex = first;
@@ -108,9 +109,11 @@ std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& ac
                                                   bool keepHidden, OutputAccount& done) {
   const std::vector<LeftOutObject*> matched = MatchModuleObjects(account, result);
   std::vector<LeftOutObject*> redrawn;
+  result.sources.assign(result.objects.size(), "");
   if (matched.empty()) return redrawn;
   HostObjects kept;
   kept.reserve(result.objects.size());
+  std::vector<std::string> sources;
   for (size_t i = 0; i < matched.size(); ++i) {
     std::string reason = keepHidden ? "" : HiddenReason(*matched[i]->object);
     if (!reason.empty()) {
@@ -119,10 +122,15 @@ std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& ac
       redrawn.push_back(matched[i]);
     } else {
       kept.push_back(std::move(result.objects[i]));
+      sources.push_back(matched[i]->path);
     }
   }
-  for (size_t i = matched.size(); i < result.objects.size(); ++i) kept.push_back(std::move(result.objects[i]));
+  for (size_t i = matched.size(); i < result.objects.size(); ++i) {
+    kept.push_back(std::move(result.objects[i]));
+    sources.emplace_back();
+  }
   result.objects = std::move(kept);
+  result.sources = std::move(sources);
   result.moduleObjects = result.objects.size();
   return redrawn;
 }
@@ -204,7 +212,10 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
       const auto& plugin = static_cast<const C4DPluginObject&>(*left.object);
       done.made.push_back(
           c4drebuild::RebuildPrimitive(plugin, left.path, result.objects, layerTable, options.polygonLimit, budget));
-      if (done.made.back().rebuilt) result.added.push_back(MadeNote(done.made.back(), "rebuilt"));
+      if (done.made.back().rebuilt) {
+        result.added.push_back(MadeNote(done.made.back(), "rebuilt"));
+        result.sources.push_back(left.path);
+      }
     } else {
       done.made.push_back(DrawShape(*left.object, left.path, work, result, layerTable, budget));
     }

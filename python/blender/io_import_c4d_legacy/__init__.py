@@ -106,17 +106,26 @@ class SceneBuilder:
             self.materials[key] = new_material(*key)
         return self.materials[key]
 
+    @staticmethod
+    def label(item, kind):
+        """The scene object's own name (the last part of its path), else the kind and place."""
+        if item.source:
+            return item.source.rsplit(" / ", 1)[-1].replace("cache: ", "", 1)
+        return "%s %d" % (kind, item.index + 1)
+
     def place(self, name, data, item):
         data.materials.append(self.material(item))
         obj = bpy.data.objects.new(name, data)
         obj["c4d_layer"] = item.layer
+        if item.source:
+            obj["c4d_source"] = item.source
         self.layer_collections.get(item.layer, self.file_collection).objects.link(obj)
         self.objects.append(obj)
         return obj
 
     def mesh(self, item):
         sizes, corners = item.face_sizes, item.face_corners
-        mesh = bpy.data.meshes.new("Mesh %d" % (item.index + 1))
+        mesh = bpy.data.meshes.new(self.label(item, "Mesh"))
         mesh.vertices.add(len(item.points))
         mesh.vertices.foreach_set("co", (item.points * self.scale).astype(np.float32).ravel())
         mesh.loops.add(len(corners))
@@ -135,7 +144,7 @@ class SceneBuilder:
         return obj
 
     def polyline(self, item):
-        curve = bpy.data.curves.new("Polyline %d" % (item.index + 1), "CURVE")
+        curve = bpy.data.curves.new(self.label(item, "Polyline"), "CURVE")
         curve.dimensions = "3D"
         spline = curve.splines.new("POLY")
         spline.points.add(len(item.points) - 1)
