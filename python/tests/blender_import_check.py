@@ -16,7 +16,8 @@ import io_import_c4d_legacy as addon  # noqa: E402
 addon.register()
 before = set(bpy.data.objects)
 assert bpy.ops.import_scene.c4d_legacy(filepath=sample) == {"FINISHED"}
-objects = {o.name: o for o in bpy.data.objects if o not in before}
+# By their place in the host's vector, 1-based as the tool counts them.
+objects = {o["c4d_index"] + 1: o for o in bpy.data.objects if o not in before}
 host = addon.extension().import_scene(sample)
 up = {child.name: parent for parent in bpy.data.collections for child in parent.children}
 
@@ -48,7 +49,7 @@ def import_bad():
 def options():
     old = set(bpy.data.objects)
     bpy.ops.import_scene.c4d_legacy(filepath=sample, scale=1.0, import_polylines=False)
-    new = [o for o in bpy.data.objects if o not in old]
+    new = sorted((o for o in bpy.data.objects if o not in old), key=lambda o: o["c4d_index"])
     return [o.type for o in new] == ["MESH"] * 5 and np.allclose(points(new[0]), host.meshes[0].points)
 
 
@@ -67,15 +68,16 @@ def layer_states():
 
 CHECKS = {
     "objects": lambda: sorted(o.type for o in objects.values()) == ["CURVE"] + ["MESH"] * 5,
-    "faces as they came": lambda: [[p.loop_total for p in objects["Mesh %d" % n].data.polygons] for n in range(1, 6)]
+    "faces as they came": lambda: [[p.loop_total for p in objects[n].data.polygons] for n in range(1, 6)]
     == [m.face_sizes.tolist() for m in host.meshes],
-    "points in metres": lambda: np.allclose(points(objects["Mesh 1"]), host.meshes[0].points / 1000),
-    "collections": lambda: path(objects["Mesh 1"]) == ["Cinema4D", "sample.c4d", "Walls"]
-    and path(objects["Mesh 4"]) == ["Cinema4D", "sample.c4d"],
-    "paint": lambda: np.allclose(shader(objects["Mesh 1"])["Base Color"].default_value, (0.8, 0.1, 0.1, 1), atol=0.002),
-    "glass": lambda: shader(objects["Mesh 3"])["Alpha"].default_value == 0.5
-    and objects["Mesh 3"].active_material.name == "col06_trans050",
-    "polyline": lambda: [(len(s.points), s.use_cyclic_u) for s in objects["Polyline 6"].data.splines] == [(4, True)],
+    "points in metres": lambda: np.allclose(points(objects[1]), host.meshes[0].points / 1000),
+    "collections": lambda: path(objects[1]) == ["Cinema4D", "sample.c4d", "Walls"]
+    and path(objects[4]) == ["Cinema4D", "sample.c4d"],
+    "paint": lambda: np.allclose(shader(objects[1])["Base Color"].default_value, (0.8, 0.1, 0.1, 1), atol=0.002),
+    "glass": lambda: shader(objects[3])["Alpha"].default_value == 0.5
+    and objects[3].active_material.name == "col06_trans050",
+    "polyline": lambda: [(len(s.points), s.use_cyclic_u) for s in objects[6].data.splines] == [(4, True)],
+    "named by the scene": lambda: objects[1].name == "Walls" and objects[1]["c4d_source"] == "House / Walls",
     "bad file": import_bad,
     "options": options,
     "a file name that is not UTF-8": odd_name,

@@ -117,6 +117,7 @@ class SceneBuilder:
         data.materials.append(self.material(item))
         obj = bpy.data.objects.new(name, data)
         obj["c4d_layer"] = item.layer
+        obj["c4d_index"] = item.index
         if item.source:
             obj["c4d_source"] = item.source
         self.layer_collections.get(item.layer, self.file_collection).objects.link(obj)
