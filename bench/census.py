@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """Census of scene files: objects that carry or make geometry, how many reach the output, hidden ones written.
 
-Per file: the objects of the scene (`c4dimport scene --json`) whose data type
-carries geometry (polygon objects, splines, primitives, spline primitives,
-generators), the meshes and polylines written (`c4dimport import --json -o
-x.glb`), and the objects hidden in the editor or disabled that were written
-anyway (from the scene's per-object "hidden"; "unknown" where the scene JSON
-does not carry it).
+Per file: the objects of the scene tree (`c4dimport scene --json`) whose data
+type carries or makes geometry (polygon objects, splines, primitives, spline
+primitives, generators), how many of them reach the output (`c4dimport import
+--json -o x.glb`: an output object whose "source" is the object or its cache),
+and how many of those the scene hides (hidden in the editor or disabled).
 
-  bench/census.py [--json] [--tool build/tools/c4dimport/c4dimport] [FILES_OR_FOLDERS...]
+The scene is always read with --scene-tool (this build: it knows what is
+hidden); --tool may be an older build, whose output carries no "source": an
+object then counts as reached unless it is listed as not converted.
+
+  bench/census.py [--json] [--tool OLD_BUILD/tools/c4dimport/c4dimport] [FILES_OR_FOLDERS...]
 """
 import argparse
 import json
@@ -40,10 +43,12 @@ def kind_of(data_type):
     return None
 
 
-def walk(objects):
+def walk(objects, above=""):
+    """Every object of the tree with its path, as the converter names it."""
     for o in objects:
-        yield o
-        yield from walk(o.get("children", []))
+        path = above + (" / " if above else "") + o.get("name", "")
+        yield path, o
+        yield from walk(o.get("children", []), path)
 
 
 def tool_json(args):
@@ -54,24 +59,36 @@ def tool_json(args):
         return None
 
 
-def census(tool, path, work):
-    row = {"file": str(path), "geometry": 0, "byKind": {}, "written": 0, "hiddenWritten": "unknown"}
-    scene = tool_json([tool, "scene", "--json", str(path)])
+def reached(path, imported, older):
+    """Whether an output object comes from the object at `path` (or its cache)."""
+    if older is None:
+        sources = [o.get("source") or "" for o in imported.get("objects", [])]
+        return any(s == path or s.startswith(path + " / cache: ") for s in sources)
+    # An older build names no sources: an object it read and did not leave out
+    # (or rebuilt) reached its output.
+    rebuilt = {p["name"] for p in imported.get("primitives", []) if p.get("rebuilt")}
+    return path in older and ("notImported" not in older[path] or path in rebuilt)
+
+
+def census(tool, scene_tool, path, work):
+    row = {"file": str(path), "geometry": 0, "byKind": {}, "reached": 0, "hiddenWritten": 0}
+    scene = tool_json([scene_tool, "scene", "--json", str(path)])
     if not scene:
         row["status"] = "unreadable"
         return row
-    geometry = [o for o in walk(scene.get("objects", [])) if kind_of(o.get("dataTypeId", o.get("typeId")))]
+    geometry = [(p, o) for p, o in walk(scene.get("objects", [])) if kind_of(o.get("dataTypeId") or o.get("typeId"))]
     row["geometry"] = len(geometry)
-    for o in geometry:
-        kind = kind_of(o.get("dataTypeId", o.get("typeId")))
-        row["byKind"][kind] = row["byKind"].get(kind, 0) + 1
     imported = tool_json([tool, "import", "--json", "--large", "yes", str(path), "-o", str(work / "x.glb")]) or {}
-    output = imported.get("output") or {}
-    row["written"] = output.get("meshes", 0) + output.get("polylines", 0) if output.get("written") else 0
     row["status"] = imported.get("status", "failed")
-    if any("hidden" in o for o in walk(scene.get("objects", []))):
-        left_out = {str(x.get("name", x)) if isinstance(x, dict) else str(x) for x in output.get("leftOut", [])}
-        row["hiddenWritten"] = sum(1 for o in geometry if o.get("hidden") and o.get("name") not in left_out)
+    older = None
+    if "hidden" not in imported:
+        older = dict(walk((tool_json([tool, "scene", "--json", str(path)]) or {}).get("objects", [])))
+    for p, o in geometry:
+        kind = kind_of(o.get("dataTypeId") or o.get("typeId"))
+        row["byKind"][kind] = row["byKind"].get(kind, 0) + 1
+        if reached(p, imported, older):
+            row["reached"] += 1
+            row["hiddenWritten"] += bool(o.get("hidden"))
     return row
 
 
@@ -84,22 +101,24 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("paths", nargs="*", default=DEFAULT_PATHS)
     parser.add_argument("--json", action="store_true", help="print the rows and totals as one JSON document")
-    parser.add_argument("--tool", default=str(ROOT / "build/tools/c4dimport/c4dimport"))
+    parser.add_argument("--tool", default=str(ROOT / "build/tools/c4dimport/c4dimport"),
+                        help="the converter whose output is counted")
+    parser.add_argument("--scene-tool", default=str(ROOT / "build/tools/c4dimport/c4dimport"),
+                        help="the build that reads the scene tree")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as work:
-        rows = [census(args.tool, f, pathlib.Path(work)) for f in scene_files(args.paths)]
-    known = [r["hiddenWritten"] for r in rows if r["hiddenWritten"] != "unknown"]
+        rows = [census(args.tool, args.scene_tool, f, pathlib.Path(work)) for f in scene_files(args.paths)]
     totals = {"files": len(rows), "geometry": sum(r["geometry"] for r in rows),
-              "written": sum(r["written"] for r in rows), "hiddenWritten": sum(known) if known else "unknown"}
+              "reached": sum(r["reached"] for r in rows), "hiddenWritten": sum(r["hiddenWritten"] for r in rows)}
     if args.json:
         json.dump({"files": rows, "totals": totals}, sys.stdout, indent=1)
         print()
         return 0
-    print(f"{'file':<28} {'geometry':>8} {'written':>8} {'hidden written':>15}  kinds")
+    print(f"{'file':<28} {'geometry':>8} {'reached':>8} {'hidden written':>15}  kinds")
     for r in rows:
         kinds = ", ".join(f"{k} {n}" for k, n in sorted(r["byKind"].items()))
-        print(f"{pathlib.Path(r['file']).name:<28} {r['geometry']:>8} {r['written']:>8} {str(r['hiddenWritten']):>15}  {kinds}")
-    print(f"{'total (' + str(totals['files']) + ' files)':<28} {totals['geometry']:>8} {totals['written']:>8} "
+        print(f"{pathlib.Path(r['file']).name:<28} {r['geometry']:>8} {r['reached']:>8} {str(r['hiddenWritten']):>15}  {kinds}")
+    print(f"{'total (' + str(totals['files']) + ' files)':<28} {totals['geometry']:>8} {totals['reached']:>8} "
           f"{str(totals['hiddenWritten']):>15}")
     return 0
 
