@@ -31,6 +31,16 @@ for jpeg in preview:
 bpy.ops.wm.read_factory_settings(use_empty=True)
 bpy.ops.import_scene.gltf(filepath=glb)
 scene = bpy.context.scene
+# Lines have no surface to render: each becomes a thin tube.
+lines = [o for o in scene.objects if o.type == "MESH" and not o.data.polygons and o.data.edges]
+corners = [o.matrix_world @ mathutils.Vector(c) for o in scene.objects if o.type == "MESH" for c in o.bound_box]
+extent = max(((max(p[i] for p in corners) - min(p[i] for p in corners)) for i in range(3)), default=1) if corners else 1
+for line in lines:
+    bpy.ops.object.select_all(action="DESELECT")
+    line.select_set(True)
+    bpy.context.view_layer.objects.active = line
+    bpy.ops.object.convert(target="CURVE")
+    line.data.bevel_depth = extent * 0.002
 cameras = [o for o in scene.objects if o.type == "CAMERA"]
 if cameras:
     scene.camera = cameras[0]
