@@ -5,7 +5,7 @@
 namespace {
 
 // Tag type ids in the order of TagSpec::Kind.
-constexpr int32_t kTagTypeIds[] = {5600, 5604, 5612, 5616, 5671, 5672};
+constexpr int32_t kTagTypeIds[] = {5600, 5604, 5612, 5616, 5671, 5672, 5617};
 
 bool NewLayout(int32_t version) { return version >= 7500; }
 
@@ -42,6 +42,9 @@ TagSpec TagSpec::UVW(std::vector<Vector> uvw) { return MakeTag(Kind::UVW, [&](Ta
 TagSpec TagSpec::Phong() { return MakeTag(Kind::Phong); }
 TagSpec TagSpec::Segments(std::vector<std::pair<int32_t, bool>> segments) {
   return MakeTag(Kind::Segment, [&](TagSpec& t) { t.segments = std::move(segments); });
+}
+TagSpec TagSpec::Tangents(std::vector<Vector> leftRight) {
+  return MakeTag(Kind::Tangent, [&](TagSpec& t) { t.tangents = std::move(leftRight); });
 }
 
 ObjectSpec ObjectSpec::Plugin(const std::string& name, int32_t dataTypeId) {
@@ -298,6 +301,11 @@ void SceneWriter::Tag(const TagSpec& t) {
     case TagSpec::Kind::Segment:
       w_.StartChunk(id, 0).Int32(int32_t(t.segments.size()));
       for (const auto& [count, closed] : t.segments) w_.Int32(count).Bool(closed);
+      w_.EndChunk();
+      break;
+    case TagSpec::Kind::Tangent:
+      w_.StartChunk(id, 0).Int32(int32_t(t.tangents.size() / 2));
+      for (const Vector& handle : t.tangents) w_.Vec(handle);
       w_.EndChunk();
       break;
   }

@@ -65,7 +65,7 @@ struct NodeSpec {
 };
 
 struct TagSpec {
-  enum class Kind { Point, Polygon, Phong, Texture, UVW, Segment };
+  enum class Kind { Point, Polygon, Phong, Texture, UVW, Segment, Tangent };
   Kind kind = Kind::Phong;
   NodeSpec node;
   std::vector<Vector> points;        // Point
@@ -76,6 +76,7 @@ struct TagSpec {
   int32_t textureLevel = 6;          // Texture: level of the 110010 chunk
   std::vector<Vector> uvw;           // UVW: four per polygon
   std::vector<std::pair<int32_t, bool>> segments;  // Segment: point count, closed
+  std::vector<Vector> tangents;      // Tangent: left and right handle of each point
 
   static TagSpec Points(std::vector<Vector> points);
   static TagSpec Polygons(std::vector<CPolygon> polygons, bool sixteenBit = false);
@@ -83,6 +84,7 @@ struct TagSpec {
   static TagSpec UVW(std::vector<Vector> uvw);
   static TagSpec Phong();
   static TagSpec Segments(std::vector<std::pair<int32_t, bool>> segments);
+  static TagSpec Tangents(std::vector<Vector> leftRight);
 };
 
 struct ObjectSpec {

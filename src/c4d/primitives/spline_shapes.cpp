@@ -197,7 +197,8 @@ SplineRead EvaluateSpline(const std::vector<Vector64>& points, const std::vector
     const size_t n = size_t(part.pointCount);
     if (n > budget) return Refusal("more than " + std::to_string(kMaxSplinePoints) + " points");
     SplineSegment segment;
-    segment.closed = (part.closed || settings.closed) && n > 2;
+    // Two points close into a loop only where curves join them.
+    segment.closed = (part.closed || settings.closed) && (n > 2 || (n == 2 && curved));
     const Vector64* p = points.data() + first;
     if (!curved || n < 2) {
       segment.points.assign(p, p + n);
