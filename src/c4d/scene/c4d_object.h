@@ -108,10 +108,6 @@ class C4DBaseObject : public C4DBaseList4D {
   // have none and keep the classic GetMl.
   Matrix64 wideMl;
   bool hasWideMl = false;
-  // TEMPORARY until the visibility words land.
-  bool disabled = false;
-  bool IsHiddenInEditor() const { return false; }
-  bool IsDisabledInTree() const { return false; }
 
  private:
   bool ReadNewerObjectChunk(GeChunkFile& file, int32_t level);
