@@ -1,9 +1,10 @@
-// What the recorded scenes (tests/golden) do not show: matrix products and
-// payloads read from their chunk alone.
+// What the recorded scenes (tests/golden) do not show: matrix products,
+// payloads read from their chunk alone, the objects' state words.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <functional>
 
 #include "memory_file.h"
 #include "scene_test_util.h"
@@ -137,6 +138,41 @@ TEST(Tags, SplineTagsAreKeptOnlyWhenTheFactoryAsks) {
   ASSERT_EQ(input.segments.size(), 2u);
   EXPECT_EQ(input.points.size(), 4u);
   EXPECT_EQ(input.segments[1].pointCount * 10 + input.segments[1].closed, 31);
+}
+
+// The three state words in each layout, resolved through parents and a
+// cache's owner: H hidden in the editor, D disabled here or above. In a '6'
+// file every object stands under its own type's chunk id and is read whole
+// by the library's factory, the polygon objects with their records (p).
+TEST(Objects, StateWordsResolveThroughParentsAndCaches) {
+  struct Case { int32_t version; bool newer; char header; bool ownType; const char* text; };
+  const Case cases[] = {
+      {kSceneVersionOld, false, 'X', false, "H5154:10H h5154:21Hp s5154:02p D5154:22D d5154:22Dp"},
+      {kSceneVersionCurrent, false, '6', true, "H5140:10H h5100:21Hp c5100:22Hp s5100:02p D5140:22D d5100:22Dp"},
+      {2025100, true, 'Q', false, "H5154:10H h5154:21Hp c5154:22Hp s5154:02p D5154:22D d5154:22Dp"},
+  };
+  for (const Case& c : cases) {
+    const auto own = [&](ObjectSpec o) { return c.ownType ? o.OwnType() : o; };
+    SceneSpec scene = SceneOf({own(ObjectSpec::Null("H").States(1, 0, 0))
+                                   .Child(own(Quad("h").States(2, 1, 0).Fallback(own(Quad("c")))))
+                                   .Child(own(Quad("s").States(0, 2, 0))),
+                               own(ObjectSpec::Null("D").States(2, 2, 1)).Child(own(Quad("d")))},
+                              c.version);
+    scene.newer = c.newer;
+    scene.headerFirst = c.header;
+    LoadedScene loaded(WriteScene(scene));
+    std::string text;
+    std::function<void(const C4DRootObject*)> walk = [&](const C4DRootObject* list) {
+      for (const C4DBaseObject* o : list ? list->Objects() : C4DNodeRange<C4DBaseObject>(nullptr)) {
+        text += " " + NameOf(o) + std::to_string(o->typeId) + ":" + std::to_string(o->editorVisibility) +
+                std::to_string(o->renderVisibility) + (o->IsHiddenInEditor() ? "H" : "") +
+                (o->IsDisabledInTree() ? "D" : "") + (DataOf<C4DPolygonObjectData>(o) ? "p" : "");
+        walk(o->fallbackCache), walk(o->childList);
+      }
+    };
+    walk(loaded.document.objects);
+    EXPECT_EQ(text.substr(1), c.text) << c.version;
+  }
 }
 
 }  // namespace

@@ -60,7 +60,9 @@ std::vector<uint8_t> AliasRecord(const char* prefix, uint64_t id) {
 }
 }  // namespace
 
-C4DWriter& C4DWriter::Header() { return Bytes({'X', 'C', '4', 'D', 'C', '4', 'D', '6'}); }
+C4DWriter& C4DWriter::Header(char first) {
+  return Bytes({uint8_t(first), 'C', '4', 'D', 'C', '4', 'D', '6'});
+}
 
 C4DWriter& C4DWriter::NewerHeader(int32_t version) {
   newer_ = true;

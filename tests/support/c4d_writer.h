@@ -10,8 +10,8 @@
 
 class C4DWriter {
  public:
-  // The 8-byte file header "XC4D" "C4D6".
-  C4DWriter& Header();
+  // The 8-byte file header "XC4D" "C4D6" ('6': "6C4D" "C4D6").
+  C4DWriter& Header(char first = 'X');
   // The newer variant's header ("QC4D" "C4D6", version, 0); from here on
   // reals, times, vectors and matrices are written as big-endian doubles.
   C4DWriter& NewerHeader(int32_t version);

@@ -108,6 +108,16 @@ SceneSpec Containers() {
   return scene;
 }
 
+// A '6' file: a polygon object, a light and a camera under their own type's
+// chunk id, a plugin object under the camera, in a wrapped list.
+SceneSpec OwnTypes() {
+  SceneSpec scene = SceneOf({Quad("Own").OwnType(), ObjectSpec::Light("Lamp").OwnType().States(1, 2, 0),
+                             ObjectSpec::Camera("Camera").OwnType().Child(Quad("Under").States(2, 2, 1))});
+  scene.headerFirst = '6';
+  scene.wrapLists = true;
+  return scene;
+}
+
 }  // namespace
 
 SceneSpec NewerVariantScene() {
@@ -133,7 +143,7 @@ std::vector<NamedScene> RepresentativeScenes() {
   return {{"meshes", WriteScene(Meshes())},       {"caches", WriteScene(Caches())},
           {"splines", WriteScene(Splines())},     {"old layout", WriteScene(OldLayout())},
           {"wrapped lists", WriteScene(Wrapped())}, {"containers", WriteScene(Containers())},
-          {"newer variant", WriteScene(NewerVariantScene())}};
+          {"newer variant", WriteScene(NewerVariantScene())}, {"own types", WriteScene(OwnTypes())}};
 }
 
 std::vector<std::function<void(C4DWriter&)>> EveryValueKind() {

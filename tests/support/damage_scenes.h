@@ -1,7 +1,7 @@
 // A representative set of scene files for the hardening tests and the fuzz
 // corpora: every node kind, both payload layouts, both container forms and
 // every container entry kind, links before and after their goals, caches,
-// and the bundled sample. Each is small enough to damage at every byte.
+// objects under their own type's id, and the bundled sample. Each is small enough to damage at every byte.
 #pragma once
 #include <cstdint>
 #include <functional>

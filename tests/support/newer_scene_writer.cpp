@@ -17,7 +17,8 @@ void SceneWriter::NewerBaseList(const NodeSpec& node) {
 
 void SceneWriter::NewerObjectChunk(const ObjectSpec& o) {
   const int32_t level = o.objectLevel;
-  w_.StartChunk(scene_chunk::kObject, level).Vec(o.position).Vec(o.scale).Vec(o.rotation).Int32(2).Int32(2).Int32(0);
+  w_.StartChunk(scene_chunk::kObject, level).Vec(o.position).Vec(o.scale).Vec(o.rotation);
+  w_.Int32(o.states[0]).Int32(o.states[1]).Int32(o.states[2]);
   if (level >= 1) w_.Bool(false).Vec(o.color);
   if (level >= 2) w_.Int32(o.useColor ? 1 : 0);
   if (level >= 3) w_.Vec(Vector{}).Int32(0);

@@ -102,6 +102,15 @@ ObjectSpec& ObjectSpec::Child(ObjectSpec child) { children.push_back(std::move(c
 ObjectSpec& ObjectSpec::Fallback(ObjectSpec cache) { fallbackCache.push_back(std::move(cache)); return *this; }
 ObjectSpec& ObjectSpec::Override(ObjectSpec cache) { overrideCache.push_back(std::move(cache)); return *this; }
 ObjectSpec& ObjectSpec::Bits(int32_t nodeBits) { node.nodeBits = nodeBits; return *this; }
+ObjectSpec& ObjectSpec::States(int32_t editor, int32_t render, int32_t disabled) {
+  states = {editor, render, disabled};
+  return *this;
+}
+ObjectSpec& ObjectSpec::OwnType() {
+  typeId = dataTypeId;
+  dataTypeId = 0;
+  return *this;
+}
 
 MaterialSpec MaterialSpec::Colored(const std::string& name, uint64_t goalId, const Vector& rgb) {
   MaterialSpec m;
@@ -220,12 +229,12 @@ void SceneWriter::ObjectChunk(const ObjectSpec& o) {
   if (!NewLayout(version_)) {
     ContainerSpec().WriteOlder(w_.StartChunk(scene_chunk::kObject, 1));
     w_.Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity).Str(o.node.name);
-    w_.Int32(0).Int32(0).Int32(0).EndChunk();
+    w_.Int32(o.states[0]).Int32(o.states[1]).Int32(o.states[2]).EndChunk();
     return;
   }
   const int32_t level = o.objectLevel;
   w_.StartChunk(scene_chunk::kObject, level).Vec(o.position).Vec(o.scale).Vec(o.rotation).Mat(o.axis).Mat(identity);
-  w_.Int32(2).Int32(2).Int32(0);
+  w_.Int32(o.states[0]).Int32(o.states[1]).Int32(o.states[2]);
   if (level >= 1) w_.Bool(false).Bool(false).Vec(o.color);
   if (level >= 2) w_.Int32(o.useColor ? 1 : 0);
   if (level >= 3) w_.Vec(Vector{}).Int32(0);
@@ -409,7 +418,7 @@ std::vector<uint8_t> WriteScene(const SceneSpec& scene) {
   if (scene.newer) {
     w.NewerHeader(scene.version);
   } else {
-    w.Header();
+    w.Header(scene.headerFirst);
   }
   w.StartChunk(scene_chunk::kDocument, 0);
   if (scene.writeHeader) s.DocumentHeader(scene.version, scene.useMarkedCaches, scene.headerLevel);

@@ -88,7 +88,7 @@ struct TagSpec {
 };
 
 struct ObjectSpec {
-  int32_t typeId = 5154;      // object chunk id: 5154, 1001091, 5101, 5137 (others are skipped)
+  int32_t typeId = 5154;      // object chunk id: 5154, 1001091, 5101, 5137 (others are skipped but in '6' files)
   int32_t dataTypeId = 5140;  // data type of the 110064 chunk; 0 writes no 110064 chunk
   int32_t dataLevel = 0;      // level of the 110064 chunk
   int32_t lightGroups = 1;    // light payload (data type 5102): the repeated group count
@@ -101,6 +101,7 @@ struct ObjectSpec {
   Matrix axis;                   // the orientation (identity by default)
   Vector color{1, 1, 1};
   bool useColor = false;
+  std::array<int32_t, 3> states{2, 2, 0};  // editor and render visibility, disabled
   std::vector<TagSpec> tags;
   std::vector<ObjectSpec> children;
   std::vector<ObjectSpec> overrideCache;
@@ -138,6 +139,9 @@ struct ObjectSpec {
   ObjectSpec& Fallback(ObjectSpec cache);
   ObjectSpec& Override(ObjectSpec cache);
   ObjectSpec& Bits(int32_t nodeBits);
+  ObjectSpec& States(int32_t editor, int32_t render, int32_t disabled);
+  // Stored under its data type as chunk id, without a data chunk ('6' files).
+  ObjectSpec& OwnType();
 };
 
 struct MaterialSpec {
@@ -169,6 +173,7 @@ struct LayerSpec {
 struct SceneSpec {
   int32_t version = kSceneVersionCurrent;
   bool newer = false;  // the newer file variant: its header, doubles and layouts
+  char headerFirst = 'X';  // a classic header's first letter: 'X' or '6'
   bool writeHeader = true;
   int32_t headerLevel = 1;
   bool useMarkedCaches = false;

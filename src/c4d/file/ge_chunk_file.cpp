@@ -14,7 +14,7 @@ static_assert(sizeof(CPolygon) == 16, "polygon arrays are read as blocks of 16-b
 namespace {
 
 constexpr uint32_t kHeaderWord1 = 0x58433444;       // "XC4D"
-constexpr uint32_t kHeaderWord1Early = 0x36433444;  // "6C4D": an earlier writer, the classic layout
+constexpr uint32_t kHeaderWord1OwnTypes = 0x36433444;  // "6C4D": classic, with objects under their own type's id
 constexpr uint32_t kHeaderWord1Newer = 0x51433444;  // "QC4D": the newer variant
 constexpr uint32_t kHeaderWord2 = 0x43344436;       // "C4D6"
 
@@ -333,7 +333,8 @@ bool GeChunkFile::AcceptHeader() {
   uint32_t second = 0;
   const bool read = ReadWord32(first) && ReadWord32(second) && second == kHeaderWord2;
   if (read && first == kHeaderWord1Newer) variant_ = GeFileVariant::Newer;
-  const bool known = first == kHeaderWord1 || first == kHeaderWord1Early || first == kHeaderWord1Newer;
+  if (read && first == kHeaderWord1OwnTypes) variant_ = GeFileVariant::ClassicOwnTypeObjects;
+  const bool known = first == kHeaderWord1 || first == kHeaderWord1OwnTypes || first == kHeaderWord1Newer;
   if (!read || !known || (IsNewerVariant() && !ReadNewerHeaderTail())) {
     variant_ = GeFileVariant::Classic;
     headerVersion_ = 0;

@@ -68,12 +68,15 @@ enum : uint8_t {
   PACKED_FLOAT64 = 6,  // doubles
 };
 
-// The two variants of the chunked format. A classic file begins "XC4D" (or
-// "6C4D") "C4D6" and stores reals in single precision. A newer file begins
-// "QC4D" "C4D6", the document version and a 0 byte, and stores reals, times,
-// vectors and matrices as doubles; its node payloads have layouts of their
-// own (the scene model reads them in code kept apart from the classic one).
-enum class GeFileVariant : uint8_t { Classic, Newer };
+// The variants of the chunked format. A classic file begins "XC4D" "C4D6"
+// and stores reals in single precision. A file that begins "6C4D" "C4D6" is
+// classic in every value and payload, but its object lists also hold objects
+// of the built-in types under their own type's chunk id (5100 a polygon
+// object, 5103 a camera, ...) beside plugin objects (5154). A newer file
+// begins "QC4D" "C4D6", the document version and a 0 byte, and stores reals,
+// times, vectors and matrices as doubles; its node payloads have layouts of
+// their own (the scene model reads them in code kept apart from the classic one).
+enum class GeFileVariant : uint8_t { Classic, ClassicOwnTypeObjects, Newer };
 
 // Limits no real scene reaches but a hostile file would.
 // Chunks within chunks, lists within lists and containers within containers,
@@ -142,6 +145,7 @@ class GeChunkFile {
   int64_t GetLength() const { return length_; }
   GeFileVariant GetVariant() const { return variant_; }
   bool IsNewerVariant() const { return variant_ == GeFileVariant::Newer; }
+  bool HasOwnTypeObjects() const { return variant_ == GeFileVariant::ClassicOwnTypeObjects; }
   // The document version a newer file's header carries; 0 for a classic file.
   int32_t GetHeaderVersion() const { return headerVersion_; }
   // Current read position; 0 when there is no file or a read failed.

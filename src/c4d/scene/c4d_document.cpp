@@ -95,8 +95,11 @@ int32_t C4DBaseDocument::ExecuteObject(C4DBaseObject* object) {
 }
 
 bool C4DBaseDocument::PassesToMarkedCache(const C4DBaseObject& object) const {
-  return useMarkedCaches != 0 && (object.nodeBits & kNodeBitCacheMarked) != 0 &&
-         (object.typeId == OBJECT_PLUGIN || object.typeId == OBJECT_PLUGIN_POLYGON) && CacheChainMarked(&object);
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  const bool pluginKind = object.typeId == OBJECT_PLUGIN || object.typeId == OBJECT_PLUGIN_POLYGON ||
+                          (plugin && plugin->ownType);
+  return useMarkedCaches != 0 && (object.nodeBits & kNodeBitCacheMarked) != 0 && pluginKind &&
+         CacheChainMarked(&object);
 }
 
 bool C4DBaseDocument::CacheChainMarked(const C4DBaseObject* object) const {

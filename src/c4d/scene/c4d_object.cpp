@@ -121,6 +121,20 @@ C4DBaseTag* C4DBaseObject::GetTag(int32_t tagTypeId) const {
 
 static C4DBaseObject* FirstOf(const C4DRootObject* list) { return list ? list->GetFirstObject() : nullptr; }
 
+bool C4DBaseObject::IsHiddenInEditor() const {
+  for (const C4DBaseObject* o = this; o; o = o->parent) {
+    if (o->editorVisibility != VISIBILITY_PARENT) return o->editorVisibility == VISIBILITY_OFF;
+  }
+  return false;
+}
+
+bool C4DBaseObject::IsDisabledInTree() const {
+  for (const C4DBaseObject* o = this; o; o = o->parent) {
+    if (o->disabled) return true;
+  }
+  return false;
+}
+
 C4DBaseObject* C4DBaseObject::GetFirstChild() const { return FirstOf(childList); }
 C4DBaseObject* C4DBaseObject::GetFirstOverride() const { return FirstOf(overrideCache); }
 C4DBaseObject* C4DBaseObject::GetFirstFallback() const { return FirstOf(fallbackCache); }
@@ -175,9 +189,18 @@ bool C4DBaseObject::ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nes
   return file.ReadNodeChunks(cache, nestedChunk);
 }
 
-// Beside the placement, colour and caches, the object chunk holds a second
-// matrix after the axes, three words, flags, a vector and a word and a later
-// matrix; they are read and dropped, as nothing uses them.
+// Editor visibility, render visibility, disabled.
+void C4DBaseObject::ReadStateWords(GeChunkFile& file) {
+  int32_t enabledState = 0;
+  file.ReadInt32(editorVisibility);
+  file.ReadInt32(renderVisibility);
+  file.ReadInt32(enabledState);
+  disabled = enabledState == 1;
+}
+
+// Beside the placement, colour, state words and caches, the object chunk
+// holds a second matrix after the axes, flags, a vector and a word and a
+// later matrix; they are read and dropped, as nothing uses them.
 bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {
   Matrix dropped;
   ReadContainer(file, data, false);
@@ -187,7 +210,7 @@ bool C4DBaseObject::ReadOldObjectChunk(GeChunkFile& file, int32_t level) {
   file.ReadMatrix(axisMatrix);
   file.ReadMatrix(dropped);
   file.ReadString(name);
-  if (level >= 1) scene_read::ReadValueSequence(file, "3I", nullptr);
+  if (level >= 1) ReadStateWords(file);
   file.SkipChunkRest();
   return true;
 }
@@ -199,7 +222,7 @@ bool C4DBaseObject::ReadObjectChunk(GeChunkFile& file, int32_t level) {
   file.ReadVector(rotation);
   file.ReadMatrix(axisMatrix);
   file.ReadMatrix(dropped);
-  scene_read::ReadValueSequence(file, "3I", nullptr);
+  ReadStateWords(file);
   if (level >= 1) {
     scene_read::ReadValueSequence(file, "2B", nullptr);
     file.ReadVector(color);
@@ -236,11 +259,10 @@ bool C4DRootObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
       break;
   }
   (void)level;
-  C4DBaseObject* object = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
+  C4DBaseObject* object = NewChild(file, chunkId);
   // Not accepted: skipped with its whole subtree; out of memory: the list
   // ends on the file's error.
   if (!object) return file.GetError() != FILEERROR_NONE;
-  object->factory = factory;
   if (!file.ReadChunkList(object, true, false)) {
     delete object;
     return false;
@@ -248,6 +270,33 @@ bool C4DRootObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   Append(object);
   object->parent = GetOwnerObject();
   return true;
+}
+
+namespace {
+
+// Chunk ids of the built-in object types that a '6C4D' file stores as
+// objects of their own; splines and plugin objects are objects in every
+// classic file.
+bool IsOwnTypeChunk(const GeChunkFile& file, int32_t chunkId) {
+  return file.HasOwnTypeObjects() && chunkId >= OBJECT_POLYGON && chunkId < OBJECT_POLYGON + 100 &&
+         chunkId != OBJECT_SPLINE && chunkId != OBJECT_SPLINE_LINE && chunkId != OBJECT_PLUGIN;
+}
+
+}  // namespace
+
+// An own-type object is the list's plugin object given the chunk's type, so
+// that it is made, judged and converted as a plugin object of that data type
+// by whichever factory the list has.
+C4DBaseObject* C4DRootObject::NewChild(GeChunkFile& file, int32_t chunkId) {
+  const bool ownType = IsOwnTypeChunk(file, chunkId);
+  C4DBaseObject* object = scene_read::NewNode(file, [&] { return AllocChild(ownType ? OBJECT_PLUGIN : chunkId); });
+  if (!object) return nullptr;
+  object->factory = factory;
+  if (!ownType) return object;
+  auto* plugin = dynamic_cast<C4DPluginObject*>(object);
+  if (plugin && plugin->TakeOwnType(file, chunkId)) return plugin;
+  delete object;
+  return nullptr;
 }
 
 C4DBaseObject* C4DDefaultRootObject::AllocChild(int32_t typeId) { return Factory().NewObject(typeId); }
@@ -267,9 +316,21 @@ int32_t C4DPluginObject::Execute() {
   return objectData->Execute() != 0 ? 1 : 0;
 }
 
+bool C4DPluginObject::TakeOwnType(GeChunkFile& file, int32_t typeId) {
+  this->typeId = dataTypeId = typeId;
+  ownType = true;
+  bool known = false;
+  SetObjectData(Factory().NewObjectData(typeId, known));
+  if (!known || objectData) return true;
+  file.SetError(FILEERROR_MEMORY);
+  return false;
+}
+
+// An own-type object carries no data chunk in the files we have; one that
+// came would not say its type, which the chunk id gives, so it is skipped.
 bool C4DPluginObject::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (C4DBaseObject::Read(file, chunkId, level)) return true;
-  if (chunkId != CHUNK_OBJECT_DATA) return false;
+  if (chunkId != CHUNK_OBJECT_DATA || ownType) return false;
   return ReadDataChunk(file, level);
 }
 

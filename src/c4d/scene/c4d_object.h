@@ -82,6 +82,16 @@ class C4DBaseObject : public C4DBaseList4D {
   C4DBaseObject* GetFirstOverride() const;
   C4DBaseObject* GetFirstFallback() const;
 
+  // The three state words of the object chunk: editor and render visibility
+  // (2 as the parent, 0 on, 1 off) and the disabled switch (1 disabled).
+  enum ObjectVisibility : int32_t { VISIBILITY_ON = 0, VISIBILITY_OFF = 1, VISIBILITY_PARENT = 2 };
+  int32_t editorVisibility = VISIBILITY_PARENT;
+  int32_t renderVisibility = VISIBILITY_PARENT;
+  bool disabled = false;
+  // Resolved through the parents (an object in a cache: through the cache's owner): hidden when the nearest value that is not "as the parent" is off; a top-level "as parent" is visible.
+  bool IsHiddenInEditor() const;
+  bool IsDisabledInTree() const;   // itself or any ancestor disabled
+
   Vector position{0.0f, 0.0f, 0.0f};
   Vector rotation{0.0f, 0.0f, 0.0f};
   Vector scale{1.0f, 1.0f, 1.0f};
@@ -98,16 +108,13 @@ class C4DBaseObject : public C4DBaseList4D {
   // have none and keep the classic GetMl.
   Matrix64 wideMl;
   bool hasWideMl = false;
-  // TEMPORARY until the visibility words land.
-  bool disabled = false;
-  bool IsHiddenInEditor() const { return false; }
-  bool IsDisabledInTree() const { return false; }
 
  private:
   bool ReadNewerObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadOldObjectChunk(GeChunkFile& file, int32_t level);
   bool ReadCache(GeChunkFile& file, C4DRootObject*& cache, bool nestedChunk = true);
+  void ReadStateWords(GeChunkFile& file);
   bool ReadChildren(GeChunkFile& file);
   C4DRootObject* NewOwnedList();
 };
@@ -123,6 +130,9 @@ class C4DRootObject : public C4DRootList2D {
   C4DBaseObject* GetOwnerObject() const;
   C4DBaseObject* GetFirstObject() const { return static_cast<C4DBaseObject*>(GetFirst()); }
   C4DNodeRange<C4DBaseObject> Objects() const { return C4DNodeRange<C4DBaseObject>(&children); }
+
+ private:
+  C4DBaseObject* NewChild(GeChunkFile& file, int32_t chunkId);
 };
 
 // The library's own object list: asks its factory's NewObject for each chunk.
@@ -148,6 +158,13 @@ class C4DPluginObject : public C4DBaseObject {
 
   C4DPluginObjectData* objectData = nullptr;  // owned
   int32_t dataTypeId = 0;
+  // Read from a chunk of its own type's id ('6C4D' files): a plugin object
+  // whose data type is that id, given by the chunk, not by a data chunk.
+  bool ownType = false;
+
+  // Makes this object the own-type object `typeId`, with the object data
+  // record of that data type; false when the record could not be made.
+  bool TakeOwnType(GeChunkFile& file, int32_t typeId);
 
  private:
   bool ReadDataChunk(GeChunkFile& file, int32_t level);

@@ -33,6 +33,8 @@ class C4DSceneFactory {
   // An object for an object chunk; used by the default object list
   // (C4DDefaultRootObject). The library accepts 5101 and 5137 (a spline with
   // point data attached), 5154 and 1001091 (a plugin object); null otherwise.
+  // An own-type object of a '6C4D' file is asked for as 5154 (see
+  // C4DRootObject::NewChild) and gets its record from NewObjectData.
   virtual C4DBaseObject* NewObject(int32_t typeId);
   // A material; used by the default material list (C4DDefaultRootMaterial).
   virtual C4DBaseMaterial* NewMaterial();

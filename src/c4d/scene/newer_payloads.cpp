@@ -197,14 +197,15 @@ bool Fits(GeChunkFile& file, int32_t count, size_t bytes) {
 
 }  // namespace
 
-// Chunk 110052: position, scale and rotation, three words, a flag, the
+// Chunk 110052: position, scale and rotation, the three state words, a flag, the
 // colour and useColor, a vector and a word, a matrix, and the two cache
-// flags. The classic layout's two matrices in front of the words are gone.
+// flags. The classic layout's two matrices in front of the state words
+// are gone.
 // The object is placed by its position, rotation and scale, in double
 // precision. The later matrix is the global matrix as it was last worked
 // out, a copy that may be stale (in the files we have it disagrees with
 // the placement of a few objects whose parent was scaled or which were moved
-// later); it is read and dropped, like the words and the flag.
+// later); it is read and dropped, like the flag.
 bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   Vector64 wide[3] = {{0, 0, 0}, {1, 1, 1}, {0, 0, 0}};
   for (Vector64& v : wide) file.ReadVector64(v);
@@ -213,7 +214,7 @@ bool C4DBaseObject::ReadNewerObjectChunk(GeChunkFile& file, int32_t level) {
   rotation = Narrow(wide[2]);
   wideMl = scene_read::LocalMatrix(wide[0], wide[2], wide[1]);
   hasWideMl = true;
-  scene_read::ReadValueSequence(file, "3I", nullptr);
+  ReadStateWords(file);
   if (level >= 1) {
     scene_read::ReadValueSequence(file, "B", nullptr);
     file.ReadVector(color);
