@@ -74,4 +74,31 @@ TEST_F(OutputObjects, SplinesAreDrawnSegmentBySegmentAndPrimitivesFromTheirParam
   EXPECT_EQ(without.result.objects.size(), 5u);  // the splines still, the circle not
 }
 
+// Hidden in the editor (itself, or following a hidden parent), disabled
+// (itself or through a parent): left out unless kept, each with its reason,
+// whether the module converted it or the converter would have made it.
+TEST_F(OutputObjects, HiddenObjectsAreLeftOutAndListedUnlessKept) {
+  SceneSpec scene;
+  scene.objects = {Triangle("Shown"), Triangle("Hidden").States(1, 2, 0),
+                   ObjectSpec::Null("Off").States(1, 2, 0).Child(Triangle("Follows")).Child(Triangle("On").States(0, 2, 0)),
+                   ObjectSpec::Null("Disabled").States(0, 0, 1).Child(Triangle("Below").States(0, 0, 0)),
+                   ObjectSpec::Plugin("Ball", 5160).States(2, 2, 1)};
+  const Conversion done = Convert(scene);
+  EXPECT_EQ(done.result.sources, (std::vector<std::string>{"Shown", "Off / On"}));
+  std::vector<std::pair<std::string, std::string>> hidden;
+  for (const auto& h : done.hidden) hidden.emplace_back(h.path, h.reason);
+  EXPECT_EQ(hidden, (std::vector<std::pair<std::string, std::string>>{{"Hidden", "hidden in the editor"},
+                                                                      {"Off / Follows", "hidden in the editor"},
+                                                                      {"Disabled / Below", "under a disabled object"},
+                                                                      {"Ball", "disabled"}}));
+  // Counted and left out as hidden is not "not converted"; the module's counters stay its own.
+  EXPECT_TRUE(done.notConverted.empty());
+  EXPECT_EQ(done.result.session.converted, 5u);
+  EXPECT_EQ(done.NotConvertedCount(), 0u);
+
+  const Conversion kept = Convert(scene, true, true);
+  EXPECT_EQ(kept.result.objects.size(), 6u);
+  EXPECT_TRUE(kept.hidden.empty());
+}
+
 }  // namespace
