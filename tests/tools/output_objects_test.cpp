@@ -2,6 +2,7 @@
 // scene program draws them, spline primitives from their parameters, hidden
 // objects left out; and reports that count exactly what is written.
 #include <cmath>
+#include <tuple>
 
 #include "convert_file.h"
 #include "import_fixture.h"
@@ -85,12 +86,12 @@ TEST_F(OutputObjects, HiddenObjectsAreLeftOutAndListedUnlessKept) {
                    ObjectSpec::Plugin("Ball", 5160).States(2, 2, 1)};
   const Conversion done = Convert(scene);
   EXPECT_EQ(done.result.sources, (std::vector<std::string>{"Shown", "Off / On"}));
-  std::vector<std::pair<std::string, std::string>> hidden;
-  for (const auto& h : done.hidden) hidden.emplace_back(h.path, h.reason);
-  EXPECT_EQ(hidden, (std::vector<std::pair<std::string, std::string>>{{"Hidden", "hidden in the editor"},
-                                                                      {"Off / Follows", "hidden in the editor"},
-                                                                      {"Disabled / Below", "under a disabled object"},
-                                                                      {"Ball", "disabled"}}));
+  std::vector<std::tuple<std::string, std::string, bool>> hidden;  // and whether the module had converted it
+  for (const auto& h : done.hidden) hidden.emplace_back(h.path, h.reason, h.converted);
+  EXPECT_EQ(hidden, (std::vector<std::tuple<std::string, std::string, bool>>{{"Hidden", "hidden in the editor", true},
+                                                                             {"Off / Follows", "hidden in the editor", true},
+                                                                             {"Disabled / Below", "under a disabled object", true},
+                                                                             {"Ball", "disabled", false}}));
   // Counted and left out as hidden is not "not converted"; the module's counters stay its own.
   EXPECT_TRUE(done.notConverted.empty());
   EXPECT_EQ(done.result.session.converted, 5u);

@@ -16,17 +16,23 @@ namespace {
 
 const std::vector<uint8_t> kJpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 2, 0xFF, 0xC0, 0, 11, 8, 0, 30, 0, 40, 1, 0xFF, 0xD9};
 
-// A newer document with a preview (when given) and a view list of a top
-// view and a perspective one with a focal length of 50.
-std::vector<uint8_t> Scene(const std::vector<uint8_t>& preview) {
+struct View {
+  int projection;
+  float focal, aperture = 36;
+  Vector rotation{1.5707963f, 0, 0};
+};
+
+// A newer document with a preview (when given) and a view list, by default a
+// top view and a perspective one with a focal length of 50.
+std::vector<uint8_t> Scene(const std::vector<uint8_t>& preview, const std::vector<View>& views = {{6, 50}, {0, 50}}) {
   C4DWriter w;
   w.NewerHeader(2025101).StartChunk(110059, 0).StartChunk(110024, preview.empty() ? 1 : 2).Int32(2025101).Bool(false);
   if (!preview.empty()) w.Bool(true).Private(preview);
   w.EndChunk().StartChunk(110107, 0).EndChunk().StartChunk(110123, 0).StartChunk(110306, 0).StartChunk(110124, 0);
-  for (int projection : {6, 0}) {
+  for (const View& view : views) {
     w.StartChunk(110305, 0).StartChunk(110050, 10).Int32(0).EndChunk().StartChunk(110305, 3).Str("");
-    ContainerSpec(-1).Int(1001, projection).Real(500, 50).WriteChunk(w);
-    w.Vec({10, 20, 30}).Vec({1, 1, 1}).Vec({1.5707963f, 0, 0}).EndChunk().EndChunk();
+    ContainerSpec(-1).Int(1001, view.projection).Real(500, view.focal).Real(1006, view.aperture).WriteChunk(w);
+    w.Vec({10, 20, 30}).Vec({1, 1, 1}).Vec(view.rotation).EndChunk().EndChunk();
   }
   w.EndChunk().EndChunk().EndChunk().EndChunk();
   return w.Take();
@@ -54,6 +60,13 @@ TEST(Preview, TheFirstPerspectiveViewsCamera) {
   // Heading a quarter turn: z goes to -x.
   EXPECT_NEAR(camera.matrix.zAxis.x, -1, 1e-6);
   EXPECT_NEAR(camera.HorizontalFov(), 2 * std::atan(18.0 / 50), 1e-12);
+  // A camera turned by no number is passed over; a lens of no length or width keeps 36 by 36.
+  for (const auto& views : {std::vector<View>{{0, 50, 24, {0, NAN, 0}}, {0, 0, 24}}, {{0, 50, 0}}}) {
+    MemoryFile odd(Scene(kJpeg, views));
+    ASSERT_TRUE(ReadViewCamera(odd.file, camera = {}));
+    EXPECT_EQ(std::pair(camera.focalLength, camera.apertureWidth), std::pair(36.0, 36.0));
+    EXPECT_NEAR(camera.matrix.zAxis.x, -1, 1e-6);
+  }
 }
 
 TEST(Preview, VerbWritesTheImageOrSaysThereIsNone) {
