@@ -68,11 +68,17 @@ std::vector<Vector64> RoundHandles() {
   for (const Vector64& p : Square()) t.push_back({p.y / 100 * h, -p.x / 100 * h, 0}), t.push_back({-p.y / 100 * h, p.x / 100 * h, 0});
   return t;
 }
+// The same with the handles into each point taken away.
+std::vector<Vector64> OneSidedHandles() {
+  std::vector<Vector64> t = RoundHandles();
+  for (size_t i = 0; i < t.size(); i += 2) t[i] = {};
+  return t;
+}
 
 struct EvaluationCase {
   const char* name;
   std::function<void(GeContainer&)> fill;
-  bool handles;
+  std::vector<Vector64> handles;
   std::vector<SplineSegmentInfo> segments;
   std::vector<size_t> counts;
   std::vector<bool> closed;
@@ -85,8 +91,7 @@ TEST_P(Evaluation, SegmentsPointsAndClosing) {
   const EvaluationCase& c = GetParam();
   GeContainer data;
   c.fill(data);
-  const SplineRead read = EvaluateSpline(Square(), c.handles ? RoundHandles() : std::vector<Vector64>{}, c.segments,
-                                         ReadSplineSettings(data));
+  const SplineRead read = EvaluateSpline(Square(), c.handles, c.segments, ReadSplineSettings(data));
   ASSERT_TRUE(read.shape) << read.reason;
   std::vector<size_t> counts;
   std::vector<bool> closed;
@@ -101,17 +106,20 @@ TEST_P(Evaluation, SegmentsPointsAndClosing) {
 INSTANTIATE_TEST_SUITE_P(
     Splines, Evaluation,
     ::testing::Values(
-        EvaluationCase{"LinearInTwoSegments", [](GeContainer&) {}, false, {{1, false}, {3, true}}, {1, 3}, {false, true}},
-        EvaluationCase{"LinearClosedBySetting", [](GeContainer& d) { d.StoreInt32(1002, 1); }, false, {}, {4}, {true}},
-        EvaluationCase{"BezierWithoutHandles", [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1002, 1); }, false, {}, {4}, {true}},
+        EvaluationCase{"LinearInTwoSegments", [](GeContainer&) {}, {}, {{1, false}, {3, true}}, {1, 3}, {false, true}},
+        EvaluationCase{"LinearClosedBySetting", [](GeContainer& d) { d.StoreInt32(1002, 1); }, {}, {}, {4}, {true}},
+        EvaluationCase{"BezierWithoutHandles", [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1002, 1); }, {}, {}, {4}, {true}},
         EvaluationCase{"BezierCircleUniform",
                        [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1001, 2); d.StoreInt32(1003, 3); },
-                       true, {{4, true}}, {16}, {true}, 100},
-        EvaluationCase{"BezierOpenAdaptive", [](GeContainer& d) { d.StoreInt32(1000, 4); }, true, {}, {52}, {false}, 100},
-        EvaluationCase{"BezierNone", [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1001, 0); }, true, {}, {4}, {false}},
+                       RoundHandles(), {{4, true}}, {16}, {true}, 100},
+        EvaluationCase{"BezierHandlesOnOneSide",
+                       [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1001, 2); d.StoreInt32(1003, 3); },
+                       OneSidedHandles(), {{4, true}}, {16}, {true}},
+        EvaluationCase{"BezierOpenAdaptive", [](GeContainer& d) { d.StoreInt32(1000, 4); }, RoundHandles(), {}, {52}, {false}, 100},
+        EvaluationCase{"BezierNone", [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1001, 0); }, RoundHandles(), {}, {4}, {false}},
         EvaluationCase{"BezierSubdivided",
                        [](GeContainer& d) { d.StoreInt32(1000, 4); d.StoreInt32(1001, 4); d.StoreFloat32(1005, 1); },
-                       true, {{2, false}, {2, false}}, {175, 175}, {false, false}, 100}),
+                       RoundHandles(), {{2, false}, {2, false}}, {175, 175}, {false, false}, 100}),
     [](const ::testing::TestParamInfo<EvaluationCase>& info) { return std::string(info.param.name); });
 
 struct PrimitiveCase {
@@ -119,6 +127,7 @@ struct PrimitiveCase {
   int32_t type;
   std::function<void(GeContainer&)> fill;
   std::vector<size_t> counts;
+  std::vector<bool> closed;
   Vector64 min, max;
 };
 
@@ -131,15 +140,17 @@ TEST_P(SplinePrimitive, PointsAndExtent) {
   const SplineRead read = ReadSplinePrimitive(c.type, data);
   ASSERT_TRUE(read.shape) << read.reason;
   std::vector<size_t> counts;
+  std::vector<bool> closed;
   Vector64 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
   for (const SplineSegment& s : read.shape->segments) {
-    counts.push_back(s.points.size());
+    counts.push_back(s.points.size()), closed.push_back(s.closed);
     for (const Vector64& p : s.points) {
       lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
       hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
     }
   }
   EXPECT_EQ(counts, c.counts);
+  EXPECT_EQ(closed, c.closed);
   for (auto [got, want] : {std::pair{lo.x, c.min.x}, {lo.y, c.min.y}, {lo.z, c.min.z}, {hi.x, c.max.x}, {hi.y, c.max.y}, {hi.z, c.max.z}}) {
     EXPECT_NEAR(got, want, 1e-3);
   }
@@ -150,20 +161,21 @@ const auto kNone = [](GeContainer&) {};
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SplinePrimitive,
     ::testing::Values(
-        PrimitiveCase{"CircleDefaults", 5181, kNone, {72}, {-200, -200, 0}, {200, 200, 0}},
+        PrimitiveCase{"CircleDefaults", 5181, kNone, {72}, {true}, {-200, -200, 0}, {200, 200, 0}},
         PrimitiveCase{"EllipseRingInXZ", 5181,
                       [](GeContainer& d) { d.StoreFloat32(2012, 100); d.StoreInt32(2010, 1); d.StoreFloat32(2013, 50);
                                            d.StoreInt32(2011, 1); d.StoreInt32(2300, 2); },
-                      {72, 72}, {-100, 0, -50}, {100, 0, 50}},
+                      {72, 72}, {true, true}, {-100, 0, -50}, {100, 0, 50}},
         PrimitiveCase{"RoundedRectangle", 5186,
                       [](GeContainer& d) { d.StoreFloat32(2060, 300); d.StoreFloat32(2061, 100); d.StoreInt32(2062, 1); },
-                      {76}, {-150, -50, 0}, {150, 50, 0}},
-        PrimitiveCase{"NSideDefaults", 5179, kNone, {6}, {-173.2051, -200, 0}, {173.2051, 200, 0}},
-        PrimitiveCase{"StarDefaults", 5187, kNone, {16}, {-200, -200, 0}, {200, 200, 0}},
-        PrimitiveCase{"FourSideDiamond", 5180, [](GeContainer& d) { d.StoreFloat32(2121, 30); }, {4}, {-30, -100, 0}, {30, 100, 0}},
-        PrimitiveCase{"ArcSector", 5182, [](GeContainer& d) { d.StoreInt32(2000, 1); }, {20}, {0, 0, 0}, {200, 200, 0}},
-        PrimitiveCase{"FlowerDefaults", 5176, kNone, {144}, {-176.6293, -200, 0}, {176.6293, 200, 0}},
-        PrimitiveCase{"CogwheelDefaults", 5188, kNone, {84, 72}, {-200, -200, 0}, {200, 200, 0}}),
+                      {76}, {true}, {-150, -50, 0}, {150, 50, 0}},
+        PrimitiveCase{"NSideDefaults", 5179, kNone, {6}, {true}, {-173.2051, -200, 0}, {173.2051, 200, 0}},
+        PrimitiveCase{"StarDefaults", 5187, kNone, {16}, {true}, {-200, -200, 0}, {200, 200, 0}},
+        PrimitiveCase{"FourSideDiamond", 5180, [](GeContainer& d) { d.StoreFloat32(2121, 30); }, {4}, {true}, {-30, -100, 0}, {30, 100, 0}},
+        PrimitiveCase{"ArcSector", 5182, [](GeContainer& d) { d.StoreInt32(2000, 1); }, {20}, {true}, {0, 0, 0}, {200, 200, 0}},
+        PrimitiveCase{"ArcDefaults", 5182, kNone, {19}, {false}, {0, 0, 0}, {200, 200, 0}},
+        PrimitiveCase{"FlowerDefaults", 5176, kNone, {144}, {true}, {-176.6293, -200, 0}, {176.6293, 200, 0}},
+        PrimitiveCase{"CogwheelDefaults", 5188, kNone, {84, 72}, {true, true}, {-200, -200, 0}, {200, 200, 0}}),
     [](const ::testing::TestParamInfo<PrimitiveCase>& info) { return std::string(info.param.name); });
 
 TEST(SplineRefusal, HostileValuesAreRefusedAndBadSettingsTakeDefaults) {
@@ -198,6 +210,9 @@ TEST(SplineRefusal, HostileValuesAreRefusedAndBadSettingsTakeDefaults) {
   EXPECT_FALSE(ReadSplinePrimitive(SPLINE_NSIDE, sides).shape);
   EXPECT_FALSE(ReadSplinePrimitive(SPLINE_CIRCLE, tiny).shape);
   EXPECT_FALSE(ReadSplinePrimitive(5175, none).shape);
+  GeContainer plane;
+  plane.StoreInt32(2300, 7);
+  EXPECT_EQ(ReadSplinePrimitive(SPLINE_CIRCLE, plane).shape.value().notes, std::vector<std::string>{"plane 7 unknown: laid into XY"});
 }
 
 }  // namespace

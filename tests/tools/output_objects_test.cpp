@@ -45,8 +45,9 @@ ObjectSpec QuarterArcs(int32_t mode) {
 TEST_F(OutputObjects, SplinesAreDrawnSegmentBySegmentAndPrimitivesFromTheirParameters) {
   ObjectSpec circle = ObjectSpec::Plugin("Ring", 5181);
   circle.node.data.Real(2012, 50);
-  ObjectSpec chain = ObjectSpec::Spline("Chain", {{0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {6, 0, 0}}, false);
-  chain.WithTag(TagSpec::Segments({{2, false}, {2, false}}));
+  // Its last segment, a single point, gives no line.
+  ObjectSpec chain = ObjectSpec::Spline("Chain", {{0, 0, 0}, {1, 0, 0}, {5, 0, 0}, {6, 0, 0}, {9, 0, 0}}, false);
+  chain.WithTag(TagSpec::Segments({{2, false}, {2, false}, {1, false}}));
   SceneSpec scene;
   scene.objects = {QuarterArcs(3), circle.At({0, 0, 7}), chain, ObjectSpec::Spline("Plain", {{0, 0, 0}, {1, 0, 0}}, false)};
   const Conversion done = Convert(scene);
@@ -55,7 +56,7 @@ TEST_F(OutputObjects, SplinesAreDrawnSegmentBySegmentAndPrimitivesFromTheirParam
   ASSERT_EQ(result.moduleObjects, 1u);
   ASSERT_EQ(result.objects.size(), 6u);
   EXPECT_EQ(result.sources, (std::vector<std::string>{"Plain", "Chain", "Chain", "Arcs", "Arcs", "Ring"}));
-  EXPECT_EQ(result.added[0], "drawn: spline \"Chain\" from its control points, segment 1 of 2");
+  EXPECT_EQ(result.added[0], "drawn: spline \"Chain\" from its control points, segment 1 of 3");
   EXPECT_EQ(HostPoints(result.objects[2]), (std::vector<std::array<double, 3>>{{50, 0, 0}, {60, 0, 0}}));
   // The open arc bends along the circle of radius 1000 mm round the origin;
   // the closed one comes back along a straight chord of the circle round x 2000.
