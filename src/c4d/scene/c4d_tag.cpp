@@ -1,5 +1,7 @@
 #include "c4d_tag.h"
 
+#include <algorithm>
+
 #include "c4d_material.h"
 #include "c4d_object.h"
 #include "c4d_scene_factory.h"
@@ -208,6 +210,8 @@ bool C4DTangentTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     if (!tangents) {
       file.SetError(FILEERROR_MEMORY);
     } else {
+      // A read cut short leaves the handles read so far, the rest zero.
+      std::fill(tangents, tangents + 2 * size_t(count), Vector64{0, 0, 0});
       pointCount = count;
       for (int32_t i = 0; i < 2 * count; ++i) {
         if (!file.ReadVector64(tangents[i])) break;
