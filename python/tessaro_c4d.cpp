@@ -30,6 +30,7 @@
 
 #include "convert_file.h"
 #include "scene_data.h"
+#include "view_camera.h"
 
 namespace py = pybind11;
 
@@ -560,6 +561,22 @@ py::object LoadScene(const py::object& given, bool strict) {
   return SceneDict(scene, given);
 }
 
+py::object ReadPreview(const py::object& given) {
+  const std::string path = SystemPath(given);
+  std::vector<uint8_t> jpeg;
+  c4dimport::PreviewRead read;
+  {
+    py::gil_scoped_release released;
+    read = c4dimport::ReadPreviewImage(path, jpeg);
+  }
+  if (read == c4dimport::PreviewRead::Unreadable) {
+    PyErr_SetString(g_sceneReadError, (path + ": cannot be read as a scene file").c_str());
+    throw py::error_already_set();
+  }
+  if (read == c4dimport::PreviewRead::None) return py::none();
+  return py::bytes(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+}
+
 template <class T>
 std::string Repr(const char* kind, const T& object, const std::string& more = "") {
   return std::string("<") + kind + " " + std::to_string(object.index) + ": " + std::to_string(object.points.shape(0)) +
@@ -669,6 +686,10 @@ PYBIND11_MODULE(tessaro_c4d, m) {
         "(KeyboardInterrupt too) cancels the import and is raised at once.\n"
         "path and layers: str, bytes or os.PathLike; result.path is path as given.\n"
         "Raises SceneReadError with the module's message when the file cannot be read.");
+  m.def("read_preview", &ReadPreview, py::arg("path"),
+        "The preview image (JPEG bytes) the scene program keeps in files of the newer variant from version 13\n"
+        "on, as `c4dimport preview` writes it; None when the file holds none. Raises SceneReadError when the\n"
+        "file is no scene file.");
   m.def("load_scene", &LoadScene, py::arg("path"), py::arg("strict") = true,
         "The scene tree as `c4dimport scene --json` shows it, as dicts and lists.\n\n"
         "strict: raise SceneReadError when the file cannot be loaded to its end; False returns what was read,\n"

@@ -163,6 +163,11 @@ def import_scene(
     Raises SceneReadError with the module's message when the file cannot be read.
     """
 
+def read_preview(path: Union[str, bytes, os.PathLike]) -> Optional[bytes]:
+    """The preview image (JPEG bytes) the scene program keeps in files of the newer variant from version 13
+    on, as `c4dimport preview` writes it; None when the file holds none. Raises SceneReadError when the
+    file is no scene file."""
+
 def load_scene(path: Union[str, bytes, os.PathLike], strict: bool = True) -> Dict[str, Any]:
     """The scene tree as `c4dimport scene --json` shows it, as dicts and lists.
 

@@ -144,3 +144,15 @@ def test_the_progress_callback_cancels_and_cannot_reenter():
                           capture_output=True, text=True, timeout=60)
     assert "interrupted after 1" in done.stdout, done.stderr
     assert "re-entry: import_scene and load_scene cannot be called" in done.stdout, done.stderr
+
+
+def test_the_preview_image_as_the_tool_writes_it(tmp_path):
+    corpus = TOP.parent / "shared" / "corpus-newer" / "mesh-icon.c4d"
+    if corpus.exists():
+        subprocess.run([BUILD / "tools" / "c4dimport" / "c4dimport", "preview", corpus, "-o", tmp_path / "p.jpg"],
+                       check=True, capture_output=True)
+        assert c4d.read_preview(corpus) == (tmp_path / "p.jpg").read_bytes()
+    assert c4d.read_preview(SAMPLE) is None
+    (tmp_path / "no.c4d").write_bytes(b"no scene")
+    with pytest.raises(c4d.SceneReadError):
+        c4d.read_preview(tmp_path / "no.c4d")

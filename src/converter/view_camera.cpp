@@ -28,6 +28,12 @@ bool JpegSize(const std::vector<uint8_t>& jpeg, unsigned& width, unsigned& heigh
   return false;
 }
 
+PreviewRead ReadPreviewImage(const std::string& path, std::vector<uint8_t>& jpeg) {
+  GeChunkFile file;
+  if (!file.Open(path.c_str())) return PreviewRead::Unreadable;
+  return ReadDocumentPreview(file, jpeg) ? PreviewRead::Found : PreviewRead::None;
+}
+
 std::optional<c4dexport::ExportCamera> ViewCameraOf(const std::string& path) {
   C4DViewCamera view;
   {

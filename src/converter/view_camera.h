@@ -15,6 +15,12 @@ namespace c4dimport {
 // that of the file's preview when it has one.
 std::optional<c4dexport::ExportCamera> ViewCameraOf(const std::string& path);
 
+// What reading a file's preview image found.
+enum class PreviewRead { Found, Unreadable, None };
+// The JPEG the scene program keeps in a file of the newer variant (version 13
+// on), byte for byte as stored.
+PreviewRead ReadPreviewImage(const std::string& path, std::vector<uint8_t>& jpeg);
+
 // The width and height of a JPEG from its frame header; false when none is found.
 bool JpegSize(const std::vector<uint8_t>& jpeg, unsigned& width, unsigned& height);
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "batch_run.h"
-#include "document_view.h"
+#include "view_camera.h"
 #include "verbs.h"
 
 namespace {
@@ -31,13 +31,13 @@ bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 Outcome WritePreview(const std::string& input, const std::string& output, std::ostream& out) {
-  GeChunkFile file;
   std::vector<uint8_t> jpeg;
-  if (!file.Open(input.c_str())) {
+  const c4dimport::PreviewRead read = c4dimport::ReadPreviewImage(input, jpeg);
+  if (read == c4dimport::PreviewRead::Unreadable) {
     out << input << ": cannot be read as a scene file\n";
     return Outcome::Unreadable;
   }
-  if (!ReadDocumentPreview(file, jpeg)) {
+  if (read == c4dimport::PreviewRead::None) {
     out << input << ": holds no preview image (the scene program stores one from version 13 on)\n";
     return Outcome::NoPreview;
   }
