@@ -42,7 +42,7 @@ std::vector<NotConvertedObject> NotConverted(const std::vector<LeftOutObject>& a
   for (const HiddenObject& object : hidden) hiddenPaths.insert(object.path);
   std::vector<NotConvertedObject> notConverted;
   for (const LeftOutObject& object : account) {
-    if (!object.judgement.counted || object.judgement.converts || object.rebuilt) continue;
+    if (!object.judgement.counted || object.judgement.converts || object.rebuilt || object.generatorInput) continue;
     if (hiddenPaths.count(object.path)) continue;
     notConverted.push_back({object.path, object.reason});
   }

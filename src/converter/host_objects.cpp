@@ -34,17 +34,16 @@ uint32_t LayerIdOf(const C4DBaseObject& object, const CQEL_SmartPtr<CQEL_Resourc
   return CQEL_Service_LayerResources::GetActiveLayer();
 }
 
-bool AppendMesh(const C4DBaseObject& object, const c4dprim::PrimitiveMesh& mesh, HostObjects& hostObjects,
-                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
-  const int32_t pointCount = int32_t(mesh.points.size()), polygonCount = int32_t(mesh.polygons.size());
-  PointList points;
-  {
-    FloatExceptionMask masked;
-    ConvertObjectPoints(mesh.points.data(), pointCount, object.GetMg(), points);
-  }
+namespace {
+
+// The host mesh of host points and polygons (indices into `scenePoints`, which
+// only decide which polygons are degenerate); false when no face results.
+bool AppendHostMesh(const C4DBaseObject& look, PointList points, const Vector* scenePoints, int32_t pointCount,
+                    const CPolygon* polygons, int32_t polygonCount, HostObjects& hostObjects,
+                    const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
   EdgeList edges;
   FaceList faces;
-  BuildPolygonTopology(mesh.polygons.data(), polygonCount, mesh.points.data(), pointCount, edges, faces);
+  BuildPolygonTopology(polygons, polygonCount, scenePoints, pointCount, edges, faces);
   if (faces.empty()) return false;
   CQEL_SmartPtr<CQEL_GeoPolyhedron3D> geometry = CQEL_GeoPolyhedron3D::CreateObj();
   geometry->SetDimension(QEL_DIMENSION_3D);
@@ -56,17 +55,52 @@ bool AppendMesh(const C4DBaseObject& object, const c4dprim::PrimitiveMesh& mesh,
   EdgeList().swap(edges);
   geometry->SetFaces(faces);
   FaceList().swap(faces);
-  Append(object, geometry, true, hostObjects, table);
+  Append(look, geometry, true, hostObjects, table);
   return true;
 }
 
+}  // namespace
+
+bool AppendMesh(const C4DBaseObject& object, const c4dprim::PrimitiveMesh& mesh, HostObjects& hostObjects,
+                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  const int32_t pointCount = int32_t(mesh.points.size());
+  PointList points;
+  {
+    FloatExceptionMask masked;
+    ConvertObjectPoints(mesh.points.data(), pointCount, object.GetMg(), points);
+  }
+  return AppendHostMesh(object, std::move(points), mesh.points.data(), pointCount, mesh.polygons.data(),
+                        int32_t(mesh.polygons.size()), hostObjects, table);
+}
+
+bool AppendMesh(const C4DBaseObject& look, const Matrix64& mg, const std::vector<Vector64>& points,
+                const std::vector<CPolygon>& polygons, HostObjects& hostObjects,
+                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  const int32_t pointCount = int32_t(points.size());
+  PointList hostPoints;
+  std::vector<Vector> narrow;
+  narrow.reserve(points.size());
+  {
+    FloatExceptionMask masked;
+    ConvertObjectPoints64(points.data(), pointCount, mg, hostPoints);
+    for (const Vector64& p : points) narrow.push_back(Narrow(p));
+  }
+  return AppendHostMesh(look, std::move(hostPoints), narrow.data(), pointCount, polygons.data(),
+                        int32_t(polygons.size()), hostObjects, table);
+}
+
 bool AppendPolyline(const C4DBaseObject& object, const std::vector<Vector64>& points, bool closed,
+                    HostObjects& hostObjects, const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  return AppendPolyline(object, object.GetMg64(), points, closed, hostObjects, table);
+}
+
+bool AppendPolyline(const C4DBaseObject& look, const Matrix64& mg, const std::vector<Vector64>& points, bool closed,
                     HostObjects& hostObjects, const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
   if (points.size() < 2) return false;
   PointList hostPoints;
   {
     FloatExceptionMask masked;
-    ConvertObjectPoints64(points.data(), int32_t(points.size()), object.GetMg64(), hostPoints);
+    ConvertObjectPoints64(points.data(), int32_t(points.size()), mg, hostPoints);
   }
   if (closed) hostPoints.push_back(hostPoints.front());
   EdgeList edges;
@@ -77,7 +111,7 @@ bool AppendPolyline(const C4DBaseObject& object, const std::vector<Vector64>& po
   geometry->SetEdges(std::move(edges));
   geometry->SetDimension(QEL_DIMENSION_1D);
   geometry->SetOrientation(QEL_ORIENTATION_POSITIVE);
-  Append(object, geometry, false, hostObjects, table);
+  Append(look, geometry, false, hostObjects, table);
   return true;
 }
 

@@ -33,4 +33,12 @@ bool AppendMesh(const C4DBaseObject& object, const c4dprim::PrimitiveMesh& mesh,
 bool AppendPolyline(const C4DBaseObject& object, const std::vector<Vector64>& points, bool closed,
                     HostObjects& hostObjects, const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table);
 
+// The same for geometry that another object makes (a generator): its points
+// placed by `mg`, coloured and layered as `look`.
+bool AppendMesh(const C4DBaseObject& look, const Matrix64& mg, const std::vector<Vector64>& points,
+                const std::vector<CPolygon>& polygons, HostObjects& hostObjects,
+                const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table);
+bool AppendPolyline(const C4DBaseObject& look, const Matrix64& mg, const std::vector<Vector64>& points, bool closed,
+                    HostObjects& hostObjects, const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table);
+
 }  // namespace c4dhost

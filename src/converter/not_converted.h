@@ -48,7 +48,8 @@ struct LeftOutObject {
   std::string path;
   ObjectJudgement judgement;
   std::string reason;    // for a person: what it is and what would bring it in
-  bool rebuilt = false;  // the converter rebuilt it from its parameters
+  bool rebuilt = false;  // the converter made it (rebuilt, drew or evaluated it)
+  bool generatorInput = false;  // an input of a generator the converter evaluated or refused
 };
 
 struct LeftOutOptions {

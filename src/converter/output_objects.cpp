@@ -1,13 +1,15 @@
 #include "output_objects.h"
 
+#include <unordered_set>
+
 #include "c4d_object.h"
 #include "c4d_object_data.h"
 #include "ge_alloc.h"
+#include "generators.h"
 #include "host_objects.h"
 #include "primitives.h"
 #include "qel_Exceptions.h"
 #include "spline_input.h"
-#include "spline_shapes.h"
 
 namespace c4dimport {
 
@@ -30,16 +32,6 @@ std::string MadeNote(const c4drebuild::RebuiltPrimitive& made, const char* how) 
          (made.reason.empty() ? "" : " (" + made.reason + ")");
 }
 
-// The shape the scene program draws of a spline object.
-c4dprim::SplineRead DrawnSpline(const C4DBaseObject& object) {
-  C4DSplineInput input;
-  if (!ReadSplineInput(&object, input)) return {std::nullopt, "no spline"};
-  std::vector<c4dprim::SplineSegmentInfo> segments;
-  segments.reserve(input.segments.size());
-  for (const C4DSplineInput::Segment& segment : input.segments) segments.push_back({segment.pointCount, segment.closed});
-  return c4dprim::EvaluateSpline(input.points, input.tangents, segments, c4dprim::ReadSplineSettings(object.data));
-}
-
 // Draws a spline or spline primitive as one polyline per segment, each with
 // its note in `result.added`.
 c4drebuild::RebuiltPrimitive DrawShape(const C4DBaseObject& object, const std::string& path, ConverterWork work,
@@ -54,7 +46,7 @@ c4drebuild::RebuiltPrimitive DrawShape(const C4DBaseObject& object, const std::s
   try {
     const c4dprim::SplineRead read = work == ConverterWork::DrawSplinePrimitive
                                          ? c4dprim::ReadSplinePrimitive(made.dataType, object.data)
-                                         : DrawnSpline(object);
+                                         : c4dgen::DrawnSpline(object);
     if (!read.shape) {
       made.reason = read.reason;
       return made;
@@ -103,10 +95,84 @@ std::vector<LeftOutObject*> MatchModuleObjects(std::vector<LeftOutObject>& accou
   return converted;
 }
 
+// Objects the converter evaluates as a whole (generators the module left
+// out, instances without a cache, objects bent by deformers), and everything
+// below them, which their result replaces.
+class EvaluatedObjects {
+ public:
+  explicit EvaluatedObjects(const std::vector<LeftOutObject>& account) {
+    for (const LeftOutObject& left : account) {
+      const C4DBaseObject& object = *left.object;
+      const bool generator = left.judgement.reason == LeftOutReason::InstanceWithoutCache ||
+                             (left.judgement.reason == LeftOutReason::UnknownDataWithoutCache &&
+                              c4dgen::RoleOf(object) == c4dgen::Role::Generator);
+      if (generator || c4dgen::HasDeformer(object)) m_wholes.insert(&object);
+    }
+  }
+  // Evaluated as a whole itself, not as part of another.
+  bool IsWhole(const C4DBaseObject& object) const { return m_wholes.count(&object) && !Below(object); }
+  // Evaluated, as a whole or as part of one.
+  bool Covers(const C4DBaseObject& object) const { return m_wholes.count(&object) || Below(object); }
+
+ private:
+  bool Below(const C4DBaseObject& object) const {
+    for (const C4DBaseObject* p = object.GetParent(); p; p = p->GetParent()) {
+      if (m_wholes.count(p)) return true;
+    }
+    return false;
+  }
+  std::unordered_set<const C4DBaseObject*> m_wholes;
+};
+
+// Appends what a generator (or an object with its deformers) makes, placed
+// by its global matrix, each piece coloured as the object it comes from.
+c4drebuild::RebuiltPrimitive Generate(const LeftOutObject& left, c4dgen::Evaluator& evaluator, ImportResult& result,
+                                      const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+  const C4DBaseObject& object = *left.object;
+  c4drebuild::RebuiltPrimitive made;
+  made.object = &object;
+  made.path = left.path;
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  made.dataType = plugin ? plugin->GetDataTypeId() : object.typeId;
+  made.kind = c4dgen::RoleOf(object) == c4dgen::Role::Generator || left.judgement.reason == LeftOutReason::InstanceWithoutCache
+                  ? c4dgen::GeneratorName(made.dataType)
+                  : "deformed object";
+  try {
+    const c4dgen::Evaluation done = evaluator.Evaluate(object);
+    if (!done.evaluated) {
+      made.reason = done.reason + ": its inputs are not written";
+      return made;
+    }
+    made.reason = Joined(done.notes);
+    const Matrix64 mg = object.GetMg64();
+    const size_t first = result.objects.size();
+    for (const c4dgen::Piece& piece : done.pieces) {
+      const C4DBaseObject& look = piece.look ? *piece.look : object;
+      const bool appended = piece.polygons.empty()
+                                ? c4dhost::AppendPolyline(look, mg, piece.points, piece.closed, result.objects, table)
+                                : c4dhost::AppendMesh(look, mg, piece.points, piece.polygons, result.objects, table);
+      if (!appended) continue;
+      result.added.push_back("generated: " + made.kind + " \"" + made.path + "\"" +
+                             (made.reason.empty() ? "" : " (" + made.reason + ")"));
+      result.sources.push_back(made.path);
+    }
+    made.rebuilt = result.objects.size() > first;
+    made.objectIndex = first;
+    if (!made.rebuilt) made.reason = "it makes nothing" + (made.reason.empty() ? "" : " (" + made.reason + ")");
+  } catch (CQEL_AppException* exception) {
+    made.reason = "the host could not make it: " + std::string(exception->PrintReport());
+    delete exception;
+  } catch (const std::exception& error) {
+    made.reason = std::string("it could not be evaluated: ") + error.what();
+  }
+  return made;
+}
+
 // Takes the module's objects over, less those the scene hides (unless kept)
 // and the splines drawn anew (returned, to be drawn with the rest).
 std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& account, ImportResult& result,
-                                                  bool keepHidden, OutputAccount& done) {
+                                                  bool keepHidden, const EvaluatedObjects& evaluated,
+                                                  OutputAccount& done) {
   const std::vector<LeftOutObject*> matched = MatchModuleObjects(account, result);
   std::vector<LeftOutObject*> redrawn;
   result.sources.assign(result.objects.size(), "");
@@ -116,7 +182,9 @@ std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& ac
   std::vector<std::string> sources;
   for (size_t i = 0; i < matched.size(); ++i) {
     std::string reason = keepHidden ? "" : HiddenReason(*matched[i]->object);
-    if (!reason.empty()) {
+    if (evaluated.Covers(*matched[i]->object)) {
+      continue;  // written as part of what a generator makes, or left out with it
+    } else if (!reason.empty()) {
       done.hidden.push_back({matched[i]->path, std::move(reason), true});
     } else if (RedrawnSpline(*matched[i]->object)) {
       redrawn.push_back(matched[i]);
@@ -171,6 +239,7 @@ const char* WorkText(ConverterWork work) {
     case ConverterWork::RebuildPrimitive: return "rebuilt from its parameters";
     case ConverterWork::DrawSpline: return "drawn from its control points";
     case ConverterWork::DrawSplinePrimitive: return "drawn from its parameters";
+    case ConverterWork::Evaluate: return "evaluated from its parameters and children";
   }
   return "";
 }
@@ -178,9 +247,19 @@ const char* WorkText(ConverterWork work) {
 std::map<const C4DBaseObject*, std::string> ConverterNotes(const C4DBaseDocument& document) {
   LeftOutOptions options;
   options.paths = false;
+  options.converted = true;
   std::map<const C4DBaseObject*, std::string> notes;
-  for (const LeftOutObject& left : FindLeftOutObjects(document, options)) {
-    if (const ConverterWork work = WorkFor(left); work != ConverterWork::None) notes[left.object] = WorkText(work);
+  const std::vector<LeftOutObject> account = FindLeftOutObjects(document, options);
+  const EvaluatedObjects evaluated(account);
+  for (const LeftOutObject& left : account) {
+    const ConverterWork work = evaluated.IsWhole(*left.object) ? ConverterWork::Evaluate
+                               : evaluated.Covers(*left.object) || left.judgement.converts ? ConverterWork::None
+                                                                                           : WorkFor(left);
+    if (evaluated.Covers(*left.object) && work == ConverterWork::None) {
+      notes[left.object] = "part of what the generator above it makes";
+    } else if (work != ConverterWork::None) {
+      notes[left.object] = WorkText(work);
+    }
   }
   return notes;
 }
@@ -188,7 +267,9 @@ std::map<const C4DBaseObject*, std::string> ConverterNotes(const C4DBaseDocument
 OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& result,
                              const CQEL_SmartPtr<CQEL_ResourceLayerTable>& layerTable, const OutputOptions& options) {
   OutputAccount done;
-  const std::vector<LeftOutObject*> redrawn = TakeOverModuleObjects(account, result, options.keepHidden, done);
+  const EvaluatedObjects evaluated(account);
+  const std::vector<LeftOutObject*> redrawn =
+      TakeOverModuleObjects(account, result, options.keepHidden, evaluated, done);
   if (!options.makeMore) return done;
   GeAllocMeter budget;
   budget.limit = options.budget;
@@ -197,9 +278,12 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
     done.made.push_back(DrawShape(*left->object, left->path, ConverterWork::DrawSpline, result, layerTable, budget));
     note(*left);
   }
+  c4dgen::Evaluator evaluator;
   for (LeftOutObject& left : account) {
-    if (left.judgement.converts) continue;
-    const ConverterWork work = WorkFor(left);
+    const bool whole = evaluated.IsWhole(*left.object);
+    left.generatorInput = !whole && evaluated.Covers(*left.object);
+    if (!whole && (left.judgement.converts || left.generatorInput)) continue;
+    const ConverterWork work = whole ? ConverterWork::Evaluate : WorkFor(left);
     if (work == ConverterWork::None) continue;
     if (work != ConverterWork::DrawSpline && !options.primitives) continue;
     if (!options.keepHidden) {
@@ -208,7 +292,9 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
         continue;
       }
     }
-    if (work == ConverterWork::RebuildPrimitive) {
+    if (work == ConverterWork::Evaluate) {
+      done.made.push_back(Generate(left, evaluator, result, layerTable));
+    } else if (work == ConverterWork::RebuildPrimitive) {
       const auto& plugin = static_cast<const C4DPluginObject&>(*left.object);
       done.made.push_back(
           c4drebuild::RebuildPrimitive(plugin, left.path, result.objects, layerTable, options.polygonLimit, budget));

@@ -30,6 +30,7 @@ enum class ConverterWork {
   RebuildPrimitive,  // a primitive without a polygon cache, from its parameters
   DrawSpline,        // a spline the module does not convert, from its control points
   DrawSplinePrimitive,  // a spline primitive without a cache, from its parameters
+  Evaluate,          // a generator without a cache, or an object with deformers (generators.h)
 };
 ConverterWork WorkFor(const LeftOutObject& left);
 // "rebuilt from its parameters", ...; "" for None.

@@ -2,6 +2,7 @@
 // scene program draws them, spline primitives from their parameters, hidden
 // objects left out; and reports that count exactly what is written.
 #include <cmath>
+#include <numbers>
 #include <tuple>
 
 #include "convert_file.h"
@@ -101,6 +102,62 @@ TEST_F(OutputObjects, HiddenObjectsAreLeftOutAndListedUnlessKept) {
   const Conversion kept = Convert(scene, true, true);
   EXPECT_EQ(kept.result.objects.size(), 6u);
   EXPECT_TRUE(kept.hidden.empty());
+}
+
+// The first host point of each written object, by its source.
+std::vector<std::pair<std::string, std::array<double, 3>>> FirstPoints(const c4dimport::ImportResult& result) {
+  std::vector<std::pair<std::string, std::array<double, 3>>> firsts;
+  for (size_t i = 0; i < result.objects.size(); ++i) {
+    std::array<double, 3> p = HostPoints(result.objects[i])[0];
+    for (double& c : p) c = std::round(c * 1000) / 1000 + 0.0;  // to the micrometre, -0 as 0
+    firsts.emplace_back(result.sources[i], p);
+  }
+  return firsts;
+}
+
+// Generators without caches, evaluated: clones along a line and round a
+// circle, a mirror image, an instance of a hidden target, a bend, and
+// generators nested; an unknown one, and a cloner whose effectors would place
+// its clones, refused with their inputs.
+TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
+  ObjectSpec linear = ObjectSpec::Plugin("Line", 1018544).Child(Triangle("T").At({0, 0, 1}));
+  linear.node.data.Int(2010, 1).Int(1270, 3).Vec(1273, {0, 50, 0}).Int(1021, 1);
+  ObjectSpec radial = ObjectSpec::Plugin("Ring", 1018544).Child(Triangle("R"));
+  radial.node.data.Int(2010, 2).Int(1240, 4).Real(1246, 100);
+  ObjectSpec mirror = ObjectSpec::Plugin("Mirror", 5142).Child(Triangle("M").At({5, 0, 0}));
+  ObjectSpec nested = ObjectSpec::Plugin("Both", 5142).Child(linear);
+  nested.node.data.Int(1000, 2);
+  ObjectSpec bend = ObjectSpec::Plugin("Bend", 5128);
+  bend.node.data.Vec(1000, {10, 10, 10}).Real(1002, std::numbers::pi_v<float>);
+  ObjectSpec piled = ObjectSpec::Plugin("Piled", 1018544).Child(Triangle("P"));
+  piled.node.data.Int(1270, 5).Vec(1273, {0, 0, 0});
+  SceneSpec scene;
+  scene.objects = {linear.At({1000, 0, 0}), radial, mirror, nested.At({0, 0, 500}),
+                   Triangle("Target").Goal(77).States(1, 1, 0), ObjectSpec::Instance("Copy", 77, {}).At({0, 9, 0}),
+                   ObjectSpec::Polygon("Sheet", {{0, 5, 0}, {0, -5, 0}, {1, 5, 0}}, {{0, 1, 2, 2}}).Child(bend),
+                   ObjectSpec::Plugin("Script", 1023866).Child(Triangle("Input")), piled};
+  const Conversion done = Convert(scene);
+  using Firsts = std::vector<std::pair<std::string, std::array<double, 3>>>;
+  // Host points: 10 times the scene's, y and z swapped.
+  EXPECT_EQ(FirstPoints(done.result),
+            (Firsts{{"Line", {10000, 0, 0}}, {"Line", {10000, 0, 500}}, {"Line", {10000, 0, 1000}},
+                    {"Ring", {0, 1000, 0}}, {"Ring", {1000, 0, 0}}, {"Ring", {0, -1000, 0}}, {"Ring", {-1000, 0, 0}},
+                    {"Mirror", {50, 0, 0}}, {"Mirror", {-50, 0, 0}},
+                    {"Both", {0, 5000, 0}}, {"Both", {0, 5000, 500}}, {"Both", {0, 5000, 1000}},
+                    {"Both", {0, 5000, 0}}, {"Both", {0, 5000, -500}}, {"Both", {0, 5000, -1000}},
+                    {"Copy", {0, 0, 90}},
+                    // Bent by half a turn: its top rolled round to its bottom, 2 h/π away.
+                    {"Sheet", {63.662, 0, -50}}}));
+  std::vector<std::string> refused;
+  for (const auto& made : done.made) {
+    if (!made.rebuilt) refused.push_back(made.path + ": " + made.reason);
+  }
+  EXPECT_EQ(refused, (std::vector<std::string>{
+                         "Script: generator of data type 1023866: not evaluated by the converter yet: its inputs are "
+                         "not written",
+                         "Piled: a cloner whose clones all stand in one place: effectors place them, which the "
+                         "converter does not apply: its inputs are not written"}));
+  EXPECT_TRUE(done.notConverted.empty());
 }
 
 }  // namespace
