@@ -127,7 +127,7 @@ class EvaluatedObjects {
 // Appends what a generator (or an object with its deformers) makes, placed
 // by its global matrix, each piece coloured as the object it comes from.
 c4drebuild::RebuiltPrimitive Generate(const LeftOutObject& left, c4dgen::Evaluator& evaluator, ImportResult& result,
-                                      const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table) {
+                                      const CQEL_SmartPtr<CQEL_ResourceLayerTable>& table, GeAllocMeter& budget) {
   const C4DBaseObject& object = *left.object;
   c4drebuild::RebuiltPrimitive made;
   made.object = &object;
@@ -144,6 +144,17 @@ c4drebuild::RebuiltPrimitive Generate(const LeftOutObject& left, c4dgen::Evaluat
       return made;
     }
     made.reason = Joined(done.notes);
+    uint64_t bytes = 0;
+    for (const c4dgen::Piece& piece : done.pieces) {
+      bytes += piece.polygons.empty() ? piece.points.size() * kHostBytesPerPolylinePoint
+                                      : piece.polygons.size() * c4drebuild::kHostBytesPerPolygon;
+    }
+    if (!budget.Charge(bytes)) {
+      made.reason = "a result of " + std::to_string(bytes >> 20) + " MiB of host objects, over what this file may make (" +
+                    std::to_string(budget.limit >> 20) + " MiB, " + std::to_string(budget.used >> 20) +
+                    " MiB taken): its inputs are not written";
+      return made;
+    }
     const Matrix64 mg = object.GetMg64();
     const size_t first = result.objects.size();
     for (const c4dgen::Piece& piece : done.pieces) {
@@ -293,7 +304,7 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
       }
     }
     if (work == ConverterWork::Evaluate) {
-      done.made.push_back(Generate(left, evaluator, result, layerTable));
+      done.made.push_back(Generate(left, evaluator, result, layerTable, budget));
     } else if (work == ConverterWork::RebuildPrimitive) {
       const auto& plugin = static_cast<const C4DPluginObject&>(*left.object);
       done.made.push_back(

@@ -23,8 +23,10 @@ std::vector<std::array<double, 3>> HostPoints(const CQEL_SmartPtr<CQEL_Object>& 
 
 class OutputObjects : public ImportTest {
  protected:
-  Conversion Convert(const SceneSpec& scene, bool primitives = true, bool hidden = false) {
+  Conversion Convert(const SceneSpec& scene, bool primitives = true, bool hidden = false,
+                     uint64_t budget = c4drebuild::kDefaultRebuildBudget) {
     c4dimport::ConvertOptions options;
+    options.rebuildBudget = budget;
     options.import.ui = &m_ui;
     options.primitives = primitives;
     options.keepHidden = hidden;
@@ -158,6 +160,12 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
                          "Piled: a cloner whose clones all stand in one place: effectors place them, which the "
                          "converter does not apply: its inputs are not written"}));
   EXPECT_TRUE(done.notConverted.empty());
+  // What a generator makes counts against the file's budget, as rebuilt primitives do.
+  SceneSpec one;
+  one.objects = {linear};
+  const Conversion tight = Convert(one, true, false, 500);
+  ASSERT_EQ(tight.made.size(), 1u);
+  EXPECT_NE(tight.made[0].reason.find("over what this file may make"), std::string::npos) << tight.made[0].reason;
 }
 
 }  // namespace
