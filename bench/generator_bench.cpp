@@ -1,0 +1,108 @@
+// What evaluating a generator costs, against its peer: the module's import of
+// a file that stores the same geometry. Each scene goes through the whole
+// conversion (ConvertFile, no output file), as `c4dimport import` runs it.
+//
+//   bench_generators --benchmark_filter=Cloner
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "convert_file.h"
+#include "large_scenes.h"
+#include "scene_writer.h"
+#include "standin/host_control.h"
+#include "standin/host_ui.h"
+
+namespace {
+
+constexpr int kGrid = 20;  // clones per axis: 8,000 boxes
+
+ObjectSpec Box(const std::string& name) {
+  std::vector<Vector> points;
+  for (int i = 0; i < 8; ++i) points.push_back({float(i & 1), float(i >> 1 & 1), float(i >> 2 & 1)});
+  return ObjectSpec::Polygon(name, points,
+                             {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}});
+}
+
+ObjectSpec Grid() {
+  ObjectSpec grid = ObjectSpec::Polygon("Sheet", bench::GridPoints(), bench::GridPolygons());
+  return grid;
+}
+
+std::string Written(const std::string& name, const SceneSpec& scene) {
+  const std::string path = bench::BenchSceneFolder() + "/" + name;
+  const std::vector<uint8_t> bytes = WriteScene(scene);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return path;
+}
+
+// The cloner of kGrid^3 boxes, and the same boxes stored one by one.
+std::string ClonerScene() {
+  SceneSpec scene;
+  ObjectSpec cloner = ObjectSpec::Plugin("Cloner", 1018544).Child(Box("Box"));
+  cloner.node.data.Int(2010, 3).Vec(1200, {kGrid, kGrid, kGrid}).Vec(1201, {100, 100, 100});
+  scene.objects = {cloner};
+  return Written("cloner_8k.c4d", scene);
+}
+
+std::string StoredBoxesScene() {
+  SceneSpec scene;
+  for (int i = 0; i < kGrid * kGrid * kGrid; ++i) {
+    scene.objects.push_back(Box("Box").At({float(i % kGrid * 5), float(i / kGrid % kGrid * 5), float(i / kGrid / kGrid * 5)}));
+  }
+  return Written("boxes_8k.c4d", scene);
+}
+
+// The 1,000,000-quadrangle sheet bent by a deformer, mirrored by a
+// Symmetry, and stored as it is.
+std::string BentScene() {
+  ObjectSpec bend = ObjectSpec::Plugin("Bend", 5128);
+  bend.node.data.Vec(1000, {1000, 1000, 1000}).Real(1002, 1.5f);
+  SceneSpec scene;
+  scene.objects = {Grid().Child(bend)};
+  return Written("bent_1m.c4d", scene);
+}
+
+std::string MirroredScene() {
+  SceneSpec scene;
+  scene.objects = {ObjectSpec::Plugin("Symmetry", 5142).Child(Grid())};
+  return Written("mirrored_1m.c4d", scene);
+}
+
+std::string SheetScene() {
+  SceneSpec scene;
+  scene.objects = {Grid()};
+  return Written("sheet_1m.c4d", scene);
+}
+
+void Convert(benchmark::State& state, std::string (*scene)()) {
+  const std::string path = scene();
+  size_t objects = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    standin::ResetHost();
+    standin::ScriptedUi ui;
+    ui.SetDefaultAnswer(IDYES);
+    state.ResumeTiming();
+    c4dimport::ConvertOptions options;
+    options.import.ui = &ui;
+    options.import.large = c4dimport::LargeAnswer::Yes;
+    const c4dimport::Conversion done = c4dimport::ConvertFile(path, options);
+    state.PauseTiming();
+    objects = done.result.objects.size();
+    state.ResumeTiming();
+  }
+  state.counters["objects"] = double(objects);
+}
+
+BENCHMARK_CAPTURE(Convert, ClonerGrid8k, ClonerScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, StoredBoxes8k, StoredBoxesScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, Bend1M, BentScene)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Convert, Symmetry1M, MirroredScene)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Convert, StoredSheet1M, SheetScene)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
