@@ -125,6 +125,16 @@ bool NestAndTurn(std::vector<Loop>& loops, size_t points, const Vector64& direct
   return true;
 }
 
+// A flat outline all of whose corners turn the same way.
+bool Convex(const std::vector<Vector64>& p) {
+  const size_t n = p.size();
+  const Vector64 first = Cross(p[0] - p[n - 1], p[1] - p[0]);
+  for (size_t i = 1; i < n; ++i) {
+    if (!(Dot(Cross(p[i] - p[i - 1], p[(i + 1) % n] - p[i]), first) > 0)) return false;
+  }
+  return true;
+}
+
 class SweepBuilder {
  public:
   using RowPoint = std::function<Vector64(const Vector64&, size_t row)>;
@@ -187,6 +197,11 @@ class SweepBuilder {
       }
       if (flat.size() > kMaxCapCorners) {
         notes.push_back("cap of " + std::to_string(flat.size()) + " corners left out: too many to triangulate");
+        continue;
+      }
+      if (holes.empty() && outer.size() == 4 && Convex(loops_[l].points)) {
+        if (start) Add({Row(3, 0), Row(2, 0), Row(1, 0), Row(0, 0)});
+        if (end) Add({Row(0, rows_ - 1), Row(1, rows_ - 1), Row(2, rows_ - 1), Row(3, rows_ - 1)});
         continue;
       }
       for (const auto& t : c4dexport::TriangulateWithHoles(flat, outer, holes)) {

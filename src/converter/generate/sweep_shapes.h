@@ -39,7 +39,7 @@ struct ExtrudeParams {
   int32_t subdivisions = 1;           // 1001: rows of walls along the movement
   bool startCap = true;               // 2000: on the profile
   bool endCap = true;                 // 2002: at profile + movement
-  std::optional<double> phongAngle;   // 2012, radians, when the file has it
+  std::optional<double> phongAngle = std::nullopt;  // 2012, radians, when the file has it
 };
 // Missing ids take the defaults above (a capped solid); fillet caps are read
 // as plain caps with a note.
