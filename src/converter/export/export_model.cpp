@@ -307,10 +307,10 @@ std::vector<std::array<uint32_t, 3>> ClipEars(const std::vector<Point3>& points,
     for (size_t k = 0; k < m && ear == m; ++k) {
       if (isEar((from + k) % m)) ear = (from + k) % m;
     }
-    if (ear == m) ear = 0;
+    if (ear == m) ear = 0;  // nothing clean is left (a flat or self-touching outline): cut the first corner
     // Resuming where the last ear was cut finds the next one at once on
     // large, mostly convex outlines.
-    if (resume) from = ear == 0 ? 0 : ear - 1;  // nothing clean is left (a flat or self-touching outline): cut the first corner
+    if (resume) from = ear == 0 ? 0 : ear - 1;
     triangles.push_back({left[(ear + m - 1) % m], left[ear], left[(ear + 1) % m]});
     left.erase(left.begin() + static_cast<std::ptrdiff_t>(ear));
   }
@@ -328,7 +328,8 @@ bool SegmentsCross(const std::array<double, 2>& a, const std::array<double, 2>& 
 
 // Whether the bridge from a to b crosses an edge of one of the loops.
 bool BridgeCrosses(const std::array<double, 2>& a, const std::array<double, 2>& b,
-                   const std::vector<const std::vector<uint32_t>*>& loops, const std::vector<Point3>& points, int drop) {
+                   const std::vector<const std::vector<uint32_t>*>& loops, const std::vector<Point3>& points,
+                   int drop) {
   for (const std::vector<uint32_t>* loop : loops) {
     for (size_t i = 0; i < loop->size(); ++i) {
       const auto c = Flat(points[(*loop)[i]], drop), d = Flat(points[(*loop)[(i + 1) % loop->size()]], drop);

@@ -115,7 +115,8 @@ bool NestAndTurn(std::vector<Loop>& loops, size_t points, const Vector64& direct
     for (size_t j = 0; j < loops.size(); ++j) {
       if (j == i || !loops[j].closed || !Inside(probe, loops[j], plane)) continue;
       ++loops[i].depth;
-      if (loops[i].parent < 0 || std::fabs(area[j]) < std::fabs(area[size_t(loops[i].parent)])) loops[i].parent = int(j);
+      if (loops[i].parent < 0 || std::fabs(area[j]) < std::fabs(area[size_t(loops[i].parent)]))
+        loops[i].parent = int(j);
     }
   }
   for (size_t i = 0; i < loops.size(); ++i) {
@@ -214,9 +215,7 @@ class SweepBuilder {
   GenMesh Take() { return std::move(mesh_); }
 
  private:
-  uint32_t Row(uint32_t corner, size_t row) const {
-    return index_[corner_[corner].first][row][corner_[corner].second];
-  }
+  uint32_t Row(uint32_t corner, size_t row) const { return index_[corner_[corner].first][row][corner_[corner].second]; }
   // Points shared on the axis make some quads triangles and some nothing.
   void Add(std::vector<uint32_t> face) {
     face.erase(std::unique(face.begin(), face.end()), face.end());
@@ -271,8 +270,10 @@ GenMesh Sweep(std::vector<Loop> loops, size_t points, size_t rows, bool wrap, co
 bool CapOf(const GeContainer& data, int32_t id, const char* which, std::vector<std::string>& notes) {
   const int32_t type = data.FindInt32(id, 1);
   if (type == 0) return false;
-  if (type == 2 || type == 3) notes.push_back(std::string(which) + " fillet cap left out: built as a plain cap");
-  else if (type != 1) notes.push_back(std::string(which) + " cap type " + std::to_string(type) + " built as a plain cap");
+  if (type == 2 || type == 3)
+    notes.push_back(std::string(which) + " fillet cap left out: built as a plain cap");
+  else if (type != 1)
+    notes.push_back(std::string(which) + " cap type " + std::to_string(type) + " built as a plain cap");
   return true;
 }
 
@@ -284,7 +285,8 @@ ExtrudeParams ReadExtrudeParams(const GeContainer& data, std::vector<std::string
   p.subdivisions = data.FindInt32(EXTRUDE_SUBDIVISIONS, p.subdivisions);
   p.startCap = CapOf(data, EXTRUDE_START_CAP, "start", notes);
   p.endCap = CapOf(data, EXTRUDE_END_CAP, "end", notes);
-  if (data.FindValue(EXTRUDE_PHONG_ANGLE).GetType() != GEVALUE_EMPTY) p.phongAngle = data.FindFloat32(EXTRUDE_PHONG_ANGLE, 0);
+  if (data.FindValue(EXTRUDE_PHONG_ANGLE).GetType() != GEVALUE_EMPTY)
+    p.phongAngle = data.FindFloat32(EXTRUDE_PHONG_ANGLE, 0);
   return p;
 }
 
@@ -300,8 +302,9 @@ GenMesh Extrude(const c4dprim::SplineShape& profile, const ExtrudeParams& params
   if (!Affordable(rows, points, notes)) return {};
   const Vector64 step = params.movement * (1.0 / params.subdivisions);
   auto at = [step](const Vector64& p, size_t row) { return p + step * double(row); };
-  return Sweep(std::move(loops), points, rows, false, at, [](const Vector64&) { return false; }, params.startCap,
-               params.endCap, notes);
+  return Sweep(
+      std::move(loops), points, rows, false, at, [](const Vector64&) { return false; }, params.startCap, params.endCap,
+      notes);
 }
 
 LatheParams ReadLatheParams(const GeContainer& data, std::vector<std::string>& notes) {
@@ -325,7 +328,8 @@ GenMesh Lathe(const c4dprim::SplineShape& profile, const LatheParams& params, st
   double angle = params.angle;
   const bool beyond = std::fabs(angle) >= 2 * kPi * (1 - 1e-6);
   if (beyond && params.movement == 0) {
-    if (std::fabs(angle) > 2 * kPi * (1 + 1e-6)) notes.push_back("lathe of more than a turn without movement: one turn built");
+    if (std::fabs(angle) > 2 * kPi * (1 + 1e-6))
+      notes.push_back("lathe of more than a turn without movement: one turn built");
     angle = std::copysign(2 * kPi, angle);
   }
   const bool wrap = beyond && params.movement == 0;

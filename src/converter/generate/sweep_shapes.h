@@ -35,11 +35,11 @@ constexpr size_t kMaxSweepPoints = 2000000;
 // Extrude (data type 5116).
 constexpr int32_t kExtrudeType = 5116;
 struct ExtrudeParams {
-  Vector64 movement{0.0, 0.0, 20.0};  // 1002
-  int32_t subdivisions = 1;           // 1001: rows of walls along the movement
-  bool startCap = true;               // 2000: on the profile
-  bool endCap = true;                 // 2002: at profile + movement
-  std::optional<double> phongAngle = std::nullopt;  // 2012, radians, when the file has it
+  Vector64 movement{0.0, 0.0, 20.0};                // 1002
+  int32_t subdivisions = 1;                         // 1001: rows of walls along the movement
+  bool startCap = true;                             // 2000: on the profile
+  bool endCap = true;                               // 2002: at profile + movement
+  std::optional<double> phongAngle = std::nullopt;  // 2012 as stored (likely radians), when present
 };
 // Missing ids take the defaults above (a capped solid); fillet caps are read
 // as plain caps with a note.
