@@ -43,7 +43,7 @@ enum : int32_t {
 // work (segments times points) the caps are left out.
 constexpr double kMaxNestingWork = 1e8;
 // Ear clipping is quadratic in the corners of a cap; a larger cap is left out.
-constexpr size_t kMaxCapCorners = 20000;
+constexpr size_t kMaxCapCorners = 5000;
 
 struct Loop {
   std::vector<Vector64> points;
