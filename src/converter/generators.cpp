@@ -9,6 +9,7 @@
 #include "primitives.h"
 #include "spline_input.h"
 #include "spline_shapes.h"
+#include "sweep_shapes.h"
 
 namespace c4dgen {
 
@@ -289,6 +290,8 @@ class EvaluationSteps {
     switch (type) {
       case GENERATOR_SYMMETRY: return Symmetry(object, out, depth);
       case GENERATOR_CLONER: return Cloner(object, out, depth);
+      case GENERATOR_EXTRUDE:
+      case GENERATOR_LATHE: return Sweep(object, type, out, depth);
       case GENERATOR_SUBDIVISION:
         Note("not subdivided (level " + std::to_string(object.data.FindInt32(1000, 2)) + "): the cage as it is");
         return Inputs(object, out, depth);
@@ -312,6 +315,36 @@ class EvaluationSteps {
       if (!Add(out, std::move(piece))) return false;
     }
     return true;
+  }
+
+  // An Extrude or Lathe of its profile: the first child that gives lines.
+  bool Sweep(const C4DBaseObject& object, int32_t type, Pieces& out, int depth) {
+    c4dprim::SplineShape profile;
+    const C4DBaseObject* look = &object;
+    for (const C4DBaseObject* child = object.GetFirstChild(); child && profile.segments.empty(); child = child->GetNext()) {
+      if (child->disabled || RoleOf(*child) == Role::Deformer) continue;
+      Pieces result;
+      if (!Placed(*child, child->GetMl64(), result, depth)) return false;
+      for (Piece& piece : result) {
+        if (!piece.polygons.empty()) continue;
+        profile.segments.push_back({std::move(piece.points), piece.closed});
+      }
+    }
+    if (profile.segments.empty()) return Fail("a " + GeneratorName(type) + " without a profile spline");
+    std::vector<std::string> notes;
+    const GenMesh mesh = type == GENERATOR_EXTRUDE ? Extrude(profile, ReadExtrudeParams(object.data, notes), notes)
+                                                   : Lathe(profile, ReadLatheParams(object.data, notes), notes);
+    for (std::string& note : notes) Note(std::move(note));
+    if (mesh.faces.empty()) return Fail(GeneratorName(type) + " made nothing");
+    Piece piece;
+    piece.look = look;
+    piece.points = mesh.points;
+    piece.polygons.reserve(mesh.faces.size());
+    for (const std::vector<uint32_t>& f : mesh.faces) {
+      if (f.size() == 3) piece.polygons.push_back({int32_t(f[0]), int32_t(f[1]), int32_t(f[2]), int32_t(f[2])});
+      if (f.size() == 4) piece.polygons.push_back({int32_t(f[0]), int32_t(f[1]), int32_t(f[2]), int32_t(f[3])});
+    }
+    return Add(out, std::move(piece));
   }
 
   // The placement of each clone in the Cloner's frame; empty when refused.

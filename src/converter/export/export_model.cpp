@@ -204,9 +204,9 @@ class SceneBuilder {
 
 // ---- triangulation ------------------------------------------------------------------
 
-// The polygon's corners projected onto the plane its normal stands most
-// upright on, as 2D points.
-std::vector<std::array<double, 2>> Projected(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon) {
+// The axis that the polygon's normal stands most upright on: the one to drop
+// when projecting it flat.
+int DroppedAxis(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon) {
   // Newell's normal: robust for any simple polygon.
   double normal[3] = {0, 0, 0};
   for (size_t i = 0; i < polygon.size(); ++i) {
@@ -216,20 +216,30 @@ std::vector<std::array<double, 2>> Projected(const std::vector<Point3>& points, 
     normal[1] += (a[2] - b[2]) * (a[0] + b[0]);
     normal[2] += (a[0] - b[0]) * (a[1] + b[1]);
   }
-  int drop = 2;
-  if (std::fabs(normal[0]) >= std::fabs(normal[1]) && std::fabs(normal[0]) >= std::fabs(normal[2])) drop = 0;
-  else if (std::fabs(normal[1]) >= std::fabs(normal[2])) drop = 1;
-  const int u = drop == 0 ? 1 : 0;
-  const int v = drop == 2 ? 1 : 2;
+  if (std::fabs(normal[0]) >= std::fabs(normal[1]) && std::fabs(normal[0]) >= std::fabs(normal[2])) return 0;
+  return std::fabs(normal[1]) >= std::fabs(normal[2]) ? 1 : 2;
+}
+
+std::array<double, 2> Flat(const Point3& p, int drop) { return {p[drop == 0 ? 1 : 0], p[drop == 2 ? 1 : 2]}; }
+
+// The polygon's corners projected onto the plane its normal stands most
+// upright on, as 2D points.
+std::vector<std::array<double, 2>> Projected(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon) {
+  const int drop = DroppedAxis(points, polygon);
   std::vector<std::array<double, 2>> flat;
   flat.reserve(polygon.size());
-  for (uint32_t index : polygon) flat.push_back({points[index][u], points[index][v]});
+  for (uint32_t index : polygon) flat.push_back(Flat(points[index], drop));
   return flat;
 }
 
 double Cross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c) {
   return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
 }
+
+// Ears cut from the polygon, as corner positions; `resume` looks for the next
+// ear where the last one was cut rather than from the first corner.
+std::vector<std::array<uint32_t, 3>> ClipEars(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon,
+                                              bool resume);
 
 }  // namespace
 
@@ -258,6 +268,13 @@ std::string FileNodeName(const std::string& path) {
 
 std::vector<std::array<uint32_t, 3>> TriangulatePolygon(const std::vector<Point3>& points,
                                                         const std::vector<uint32_t>& polygon) {
+  return ClipEars(points, polygon, false);
+}
+
+namespace {
+
+std::vector<std::array<uint32_t, 3>> ClipEars(const std::vector<Point3>& points, const std::vector<uint32_t>& polygon,
+                                              bool resume) {
   std::vector<std::array<uint32_t, 3>> triangles;
   const size_t n = polygon.size();
   if (n < 3) return triangles;
@@ -278,21 +295,108 @@ std::vector<std::array<uint32_t, 3>> TriangulatePolygon(const std::vector<Point3
     for (size_t k = 0; k < m; ++k) {
       if (k == at || k == (at + 1) % m || k == (at + m - 1) % m) continue;
       const auto& p = flat[left[k]];
+      if (p == a || p == b || p == c) continue;  // the other end of a bridge to a hole
       if (sense * Cross(a, b, p) >= 0 && sense * Cross(b, c, p) >= 0 && sense * Cross(c, a, p) >= 0) return false;
     }
     return true;
   };
+  size_t from = 0;
   while (left.size() > 3) {
     const size_t m = left.size();
     size_t ear = m;
-    for (size_t at = 0; at < m && ear == m; ++at) {
-      if (isEar(at)) ear = at;
+    for (size_t k = 0; k < m && ear == m; ++k) {
+      if (isEar((from + k) % m)) ear = (from + k) % m;
     }
     if (ear == m) ear = 0;  // nothing clean is left (a flat or self-touching outline): cut the first corner
+    // Resuming where the last ear was cut finds the next one at once on
+    // large, mostly convex outlines.
+    if (resume) from = ear == 0 ? 0 : ear - 1;
     triangles.push_back({left[(ear + m - 1) % m], left[ear], left[(ear + 1) % m]});
     left.erase(left.begin() + static_cast<std::ptrdiff_t>(ear));
   }
   triangles.push_back({left[0], left[1], left[2]});
+  return triangles;
+}
+
+bool SegmentsCross(const std::array<double, 2>& a, const std::array<double, 2>& b, const std::array<double, 2>& c,
+                   const std::array<double, 2>& d) {
+  if (a == c || a == d || b == c || b == d) return false;  // sharing an end is no crossing
+  const double d1 = Cross(a, b, c), d2 = Cross(a, b, d), d3 = Cross(c, d, a), d4 = Cross(c, d, b);
+  return ((d1 > 0) != (d2 > 0) || d1 == 0 || d2 == 0) && ((d3 > 0) != (d4 > 0) || d3 == 0 || d4 == 0) &&
+         !(d1 == 0 && d2 == 0);
+}
+
+// Whether the bridge from a to b crosses an edge of one of the loops.
+bool BridgeCrosses(const std::array<double, 2>& a, const std::array<double, 2>& b,
+                   const std::vector<const std::vector<uint32_t>*>& loops, const std::vector<Point3>& points,
+                   int drop) {
+  for (const std::vector<uint32_t>* loop : loops) {
+    for (size_t i = 0; i < loop->size(); ++i) {
+      const auto c = Flat(points[(*loop)[i]], drop), d = Flat(points[(*loop)[(i + 1) % loop->size()]], drop);
+      if (SegmentsCross(a, b, c, d)) return true;
+    }
+  }
+  return false;
+}
+
+// Joins the hole into the outline by a bridge from its corner furthest along
+// the first flat axis to a near outline corner the bridge can see.
+void BridgeHole(const std::vector<Point3>& points, int drop, std::vector<uint32_t>& outline,
+                const std::vector<uint32_t>& hole, const std::vector<const std::vector<uint32_t>*>& loops) {
+  size_t start = 0;
+  for (size_t i = 1; i < hole.size(); ++i) {
+    if (Flat(points[hole[i]], drop)[0] > Flat(points[hole[start]], drop)[0]) start = i;
+  }
+  const auto h = Flat(points[hole[start]], drop);
+  std::vector<std::pair<double, size_t>> near;
+  near.reserve(outline.size());
+  for (size_t i = 0; i < outline.size(); ++i) {
+    const auto o = Flat(points[outline[i]], drop);
+    near.push_back({(o[0] - h[0]) * (o[0] - h[0]) + (o[1] - h[1]) * (o[1] - h[1]), i});
+  }
+  constexpr size_t kTried = 32;  // nearest corners tried; bounds the work per hole
+  const size_t tried = std::min(kTried, near.size());
+  std::partial_sort(near.begin(), near.begin() + static_cast<std::ptrdiff_t>(tried), near.end());
+  size_t at = near[0].second;
+  for (size_t k = 0; k < tried; ++k) {
+    if (!BridgeCrosses(h, Flat(points[outline[near[k].second]], drop), loops, points, drop)) {
+      at = near[k].second;
+      break;
+    }
+  }
+  std::vector<uint32_t> joined(outline.begin(), outline.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+  for (size_t k = 0; k <= hole.size(); ++k) joined.push_back(hole[(start + k) % hole.size()]);
+  joined.insert(joined.end(), outline.begin() + static_cast<std::ptrdiff_t>(at), outline.end());
+  outline = std::move(joined);
+}
+
+}  // namespace
+
+std::vector<std::array<uint32_t, 3>> TriangulateWithHoles(const std::vector<Point3>& points,
+                                                          const std::vector<uint32_t>& outer,
+                                                          const std::vector<std::vector<uint32_t>>& holes) {
+  if (outer.size() < 3) return {};
+  const int drop = DroppedAxis(points, outer);
+  std::vector<const std::vector<uint32_t>*> order;
+  for (const auto& hole : holes) {
+    if (hole.size() >= 3) order.push_back(&hole);
+  }
+  auto reach = [&](const std::vector<uint32_t>* loop) {
+    double most = -HUGE_VAL;
+    for (uint32_t i : *loop) most = std::max(most, Flat(points[i], drop)[0]);
+    return most;
+  };
+  std::vector<std::pair<double, const std::vector<uint32_t>*>> byReach;
+  for (const auto* hole : order) byReach.push_back({reach(hole), hole});
+  std::sort(byReach.begin(), byReach.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<uint32_t> outline = outer;
+  std::vector<const std::vector<uint32_t>*> loops{&outline};
+  for (const auto& entry : byReach) loops.push_back(entry.second);
+  for (const auto& entry : byReach) BridgeHole(points, drop, outline, *entry.second, loops);
+  std::vector<std::array<uint32_t, 3>> triangles = ClipEars(points, outline, true);
+  for (auto& t : triangles) {
+    for (uint32_t& corner : t) corner = outline[corner];
+  }
   return triangles;
 }
 

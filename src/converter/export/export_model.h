@@ -119,4 +119,11 @@ std::string FileNodeName(const std::string& path);
 std::vector<std::array<uint32_t, 3>> TriangulatePolygon(const std::vector<Point3>& points,
                                                         const std::vector<uint32_t>& polygon);
 
+// TriangulatePolygon for an outline with holes inside it (lists of point
+// indices; holes running against the outline), each joined to the outline by
+// a bridge. Triangles are point indices, in the outline's winding.
+std::vector<std::array<uint32_t, 3>> TriangulateWithHoles(const std::vector<Point3>& points,
+                                                          const std::vector<uint32_t>& outer,
+                                                          const std::vector<std::vector<uint32_t>>& holes);
+
 }  // namespace c4dexport
