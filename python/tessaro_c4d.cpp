@@ -210,7 +210,7 @@ using ProgressCallback = std::function<void(size_t, uint32_t)>;
 
 // One import session; runs without the interpreter's lock (the progress
 // callback takes it for its call).
-RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives, bool hidden,
+RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives, bool hidden, bool renderLevel,
                   const std::optional<std::string>& layers, const ProgressCallback& progress) {
   SessionHold session;
   RunData run;
@@ -250,6 +250,7 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   // As the tool's own work after Read (output_objects.h).
   options.primitives = primitives;
   options.keepHidden = hidden;
+  options.renderLevel = renderLevel;
   const Clock::time_point start = Clock::now();
   c4dimport::Conversion conversion = c4dimport::ConvertFile(path, options);
   c4dimport::ImportResult& result = conversion.result;
@@ -418,7 +419,7 @@ Scene MakeScene(const py::object& path, RunData&& run) {
 
 PyObject* g_sceneReadError = nullptr;
 
-Scene ImportScene(const py::object& given, const std::string& large, bool primitives, bool hidden,
+Scene ImportScene(const py::object& given, const std::string& large, bool primitives, bool hidden, bool renderLevel,
                   const py::object& layersGiven,
                   const std::optional<ProgressCallback>& progress) {
   RefuseReentry();
@@ -429,7 +430,7 @@ Scene ImportScene(const py::object& given, const std::string& large, bool primit
   RunData run;
   {
     py::gil_scoped_release released;
-    run = RunImport(path, answer, primitives, hidden, layers, progress ? *progress : ProgressCallback());
+    run = RunImport(path, answer, primitives, hidden, renderLevel, layers, progress ? *progress : ProgressCallback());
   }
   if (run.layersNotSaved) throw std::runtime_error(run.failures.back());
   if (!run.readable) {
@@ -673,7 +674,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       });
 
   m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("primitives") = true,
-        py::arg("hidden") = false,
+        py::arg("hidden") = false, py::arg("render_level") = false,
         py::arg("layers") = py::none(),
         py::arg("progress") = py::none(),
         "Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.\n\n"
@@ -681,6 +682,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
         "primitives: primitives without polygon caches rebuilt from their parameters after the import and\n"
         "appended to the meshes, as the tool does (--no-primitives: False).\n"
         "hidden: keep the objects the scene hides (hidden in the editor or disabled), as --hidden does.\n"
+        "render_level: subdivision surfaces at their render level, as --render-level does.\n"
         "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
         "progress: called as progress(converted, counted) while the module works; an exception it raises\n"
         "(KeyboardInterrupt too) cancels the import and is raised at once.\n"

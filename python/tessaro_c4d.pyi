@@ -148,6 +148,7 @@ def import_scene(
     large: Literal["yes", "no", "cancel"] = "no",
     primitives: bool = True,
     hidden: bool = False,
+    render_level: bool = False,
     layers: Optional[Union[str, bytes, os.PathLike]] = None,
     progress: Optional[Callable[[int, int], None]] = None,
 ) -> ImportResult:
@@ -157,6 +158,7 @@ def import_scene(
     primitives: primitives without polygon caches rebuilt from their parameters after the import and
     appended to the meshes, as the tool does (--no-primitives: False).
     hidden: keep the objects the scene hides (hidden in the editor or disabled), as --hidden does.
+    render_level: subdivision surfaces at their render level, as --render-level does.
     layers: a layer table file kept across imports, or None for a fresh table.
     progress: called as progress(converted, counted) while the module works; an exception it raises
     cancels the import and is raised at once; calling import_scene from it raises RuntimeError.

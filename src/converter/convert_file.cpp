@@ -148,6 +148,7 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
         OutputOptions output;
         output.primitives = options.primitives;
         output.keepHidden = options.keepHidden;
+        output.renderLevel = options.renderLevel;
         // After Cancel or a host error nothing more is made, as the module makes nothing more.
         output.makeMore = !Interrupted(options) && result.hostError.empty() && !result.session.cancelled;
         const bool large = options.import.large == LargeAnswer::Yes || result.session.convertLarge;

@@ -39,6 +39,7 @@ struct ConvertOptions {
   const c4dexport::ExportFormat* format = nullptr;
   bool primitives = true;   // rebuild primitives from their parameters (--no-primitives: off)
   bool keepHidden = false;  // write hidden and disabled objects too (--hidden)
+  bool renderLevel = false; // subdivision surfaces at their render level (--render-level)
   // The counting figures (import.figures) worked out beforehand from the
   // converter's read of the scene: the counts while the import runs, the
   // largest mesh.

@@ -6,6 +6,7 @@
 
 #include "c4d_object.h"
 #include "c4d_object_data.h"
+#include "generate/subdivision.h"
 #include "primitives.h"
 #include "spline_input.h"
 #include "spline_shapes.h"
@@ -292,12 +293,31 @@ class EvaluationSteps {
       case GENERATOR_CLONER: return Cloner(object, out, depth);
       case GENERATOR_EXTRUDE:
       case GENERATOR_LATHE: return Sweep(object, type, out, depth);
-      case GENERATOR_SUBDIVISION:
-        Note("not subdivided (level " + std::to_string(object.data.FindInt32(1000, 2)) + "): the cage as it is");
-        return Inputs(object, out, depth);
+      case GENERATOR_SUBDIVISION: return Subdivision(object, out, depth);
       default:
         return Fail(GeneratorName(type) + ": not evaluated by the converter yet");
     }
+  }
+
+  // The children's meshes subdivided at the editor's level, or the render's
+  // when asked; polylines pass through.
+  bool Subdivision(const C4DBaseObject& object, Pieces& out, int depth) {
+    Pieces cage;
+    if (!Inputs(object, cage, depth)) return false;
+    const int level = m_evaluator.renderLevel ? object.data.FindInt32(1001, 3) : object.data.FindInt32(1000, 2);
+    for (Piece& piece : cage) {
+      if (!piece.polygons.empty()) {
+        const size_t before = piece.points.size();
+        std::string why;
+        if (!Subdivide(piece.points, piece.polygons, level, why)) {
+          Note("not subdivided (level " + std::to_string(level) + "): " + why);
+        } else if (piece.points.size() > before && !Charge(piece.points.size() - before)) {
+          return false;
+        }
+      }
+      out.push_back(std::move(piece));
+    }
+    return true;
   }
 
   // The children and their mirror image across the Symmetry's plane.

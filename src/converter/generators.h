@@ -1,8 +1,9 @@
 // Generators that a scene holds without caches (files of the newer variant
 // store none), evaluated from their parameters and their children as the
 // scene program shows them: the geometry of a Cloner's clones, a Symmetry's
-// two halves, an Instance's target, a deformer's bend. Generators nest: the
-// children are evaluated first, each in its parent's frame.
+// two halves, an Instance's target, a deformer's bend, a Subdivision
+// Surface's smoothed cage. Generators nest: the children are evaluated
+// first, each in its parent's frame.
 //
 //   c4dgen::Evaluator evaluator(budget);
 //   c4dgen::Evaluation done = evaluator.Evaluate(generator);
@@ -80,6 +81,9 @@ class Evaluator {
   // `object`'s result in its own frame: a generator's output, or an object
   // with its children and deformers.
   Evaluation Evaluate(const C4DBaseObject& object);
+
+  // Subdivision surfaces at their render level rather than the editor's.
+  bool renderLevel = false;
 
  private:
   friend class EvaluationSteps;

@@ -140,7 +140,8 @@ c4drebuild::RebuiltPrimitive Generate(const LeftOutObject& left, c4dgen::Evaluat
   try {
     const c4dgen::Evaluation done = evaluator.Evaluate(object);
     if (!done.evaluated) {
-      made.reason = done.reason + ": its inputs are not written";
+      made.reason = done.reason + (done.notes.empty() ? "" : " (" + Joined(done.notes) + ")") +
+                    ": its inputs are not written";
       return made;
     }
     made.reason = Joined(done.notes);
@@ -290,6 +291,7 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
     note(*left);
   }
   c4dgen::Evaluator evaluator;
+  evaluator.renderLevel = options.renderLevel;
   for (LeftOutObject& left : account) {
     const bool whole = evaluated.IsWhole(*left.object);
     left.generatorInput = !whole && evaluated.Covers(*left.object);

@@ -48,6 +48,7 @@ bool RedrawnSpline(const C4DBaseObject& object);
 struct OutputOptions {
   bool primitives = true;   // rebuild primitives (meshes and splines) from their parameters
   bool keepHidden = false;  // write hidden and disabled objects too
+  bool renderLevel = false; // subdivide at the render level instead of the editor's
   bool makeMore = true;     // false after Cancel or a host error: only what the module made, less the hidden
   uint64_t polygonLimit = c4drebuild::kNoPolygonLimit;
   uint64_t budget = c4drebuild::kDefaultRebuildBudget;

@@ -133,8 +133,10 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   bend.node.data.Vec(1000, {10, 10, 10}).Real(1002, std::numbers::pi_v<float>);
   ObjectSpec piled = ObjectSpec::Plugin("Piled", 1018544).Child(Triangle("P"));
   piled.node.data.Int(1270, 5).Vec(1273, {0, 0, 0});
+  ObjectSpec solid = ObjectSpec::Plugin("Solid", 5116).Child(ObjectSpec::Spline("Square", {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}}, true));
+  solid.node.data.Vec(1002, {0, 0, 10});
   SceneSpec scene;
-  scene.objects = {linear.At({1000, 0, 0}), radial, mirror, nested.At({0, 0, 500}),
+  scene.objects = {solid.At({0, 0, -300}), linear.At({1000, 0, 0}), radial, mirror, nested.At({0, 0, 500}),
                    Triangle("Target").Goal(77).States(1, 1, 0), ObjectSpec::Instance("Copy", 77, {}).At({0, 9, 0}),
                    ObjectSpec::Polygon("Sheet", {{0, 5, 0}, {0, -5, 0}, {1, 5, 0}}, {{0, 1, 2, 2}}).Child(bend),
                    ObjectSpec::Plugin("Script", 1023866).Child(Triangle("Input")), piled};
@@ -142,7 +144,8 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   using Firsts = std::vector<std::pair<std::string, std::array<double, 3>>>;
   // Host points: 10 times the scene's, y and z swapped.
   EXPECT_EQ(FirstPoints(done.result),
-            (Firsts{{"Line", {10000, 0, 0}}, {"Line", {10000, 0, 500}}, {"Line", {10000, 0, 1000}},
+            (Firsts{{"Solid", {10, -3000, 0}},  // the square's first point, then the rest of the box
+                    {"Line", {10000, 0, 0}}, {"Line", {10000, 0, 500}}, {"Line", {10000, 0, 1000}},
                     {"Ring", {0, 1000, 0}}, {"Ring", {1000, 0, 0}}, {"Ring", {0, -1000, 0}}, {"Ring", {-1000, 0, 0}},
                     {"Mirror", {50, 0, 0}}, {"Mirror", {-50, 0, 0}},
                     {"Both", {0, 5000, 0}}, {"Both", {0, 5000, 500}}, {"Both", {0, 5000, 1000}},

@@ -188,6 +188,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   convert.countingFigures = options.json;
   convert.primitives = options.primitives;
   convert.keepHidden = options.hidden;
+  convert.renderLevel = options.renderLevel;
   convert.output = item.output;
   convert.format = options.format;
   convert.interrupted = Interrupted;
@@ -253,6 +254,7 @@ bool Spawn(const BatchItem& item, size_t index, const BatchOptions& options, Wor
   if (!options.layersFile.empty()) args.insert(args.end(), {"--layers", options.layersFile});
   if (!options.primitives) args.push_back("--no-primitives");
   if (options.hidden) args.push_back("--hidden");
+  if (options.renderLevel) args.push_back("--render-level");
   if (options.memoryMb) args.insert(args.end(), {"--memory", std::to_string(options.memoryMb)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

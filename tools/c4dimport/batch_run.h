@@ -36,6 +36,7 @@ struct BatchOptions {
   std::string tool;         // the program a worker runs ("" this one)
   bool primitives = true;   // rebuild primitives without caches
   bool hidden = false;      // write hidden and disabled objects too
+  bool renderLevel = false; // subdivision surfaces at their render level
   // Limits of a worker, per file: the seconds it may take (0 none) and the
   // megabytes of address space it may take on top of what it holds when it
   // starts converting (0 none). Either makes the batch run in workers.

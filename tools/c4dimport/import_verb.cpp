@@ -53,6 +53,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   convert.interrupted = c4dimport::Interrupted;
   convert.primitives = options.primitives;
   convert.keepHidden = options.hidden;
+  convert.renderLevel = options.renderLevel;
   if (!output.empty()) {
     std::error_code ignored;
     if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
@@ -133,6 +134,7 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.layersFile = options.layersFile;
   batchOptions.primitives = options.primitives;
   batchOptions.hidden = options.hidden;
+  batchOptions.renderLevel = options.renderLevel;
   batchOptions.timeout = options.timeout;
   batchOptions.memoryMb = options.memoryMb;
   batchOptions.shardIndex = shardIndex;
@@ -199,6 +201,8 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
   verb->add_flag("--hidden", options->hidden,
                  "Keep the objects the scene hides (hidden in the editor, or disabled themselves or through a "
                  "parent), which are left out by default and listed");
+  verb->add_flag("--render-level", options->renderLevel,
+                 "Subdivide subdivision surfaces at the level the file stores for rendering, not the editor's");
   verb->add_option("--timeout", options->timeout,
                    "Batch: stop a file's worker process after this many seconds (the file's row says \"timed out\")")
       ->check(CLI::PositiveNumber);

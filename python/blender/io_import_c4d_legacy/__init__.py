@@ -159,7 +159,8 @@ class SceneBuilder:
         return obj
 
 
-def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None, hidden=False):
+def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitives=True, report=None, hidden=False,
+               render_level=False):
     """Imports one file; returns the new objects. Raises tessaro_c4d.SceneReadError."""
     shown = report or (lambda kind, text: print(kind, text))
 
@@ -174,7 +175,8 @@ def import_c4d(context, path, scale=0.001, large="no", polylines=True, primitive
         def progress(converted, counted):
             wm.progress_update(50 * converted // max(counted, 1))
 
-        result = extension().import_scene(path, large=large, primitives=primitives, hidden=hidden, progress=progress)
+        result = extension().import_scene(path, large=large, primitives=primitives, hidden=hidden,
+                                          render_level=render_level, progress=progress)
         builder = SceneBuilder(context, result, scale)
         items = sorted(list(result.meshes) + (list(result.polylines) if polylines else []), key=lambda o: o.index)
         for n, item in enumerate(items):
@@ -226,11 +228,15 @@ class ImportC4DLegacy(bpy.types.Operator, ImportHelper):
                          description="Also import the objects the scene hides (hidden in the editor, or disabled "
                                      "themselves or through a parent)",
                          default=False)
+    render_level: BoolProperty(name="Render subdivision",
+                               description="Subdivision surfaces at the level the file stores for rendering "
+                                           "(off: the editor's level)",
+                               default=False)
 
     def execute(self, context):
         try:
             objects = import_c4d(context, self.filepath, self.scale, self.large, self.import_polylines,
-                                 self.primitives, self.report, self.hidden)
+                                 self.primitives, self.report, self.hidden, self.render_level)
         except Exception as error:  # noqa: BLE001 - a file that fails is reported, never a traceback
             text = "%s: %s" % (os.path.basename(self.filepath), error or type(error).__name__)
             self.report({"ERROR"}, text.encode("utf-8", "replace").decode("utf-8"))

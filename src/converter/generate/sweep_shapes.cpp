@@ -292,7 +292,7 @@ ExtrudeParams ReadExtrudeParams(const GeContainer& data, std::vector<std::string
 
 GenMesh Extrude(const c4dprim::SplineShape& profile, const ExtrudeParams& params, std::vector<std::string>& notes) {
   if (!Finite(params.movement) || !(Length(params.movement) > 0)) {
-    notes.push_back("extrusion movement is zero or not finite: nothing built");
+    notes.push_back("an extrusion of no movement (flat caps only) or of a movement that is not finite is not built");
     return {};
   }
   size_t points = 0;
