@@ -4,12 +4,14 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,7 +65,8 @@ struct FontFace {
   std::string family;  // lower case
   std::string path;
   FT_Long index = 0;
-  bool bold = false, italic = false;
+  int weight = 400;  // 100 thin .. 900 black
+  bool italic = false;
 };
 
 std::vector<std::filesystem::path> FontFolders() {
@@ -87,8 +90,9 @@ void AddFaces(FT_Library library, const std::string& path, std::vector<FontFace>
     if (!face) return;
     count = face->num_faces;
     if (!face->family_name) continue;
-    faces.push_back({Lowered(face->family_name), path, i, (face->style_flags & FT_STYLE_FLAG_BOLD) != 0,
-                     (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0});
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
+    const int weight = os2 ? os2->usWeightClass : (face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+    faces.push_back({Lowered(face->family_name), path, i, weight, (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0});
   }
 }
 
@@ -114,12 +118,12 @@ const std::vector<FontFace>& InstalledFaces() {
 }
 
 // The face of `family` closest to the weight and slant asked for, or null.
-const FontFace* FindFace(const std::string& family, bool bold, bool italic) {
+const FontFace* FindFace(const std::string& family, int weight, bool italic) {
   const FontFace* best = nullptr;
-  int bestScore = -1;
+  int bestScore = std::numeric_limits<int>::min();
   for (const FontFace& face : InstalledFaces()) {
     if (face.family != Lowered(family)) continue;
-    const int score = (face.bold == bold) * 2 + (face.italic == italic);
+    const int score = (face.italic == italic) * 1000 - std::abs(face.weight - weight);
     if (score > bestScore) best = &face, bestScore = score;
   }
   return best;
@@ -131,7 +135,8 @@ struct TextRequest {
   double height = 200;
   int32_t alignment = 0;
   std::string family;
-  bool bold = false, italic = false;
+  int32_t weight = 400;
+  bool italic = false;
 };
 
 // The string's 16-bit units as characters, split into lines at "\r" (and "\n").
@@ -161,7 +166,7 @@ TextRequest ReadRequest(const GeContainer& data) {
   if (const GeContainer* font = data.FindSubContainer(TEXT_FONT)) {
     const GeValue& family = font->FindValue(FONT_FAMILY);
     if (family.GetType() == GEVALUE_STRING) request.family = family.AsString().To8Bit();
-    request.bold = font->FindInt32(FONT_WEIGHT, 400) >= 600;
+    request.weight = std::clamp(font->FindInt32(FONT_WEIGHT, 400), 1, 1000);
     request.italic = font->FindInt32(FONT_ITALIC, 0) != 0;
   }
   return request;
@@ -299,7 +304,7 @@ SplineRead TextOutline(const GeContainer& data) {
   }
   const Library library = OpenLibrary();
   if (!library) return Refused("the font library could not be started");
-  const FontFace* found = request.family.empty() ? nullptr : FindFace(request.family, request.bold, request.italic);
+  const FontFace* found = request.family.empty() ? nullptr : FindFace(request.family, request.weight, request.italic);
   const Face face = found ? OpenFace(library.get(), found->path, found->index)
                           : OpenFace(library.get(), C4D_FALLBACK_FONT, 0);
   if (!face) return Refused(std::string("no font to set the text in (") + C4D_FALLBACK_FONT + " cannot be read)");
