@@ -11,6 +11,7 @@
 #include "spline_input.h"
 #include "spline_shapes.h"
 #include "sweep_shapes.h"
+#include "text_outline.h"
 
 namespace c4dgen {
 
@@ -226,6 +227,7 @@ class EvaluationSteps {
       return true;
     }
     const int32_t type = DataTypeOf(object);
+    if (type == TEXT_SPLINE) return Lines(object, TextOutline(object.data), out);
     if (type == DATA_POLYGON) return Mesh(object, out);
     if (IsSplineObject(&object)) return Lines(object, DrawnSpline(object), out);
     if (c4dprim::IsSplinePrimitive(type)) return Lines(object, c4dprim::ReadSplinePrimitive(type, object.data), out);

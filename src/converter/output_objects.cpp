@@ -10,6 +10,7 @@
 #include "primitives.h"
 #include "qel_Exceptions.h"
 #include "spline_input.h"
+#include "text_outline.h"
 
 namespace c4dimport {
 
@@ -42,11 +43,13 @@ c4drebuild::RebuiltPrimitive DrawShape(const C4DBaseObject& object, const std::s
   made.path = path;
   const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
   made.dataType = work == ConverterWork::DrawSplinePrimitive && plugin ? plugin->GetDataTypeId() : OBJECT_SPLINE;
-  made.kind = work == ConverterWork::DrawSplinePrimitive ? c4dprim::SplinePrimitiveName(made.dataType) : "spline";
+  const bool text = made.dataType == c4dgen::TEXT_SPLINE;
+  made.kind = work != ConverterWork::DrawSplinePrimitive ? "spline"
+              : text ? "text" : c4dprim::SplinePrimitiveName(made.dataType);
   try {
-    const c4dprim::SplineRead read = work == ConverterWork::DrawSplinePrimitive
-                                         ? c4dprim::ReadSplinePrimitive(made.dataType, object.data)
-                                         : c4dgen::DrawnSpline(object);
+    const c4dprim::SplineRead read = work != ConverterWork::DrawSplinePrimitive ? c4dgen::DrawnSpline(object)
+                                     : text ? c4dgen::TextOutline(object.data)
+                                            : c4dprim::ReadSplinePrimitive(made.dataType, object.data);
     if (!read.shape) {
       made.reason = read.reason;
       return made;
@@ -239,7 +242,9 @@ ConverterWork WorkFor(const LeftOutObject& left) {
     const auto* plugin = dynamic_cast<const C4DPluginObject*>(left.object);
     if (!plugin) return ConverterWork::None;
     if (c4dprim::IsRebuildablePrimitive(plugin->GetDataTypeId())) return ConverterWork::RebuildPrimitive;
-    if (c4dprim::IsSplinePrimitive(plugin->GetDataTypeId())) return ConverterWork::DrawSplinePrimitive;
+    if (c4dprim::IsSplinePrimitive(plugin->GetDataTypeId()) || plugin->GetDataTypeId() == c4dgen::TEXT_SPLINE) {
+      return ConverterWork::DrawSplinePrimitive;
+    }
     if (IsSplineObject(plugin)) return ConverterWork::DrawSpline;
   }
   return ConverterWork::None;

@@ -200,6 +200,9 @@ ContainerSpec& ContainerSpec::SubOlder(int32_t key, const ContainerSpec& sub) {
 ContainerSpec& ContainerSpec::Time(int32_t key, float numerator, float denominator) {
   return Add(Make(key, 22, [&](Entry& e) { e.f = numerator, e.denominator = denominator; }));
 }
+ContainerSpec& ContainerSpec::FontData(int32_t key, const ContainerSpec& font) {
+  return Add(Make(key, kFontDataType, [&](Entry& e) { e.sub.push_back(font); }));
+}
 ContainerSpec& ContainerSpec::UnknownChunk(int32_t key, int32_t type, int32_t chunkId) {
   return Add(Make(key, type, [&](Entry& e) { e.i = chunkId; }));
 }
@@ -253,6 +256,7 @@ void ContainerSpec::WriteChunkEntry(C4DWriter& w, const Entry& e, int32_t level)
     case 131: w.Filename(e.text); break;
     case 132: e.subOlder ? e.sub.front().WriteOlder(w) : e.sub.front().WriteChunk(w, level); break;
     case 133: w.LinkRecord(e.aliasId); break;
+    case kFontDataType: e.sub.front().WriteChunk(w.StartChunk(0, 0), level), w.EndChunk(); break;
     default: WriteUnknownChunk(w, e.i); break;
   }
 }

@@ -83,6 +83,9 @@ class ContainerSpec {
   ContainerSpec& Sub(int32_t key, const ContainerSpec& sub);
   // A sub-container that the chunk form writes in the older form.
   ContainerSpec& SubOlder(int32_t key, const ContainerSpec& sub);
+  // Font data (chunk form only): a chunk wrapping the font's container.
+  ContainerSpec& FontData(int32_t key, const ContainerSpec& font);
+  static constexpr int32_t kFontDataType = 1009372;
   // Time entry (type 22).
   ContainerSpec& Time(int32_t key, float numerator, float denominator);
   // An entry of a type the reader does not know, holding a whole chunk (with

@@ -377,6 +377,9 @@ EntryRead Outcome(bool ok) { return ok ? EntryRead::Next : EntryRead::EndFailed;
 // under any other id is damage and ends the container as failed.
 constexpr int32_t kEndEntryType = 3;
 constexpr int32_t kEndEntryId = -1;
+// Font data (a Text's font): a chunk that wraps a container of the font's
+// family, weight and slant, kept as a sub-container under the entry's id.
+constexpr int32_t kFontDataType = 1009372;
 
 EntryRead EndEntry(int32_t id) { return id == kEndEntryId ? EntryRead::EndOk : EntryRead::EndFailed; }
 
@@ -475,6 +478,15 @@ EntryRead ReadNewerEntry(GeChunkFile& file, GeContainer& container, int32_t id, 
   return Outcome(Store(file, container, id, value, append));
 }
 
+// The wrapping chunk's header, its container, and whatever else it holds up to its end.
+EntryRead ReadFontData(GeChunkFile& file, GeContainer& container, int32_t id, bool append) {
+  int32_t chunkId = 0, level = 0;
+  if (!file.ReadChunkHeader(chunkId, level) || !ReadSubContainer(file, container, id, append)) {
+    return EntryRead::EndFailed;
+  }
+  return Outcome(file.SkipChunkRest());
+}
+
 // Entry values of the chunk form, after the entry's id and type.
 EntryRead ReadChunkFormEntry(GeChunkFile& file, GeContainer& container, int32_t id, int32_t type, bool append) {
   if (file.IsNewerVariant() && (type == GEVALUE_EMPTY || type == TAG_TIME)) {
@@ -524,6 +536,7 @@ EntryRead ReadChunkFormEntry(GeChunkFile& file, GeContainer& container, int32_t 
       // Unknown kind: a whole chunk (nested chunks included) or one value.
       uint8_t tag = 0;
       if (!file.ReadByte(tag)) return EntryRead::EndFailed;
+      if (tag == TAG_CHUNK_START && type == kFontDataType) return ReadFontData(file, container, id, append);
       if (tag == TAG_CHUNK_START) {
         SkippedChunk skipped;
         return Outcome(file.ReadChunkList(&skipped, false, true) > 0);
