@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "c4d_object.h"
@@ -100,7 +101,7 @@ int32_t DataTypeOf(const C4DBaseObject& object) {
 
 bool IsKnownGenerator(int32_t dataType) {
   switch (dataType) {
-    case GENERATOR_EXTRUDE: case GENERATOR_LATHE: case GENERATOR_SYMMETRY: case GENERATOR_BOOLE:
+    case GENERATOR_EXTRUDE: case GENERATOR_LATHE: case GENERATOR_SWEEP: case GENERATOR_LOFT: case GENERATOR_SYMMETRY: case GENERATOR_BOOLE:
     case GENERATOR_SUBDIVISION: case GENERATOR_CLONER:
       return true;
     default:
@@ -135,6 +136,8 @@ std::string GeneratorName(int32_t dataType) {
   switch (dataType) {
     case GENERATOR_EXTRUDE: return "extrude";
     case GENERATOR_LATHE: return "lathe";
+    case GENERATOR_SWEEP: return "sweep";
+    case GENERATOR_LOFT: return "loft";
     case GENERATOR_INSTANCE: return "instance";
     case DEFORMER_BEND: return "bend";
     case GENERATOR_SYMMETRY: return "symmetry";
@@ -295,6 +298,8 @@ class EvaluationSteps {
       case GENERATOR_CLONER: return Cloner(object, out, depth);
       case GENERATOR_EXTRUDE:
       case GENERATOR_LATHE: return Sweep(object, type, out, depth);
+      case GENERATOR_SWEEP: return SweepAlong(object, out, depth);
+      case GENERATOR_LOFT: return Loft(object, out, depth);
       case GENERATOR_SUBDIVISION: return Subdivision(object, out, depth);
       default:
         return Fail(GeneratorName(type) + ": not evaluated by the converter yet");
@@ -339,27 +344,58 @@ class EvaluationSteps {
     return true;
   }
 
-  // An Extrude or Lathe of its profile: the first child that gives lines.
-  bool Sweep(const C4DBaseObject& object, int32_t type, Pieces& out, int depth) {
-    c4dprim::SplineShape profile;
-    const C4DBaseObject* look = &object;
-    for (const C4DBaseObject* child = object.GetFirstChild(); child && profile.segments.empty(); child = child->GetNext()) {
+  // The lines of the first `most` children that give lines, one shape each,
+  // in `object`'s frame.
+  bool ChildLines(const C4DBaseObject& object, size_t most, std::vector<c4dprim::SplineShape>& shapes, int depth) {
+    for (const C4DBaseObject* child = object.GetFirstChild(); child && shapes.size() < most; child = child->GetNext()) {
       if (child->disabled || RoleOf(*child) == Role::Deformer) continue;
       Pieces result;
       if (!Placed(*child, child->GetMl64(), result, depth)) return false;
+      c4dprim::SplineShape shape;
       for (Piece& piece : result) {
-        if (!piece.polygons.empty()) continue;
-        profile.segments.push_back({std::move(piece.points), piece.closed});
+        if (piece.polygons.empty()) shape.segments.push_back({std::move(piece.points), piece.closed});
       }
+      if (!shape.segments.empty()) shapes.push_back(std::move(shape));
     }
-    if (profile.segments.empty()) return Fail("a " + GeneratorName(type) + " without a profile spline");
+    return true;
+  }
+
+  // An Extrude or Lathe of its profile: the first child that gives lines.
+  bool Sweep(const C4DBaseObject& object, int32_t type, Pieces& out, int depth) {
+    std::vector<c4dprim::SplineShape> profile;
+    if (!ChildLines(object, 1, profile, depth)) return false;
+    if (profile.empty()) return Fail("a " + GeneratorName(type) + " without a profile spline");
     std::vector<std::string> notes;
-    const GenMesh mesh = type == GENERATOR_EXTRUDE ? Extrude(profile, ReadExtrudeParams(object.data, notes), notes)
-                                                   : Lathe(profile, ReadLatheParams(object.data, notes), notes);
+    const GenMesh mesh = type == GENERATOR_EXTRUDE ? Extrude(profile[0], ReadExtrudeParams(object.data, notes), notes)
+                                                   : Lathe(profile[0], ReadLatheParams(object.data, notes), notes);
+    return Made(object, type, mesh, notes, out);
+  }
+
+  // A Sweep: the first child that gives lines is the profile, the second the path.
+  bool SweepAlong(const C4DBaseObject& object, Pieces& out, int depth) {
+    std::vector<c4dprim::SplineShape> shapes;
+    if (!ChildLines(object, 2, shapes, depth)) return false;
+    if (shapes.size() < 2) return Fail("a sweep without a profile and a path spline");
+    std::vector<std::string> notes;
+    const GenMesh mesh = c4dgen::SweepAlong(shapes[0], shapes[1], ReadSweepParams(object.data, notes), notes);
+    return Made(object, GENERATOR_SWEEP, mesh, notes, out);
+  }
+
+  // A Loft over every child that gives lines, in order.
+  bool Loft(const C4DBaseObject& object, Pieces& out, int depth) {
+    std::vector<c4dprim::SplineShape> shapes;
+    if (!ChildLines(object, SIZE_MAX, shapes, depth)) return false;
+    std::vector<std::string> notes;
+    const GenMesh mesh = c4dgen::Loft(shapes, notes);
+    return Made(object, GENERATOR_LOFT, mesh, notes, out);
+  }
+
+  bool Made(const C4DBaseObject& object, int32_t type, const GenMesh& mesh, std::vector<std::string>& notes,
+            Pieces& out) {
     for (std::string& note : notes) Note(std::move(note));
     if (mesh.faces.empty()) return Fail(GeneratorName(type) + " made nothing");
     Piece piece;
-    piece.look = look;
+    piece.look = &object;
     piece.points = mesh.points;
     piece.polygons.reserve(mesh.faces.size());
     for (const std::vector<uint32_t>& f : mesh.faces) {

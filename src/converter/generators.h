@@ -28,8 +28,10 @@ namespace c4dgen {
 
 // Data type ids of the generators and deformers known by name.
 enum : int32_t {
+  GENERATOR_LOFT = 5107,
   GENERATOR_EXTRUDE = 5116,
   GENERATOR_LATHE = 5117,
+  GENERATOR_SWEEP = 5118,
   GENERATOR_INSTANCE = 5126,
   DEFORMER_BEND = 5128,
   GENERATOR_SYMMETRY = 5142,

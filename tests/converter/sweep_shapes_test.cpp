@@ -1,4 +1,4 @@
-// Extrude and Lathe meshes: sizes, volumes by the divergence theorem (positive
+// Extrude, Lathe, Sweep and Loft meshes: sizes, volumes by the divergence theorem (positive
 // only when every face looks out), closed surfaces, caps that keep holes.
 #include "sweep_shapes.h"
 
@@ -76,11 +76,17 @@ struct SweepCase {
   ExtrudeParams extrude;
   std::optional<LatheParams> lathe;
   const char* expected;
+  std::optional<SweepParams> along = {};  // the profile along `path`
+  SplineShape path = {};
+  std::vector<SplineShape> loft = {};     // when not empty, lofted instead
 };
 
 std::string Sweep(const SweepCase& c) {
   std::vector<std::string> notes;
-  const GenMesh m = c.lathe ? Lathe(c.profile, *c.lathe, notes) : Extrude(c.profile, c.extrude, notes);
+  const GenMesh m = !c.loft.empty() ? Loft(c.loft, notes)
+                    : c.along      ? SweepAlong(c.profile, c.path, *c.along, notes)
+                    : c.lathe      ? Lathe(c.profile, *c.lathe, notes)
+                                   : Extrude(c.profile, c.extrude, notes);
   return Summary(m, notes);
 }
 
@@ -94,6 +100,16 @@ const SplineSegment kRing{{{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}}, true};
 const SplineSegment kLetterA{
     {{0, 0, 0}, {1, 0, 0}, {1.5, 1, 0}, {2.5, 1, 0}, {3, 0, 0}, {4, 0, 0}, {2.5, 4, 0}, {1.5, 4, 0}}, true};
 const SplineSegment kHoleOfA{{{1.75, 1.5, 0}, {2.25, 1.5, 0}, {2, 2.5, 0}}, true};
+SplineSegment Lifted(SplineSegment s, double z) {
+  for (Vector64& p : s.points) p.z = z;
+  return s;
+}
+// A quarter circle of radius 5 in the XZ plane, from the origin leaving along +Z.
+SplineShape QuarterTurn() {
+  SplineSegment s{{}, false};
+  for (int i = 0; i <= 8; ++i) s.points.push_back({5 - 5 * std::cos(M_PI / 16 * i), 0, 5 * std::sin(M_PI / 16 * i)});
+  return Shape({s});
+}
 
 // Volumes: a regular n-gon of radius r has the area n/2 r^2 sin(2 pi / n).
 TEST(SweepShapes, MeshesAreSolidAndFaceOut) {
@@ -145,6 +161,15 @@ TEST(SweepShapes, MeshesAreSolidAndFaceOut) {
        {},
        LatheParams{},
        "26 points, 48 faces, volume 1.035276, cap 0, 0 notes"},
+      // Sweeps and lofts: volumes area x length, a frustum's (a1 + a2 + sqrt(a1 a2)) h / 3.
+      {"swept along a straight path", Shape({Square(1)}), {}, {}, "8 points, 6 faces, volume 12.000000, cap 0, 0 notes",
+       SweepParams{}, Shape({{{{0, 0, 0}, {3, 0, 0}}, false}})},
+      {"swept round a quarter circle", Shape({Square(1)}), {}, {},
+       "36 points, 34 faces, volume 31.233331, cap 0, 0 notes", SweepParams{}, QuarterTurn()},
+      {"swept, shrinking to half", Shape({Square(1)}), {}, {}, "8 points, 6 faces, volume 7.000000, cap 4, 0 notes",
+       SweepParams{0.5}, Shape({{{{0, 0, 0}, {0, 0, 3}}, false}})},
+      {"loft of squares of sides 1 and 2", {}, {}, {}, "8 points, 6 faces, volume 2.333333, cap 1, 0 notes", {}, {},
+       {Shape({Square(0.5)}), Shape({Lifted(Square(1), 1)})}},
   };
   for (const SweepCase& c : cases) EXPECT_EQ(Sweep(c), c.expected) << c.name;
 }
@@ -160,6 +185,9 @@ TEST(SweepShapes, HostileInputIsRefused) {
       {"too many points", Shape({Polygon(1000, 1)}), {{0, 0, 1}, 5000}, {}, ""},
       {"lathe angle not finite", Shape({Square(1)}), {}, LatheParams{NAN}, ""},
       {"lathe subdivisions", Shape({Square(1)}), {}, LatheParams{1, 20000}, ""},
+      {"sweep path not finite", Shape({Square(1)}), {}, {}, "", SweepParams{}, Shape({infinite})},
+      {"sweep end scale negative", Shape({Square(1)}), {}, {}, "", SweepParams{-1}, Shape({Square(1)})},
+      {"loft of one spline", {}, {}, {}, "", {}, {}, {Shape({Square(1)}), Shape({{{{0, 0, 0}}, false}})}},
   };
   for (const SweepCase& c : cases) EXPECT_EQ(Sweep(c), "0 points, 0 faces, volume 0.000000, cap 0, 1 notes") << c.name;
 }
@@ -181,6 +209,12 @@ TEST(SweepShapes, ParametersAreReadByTheirIds) {
   turn.StoreFloat32(1002, 4);
   const LatheParams l = ReadLatheParams(turn, notes);
   EXPECT_TRUE(l.angle == 2 && l.subdivisions == 8 && l.movement == 4);
+  turn.StoreFloat32(1013, 1.5f);
+  turn.StoreFloat32(1003, 0.5f);
+  turn.StoreInt32(2000, 0);
+  const SweepParams w = ReadSweepParams(turn, notes);
+  EXPECT_TRUE(w.endScale == 4 && w.endRotation == 1.5 && !w.startCap && w.endCap);
+  EXPECT_EQ(notes.back(), "sweep growth left out: the whole path swept");
 }
 
 }  // namespace

@@ -135,8 +135,14 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   piled.node.data.Int(1270, 5).Vec(1273, {0, 0, 0});
   ObjectSpec solid = ObjectSpec::Plugin("Solid", 5116).Child(ObjectSpec::Spline("Square", {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}}, true));
   solid.node.data.Vec(1002, {0, 0, 10});
+  const std::vector<Vector> square{{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}};
+  // The path leads along +X: the profile's X axis turns to -Z.
+  ObjectSpec swept = ObjectSpec::Plugin("Swept", 5118).Child(ObjectSpec::Spline("Profile", square, true))
+                         .Child(ObjectSpec::Spline("Path", {{0, 0, 0}, {10, 0, 0}}, false));
+  ObjectSpec loft = ObjectSpec::Plugin("Loft", 5107).Child(ObjectSpec::Spline("Low", square, true))
+                        .Child(ObjectSpec::Spline("High", square, true).At({0, 0, 4}));
   SceneSpec scene;
-  scene.objects = {solid.At({0, 0, -300}), linear.At({1000, 0, 0}), radial, mirror, nested.At({0, 0, 500}),
+  scene.objects = {solid.At({0, 0, -300}), swept.At({0, 0, -600}), loft.At({0, 0, -900}), linear.At({1000, 0, 0}), radial, mirror, nested.At({0, 0, 500}),
                    Triangle("Target").Goal(77).States(1, 1, 0), ObjectSpec::Instance("Copy", 77, {}).At({0, 9, 0}),
                    ObjectSpec::Polygon("Sheet", {{0, 5, 0}, {0, -5, 0}, {1, 5, 0}}, {{0, 1, 2, 2}}).Child(bend),
                    ObjectSpec::Plugin("Script", 1023866).Child(Triangle("Input")), piled};
@@ -145,6 +151,7 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   // Host points: 10 times the scene's, y and z swapped.
   EXPECT_EQ(FirstPoints(done.result),
             (Firsts{{"Solid", {10, -3000, 0}},  // the square's first point, then the rest of the box
+                    {"Swept", {0, -6010, 0}}, {"Loft", {10, -9000, 0}},
                     {"Line", {10000, 0, 0}}, {"Line", {10000, 0, 500}}, {"Line", {10000, 0, 1000}},
                     {"Ring", {0, 1000, 0}}, {"Ring", {1000, 0, 0}}, {"Ring", {0, -1000, 0}}, {"Ring", {-1000, 0, 0}},
                     {"Mirror", {50, 0, 0}}, {"Mirror", {-50, 0, 0}},

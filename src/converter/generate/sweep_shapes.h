@@ -1,6 +1,8 @@
 // Meshes swept from a profile: the Extrude generator (the profile moved along
-// a vector) and the Lathe generator (the profile turned about the Y axis),
-// built from their parameters for scenes saved without caches.
+// a vector), the Lathe generator (the profile turned about the Y axis), the
+// Sweep generator (the profile carried along a path) and the Loft generator
+// (a skin over splines in turn), built from their parameters for scenes saved
+// without caches.
 //
 //   std::vector<std::string> notes;
 //   GenMesh mesh = Extrude(profile, ReadExtrudeParams(object->data, notes), notes);
@@ -62,5 +64,33 @@ LatheParams ReadLatheParams(const GeContainer& data, std::vector<std::string>& n
 // movement closes on itself; otherwise closed segments get caps at both ends.
 // Points on the axis are shared between steps.
 GenMesh Lathe(const c4dprim::SplineShape& profile, const LatheParams& params, std::vector<std::string>& notes);
+
+// Sweep (data type 5118). The ids are likely, not checked against a mesh the
+// scene program made.
+constexpr int32_t kSweepType = 5118;
+struct SweepParams {
+  double endScale = 1.0;     // 1002: the profile's size at the end of the path
+  double endRotation = 0.0;  // 1013: its turn about the path at the end, radians
+  bool startCap = true;      // 2000, as Extrude's
+  bool endCap = true;        // 2002
+};
+// Growth (1003, 1004) other than the whole path is noted and left out.
+SweepParams ReadSweepParams(const GeContainer& data, std::vector<std::string>& notes);
+// The profile, in its own XY plane, carried along the path's first segment:
+// a row at each path point, in a frame that turns as little as the path lets
+// it (the profile's Z axis along the path at the start), scaled from 1 to the
+// end scale and turned from 0 to the end rotation by the length travelled.
+// At a corner the row stands across the mean of the two directions. A closed
+// path is run once round, ending where it starts, capped as an open one.
+GenMesh SweepAlong(const c4dprim::SplineShape& profile, const c4dprim::SplineShape& path, const SweepParams& params,
+                   std::vector<std::string>& notes);
+
+// Loft (data type 5107): no file seen so far holds one, and it takes no
+// parameters here. Each shape's first segment is a row; the later rows are
+// resampled at the fractions of length at which the first row's points stand,
+// and neighbouring rows joined by quads; closed rows (all of them) are capped
+// at both ends with the first row's triangulation.
+constexpr int32_t kLoftType = 5107;
+GenMesh Loft(const std::vector<c4dprim::SplineShape>& rows, std::vector<std::string>& notes);
 
 }  // namespace c4dgen
