@@ -59,11 +59,12 @@ def tool_json(args):
         return None
 
 
-def reached(path, imported, older):
-    """Whether an output object comes from the object at `path` (or its cache)."""
+def reached(path, imported, older, generators=()):
+    """Whether an output object comes from the object at `path` (or its cache), or from a generator above it."""
     if older is None:
         sources = [o.get("source") or "" for o in imported.get("objects", [])]
-        return any(s == path or s.startswith(path + " / cache: ") for s in sources)
+        mine = any(s == path or s.startswith(path + " / cache: ") for s in sources)
+        return mine or any(g in sources and path.startswith(g + " / ") for g in generators)
     # An older build names no sources: an object it read and did not leave out
     # (or rebuilt) reached its output.
     rebuilt = {p["name"] for p in imported.get("primitives", []) if p.get("rebuilt")}
@@ -71,7 +72,7 @@ def reached(path, imported, older):
 
 
 def census(tool, scene_tool, path, work):
-    row = {"file": str(path), "geometry": 0, "byKind": {}, "reached": 0, "hiddenWritten": 0}
+    row = {"file": str(path), "geometry": 0, "byKind": {}, "reached": 0, "hiddenWritten": 0, "inputsWritten": 0}
     scene = tool_json([scene_tool, "scene", "--json", str(path)])
     if not scene:
         row["status"] = "unreadable"
@@ -83,10 +84,22 @@ def census(tool, scene_tool, path, work):
     older = None
     if "hidden" not in imported:
         older = dict(walk((tool_json([tool, "scene", "--json", str(path)]) or {}).get("objects", [])))
+    generators = [p for p, o in geometry if kind_of(o.get("dataTypeId") or o.get("typeId")) == "generator"]
+    sources = {o.get("source") for o in imported.get("objects", [])}
+    # A generator's raw inputs written as if they were its result: a child's own output beside (or instead of) it.
+    written = [s for s in sources if s]
+    if older is None:
+        row["inputsWritten"] = sum(1 for g in generators
+                                   if any(s.startswith(g + " / ") and not s.startswith(g + " / cache: ") for s in written))
+    else:  # an older build: a generator's child it read and did not leave out was written
+        rebuilt = {p["name"] for p in imported.get("primitives", []) if p.get("rebuilt")}
+        row["inputsWritten"] = sum(1 for g in generators if any(
+            p.startswith(g + " / ") and ("notImported" not in o or p in rebuilt)
+            and kind_of(o.get("dataTypeId") or o.get("typeId")) for p, o in older.items()))
     for p, o in geometry:
         kind = kind_of(o.get("dataTypeId") or o.get("typeId"))
         row["byKind"][kind] = row["byKind"].get(kind, 0) + 1
-        if reached(p, imported, older):
+        if reached(p, imported, older, generators):
             row["reached"] += 1
             row["hiddenWritten"] += bool(o.get("hidden"))
     return row
@@ -109,17 +122,18 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         rows = [census(args.tool, args.scene_tool, f, pathlib.Path(work)) for f in scene_files(args.paths)]
     totals = {"files": len(rows), "geometry": sum(r["geometry"] for r in rows),
-              "reached": sum(r["reached"] for r in rows), "hiddenWritten": sum(r["hiddenWritten"] for r in rows)}
+              "reached": sum(r["reached"] for r in rows), "hiddenWritten": sum(r["hiddenWritten"] for r in rows),
+              "inputsWritten": sum(r["inputsWritten"] for r in rows)}
     if args.json:
         json.dump({"files": rows, "totals": totals}, sys.stdout, indent=1)
         print()
         return 0
-    print(f"{'file':<28} {'geometry':>8} {'reached':>8} {'hidden written':>15}  kinds")
+    print(f"{'file':<28} {'geometry':>8} {'reached':>8} {'hidden written':>15} {'inputs written':>15}  kinds")
     for r in rows:
         kinds = ", ".join(f"{k} {n}" for k, n in sorted(r["byKind"].items()))
-        print(f"{pathlib.Path(r['file']).name:<28} {r['geometry']:>8} {r['reached']:>8} {str(r['hiddenWritten']):>15}  {kinds}")
+        print(f"{pathlib.Path(r['file']).name:<28} {r['geometry']:>8} {r['reached']:>8} {str(r['hiddenWritten']):>15} {r['inputsWritten']:>15}  {kinds}")
     print(f"{'total (' + str(totals['files']) + ' files)':<28} {totals['geometry']:>8} {totals['reached']:>8} "
-          f"{str(totals['hiddenWritten']):>15}")
+          f"{str(totals['hiddenWritten']):>15} {totals['inputsWritten']:>15}")
     return 0
 
 
