@@ -170,7 +170,7 @@ class EvaluationSteps {
         if (!Generate(object, out, depth)) return false;
         break;
       case Role::Plain:
-        if (!Own(object, out, depth) || !Inputs(object, out, depth)) return false;
+        if (!Own(object, out, depth) || !Inputs(object, out, depth, true)) return false;
         break;
     }
     return Deform(object, out);
@@ -203,10 +203,13 @@ class EvaluationSteps {
     return true;
   }
 
-  // The children's results (deformers aside) in `object`'s frame.
-  bool Inputs(const C4DBaseObject& object, Pieces& out, int depth) {
+  // The children's results (deformers aside) in `object`'s frame. A
+  // generator uses its children whether they show or not; an object that
+  // only groups them leaves out those hidden in the editor, as the scene does.
+  bool Inputs(const C4DBaseObject& object, Pieces& out, int depth, bool shownOnly = false) {
     if (!object.childList) return true;
     for (const C4DBaseObject* child : object.childList->Objects()) {
+      if (shownOnly && child->editorVisibility == C4DBaseObject::VISIBILITY_OFF) continue;
       if (!Placed(*child, child->GetMl64(), out, depth)) return false;
     }
     return true;
