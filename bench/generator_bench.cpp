@@ -31,6 +31,22 @@ ObjectSpec Grid() {
   return grid;
 }
 
+// A flat n x n grid of quadrangles.
+ObjectSpec SmallGrid(const std::string& name, int n) {
+  std::vector<Vector> points;
+  std::vector<CPolygon> polygons;
+  for (int y = 0; y <= n; ++y) {
+    for (int x = 0; x <= n; ++x) points.push_back({float(x), float(y), 0});
+  }
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const int a = y * (n + 1) + x;
+      polygons.push_back({a, a + 1, a + n + 2, a + n + 1});
+    }
+  }
+  return ObjectSpec::Polygon(name, points, polygons);
+}
+
 std::string Written(const std::string& name, const SceneSpec& scene) {
   const std::string path = bench::BenchSceneFolder() + "/" + name;
   const std::vector<uint8_t> bytes = WriteScene(scene);
@@ -77,6 +93,21 @@ std::string SheetScene() {
   return Written("sheet_1m.c4d", scene);
 }
 
+// A cage of 10,000 quadrangles subdivided twice (160,000), and 160,000 stored.
+std::string SubdividedScene() {
+  ObjectSpec subdivision = ObjectSpec::Plugin("Subdivision", 1007455).Child(SmallGrid("Cage", 100));
+  subdivision.node.data.Int(1000, 2);
+  SceneSpec scene;
+  scene.objects = {subdivision};
+  return Written("subdivided_160k.c4d", scene);
+}
+
+std::string StoredFineScene() {
+  SceneSpec scene;
+  scene.objects = {SmallGrid("Fine", 400)};
+  return Written("stored_160k.c4d", scene);
+}
+
 void Convert(benchmark::State& state, std::string (*scene)()) {
   const std::string path = scene();
   size_t objects = 0;
@@ -102,6 +133,8 @@ BENCHMARK_CAPTURE(Convert, StoredBoxes8k, StoredBoxesScene)->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(Convert, Bend1M, BentScene)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(Convert, Symmetry1M, MirroredScene)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(Convert, StoredSheet1M, SheetScene)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Convert, Subdivision160k, SubdividedScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, StoredGrid160k, StoredFineScene)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
