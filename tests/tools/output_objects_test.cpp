@@ -198,7 +198,8 @@ double Volume(const CQEL_SmartPtr<CQEL_Object>& object) {
 }
 
 // A cube of 2 pierced by a tall box of 1 by 1 through its middle, by each
-// mode; an open input is refused with its inputs.
+// mode; an open input is refused with its inputs. A build without CGAL
+// (32-bit, Windows) refuses them all.
 TEST_F(OutputObjects, BooleCombinesTwoSolids) {
   const std::vector<std::pair<int32_t, double>> modes = {{1, 6}, {0, 10}, {2, 2}, {3, 6}};
   for (const auto& [mode, volume] : modes) {
@@ -207,6 +208,10 @@ TEST_F(OutputObjects, BooleCombinesTwoSolids) {
                            .Child(Box("Pin", 1, 4, 1).At({-0.5f, -2, -0.5f}));
     boole.node.data.Int(1000, mode);
     const Conversion done = Convert(SceneOf({boole}));
+    if (!done.made.empty() && done.made[0].reason.find("not available in this build") != std::string::npos) {
+      EXPECT_TRUE(done.result.objects.empty());
+      return;
+    }
     ASSERT_EQ(done.result.objects.size(), 1u) << mode;
     EXPECT_EQ(done.result.sources[0], "Boole");
     EXPECT_NEAR(Volume(done.result.objects[0]), volume, 1e-6) << mode;

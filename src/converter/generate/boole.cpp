@@ -88,17 +88,17 @@ std::string Solid(const std::vector<Piece>& pieces, Mesh& mesh, const char* whic
 }
 
 void Written(const Mesh& mesh, Piece& result) {
-  std::map<Mesh::Vertex_index, int32_t> index;
+  std::vector<int32_t> index(mesh.num_vertices());  // by vertex index, removed ones too
   for (Mesh::Vertex_index v : mesh.vertices()) {
     const Kernel::Point_3& p = mesh.point(v);
-    index[v] = int32_t(result.points.size());
+    index[v.idx()] = int32_t(result.points.size());
     result.points.push_back({p.x(), p.y(), p.z()});
   }
   for (Mesh::Face_index f : mesh.faces()) {
     std::array<int32_t, 3> corner{};
     size_t i = 0;
     for (Mesh::Vertex_index v : CGAL::vertices_around_face(mesh.halfedge(f), mesh)) {
-      if (i < 3) corner[i++] = index[v];
+      if (i < 3) corner[i++] = index[v.idx()];
     }
     result.polygons.push_back({corner[0], corner[1], corner[2], corner[2]});
   }
@@ -123,12 +123,12 @@ bool Combined(int mode, Mesh& a, Mesh& b, Mesh& out) {
 
 bool BooleMeshes(int mode, const std::vector<Piece>& a, const std::vector<Piece>& b, Piece& result, std::string& reason) {
   if (mode < BOOLE_UNION || mode > BOOLE_WITHOUT) {
-    reason = "boole of mode " + std::to_string(mode);
+    reason = "mode " + std::to_string(mode) + " unknown";
     return false;
   }
   const size_t triangles = TriangleCount(a) + TriangleCount(b);
   if (triangles > kMaxBooleTriangles) {
-    reason = "boole of " + std::to_string(triangles) + " triangles (at most " + std::to_string(kMaxBooleTriangles) + ")";
+    reason = std::to_string(triangles) + " triangles (at most " + std::to_string(kMaxBooleTriangles) + ")";
     return false;
   }
   const Piece* first = FirstMesh(a);
