@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev lib3mf-dev libosd-dev libfreetype-dev
-          fonts-dejavu-core python3-ezdxf assimp-utils time ccache libmimalloc-dev)
+          fonts-dejavu-core python3-ezdxf assimp-utils time ccache libmimalloc-dev libcgal-dev)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.
 # --with-python: the Python extension (Debian's Python, pybind11, numpy),

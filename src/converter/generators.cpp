@@ -7,6 +7,7 @@
 
 #include "c4d_object.h"
 #include "c4d_object_data.h"
+#include "generate/boole.h"
 #include "generate/subdivision.h"
 #include "primitives.h"
 #include "spline_input.h"
@@ -304,6 +305,7 @@ class EvaluationSteps {
       case GENERATOR_SWEEP: return SweepAlong(object, out, depth);
       case GENERATOR_LOFT: return Loft(object, out, depth);
       case GENERATOR_SUBDIVISION: return Subdivision(object, out, depth);
+      case GENERATOR_BOOLE: return Boole(object, out, depth);
       default:
         return Fail(GeneratorName(type) + ": not evaluated by the converter yet");
     }
@@ -406,6 +408,22 @@ class EvaluationSteps {
       if (f.size() == 4) piece.polygons.push_back({int32_t(f[0]), int32_t(f[1]), int32_t(f[2]), int32_t(f[3])});
     }
     return Add(out, std::move(piece));
+  }
+
+  // The first two enabled children combined as solids.
+  bool Boole(const C4DBaseObject& object, Pieces& out, int depth) {
+    std::vector<Pieces> inputs;
+    for (const C4DBaseObject* child = object.GetFirstChild(); child && inputs.size() < 2; child = child->GetNext()) {
+      if (child->disabled || RoleOf(*child) == Role::Deformer) continue;
+      if (!Placed(*child, child->GetMl64(), inputs.emplace_back(), depth)) return false;
+    }
+    if (inputs.size() < 2) return Fail("a boole of fewer than two children");
+    const int32_t mode = object.data.FindInt32(1000, BOOLE_SUBTRACT);
+    if (mode == BOOLE_WITHOUT) Note("boole mode 3 taken as the first child minus the second (a guess)");
+    Piece result;
+    std::string why;
+    if (!BooleMeshes(mode, inputs[0], inputs[1], result, why)) return Fail("boole: " + why);
+    return Add(out, std::move(result));
   }
 
   // The placement of each clone in the Cloner's frame; empty when refused.

@@ -178,4 +178,50 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   EXPECT_NE(tight.made[0].reason.find("over what this file may make"), std::string::npos) << tight.made[0].reason;
 }
 
+// The volume a written mesh encloses (divergence theorem over its faces' fans).
+double Volume(const CQEL_SmartPtr<CQEL_Object>& object) {
+  const CQEL_GeoPolyhedron3D* geometry = c4dimport::ViewObject(object).geometry;
+  const auto points = HostPoints(object);
+  double volume = 0;
+  for (const auto& face : geometry->GetFaces()) {
+    std::vector<std::array<double, 3>> corners;
+    for (int e : face) {
+      const auto& edge = geometry->GetEdges()[size_t(std::abs(e) - 1)];
+      corners.push_back(points[(e > 0 ? edge.first : edge.second) - 1]);
+    }
+    for (size_t i = 1; i + 1 < corners.size(); ++i) {
+      const auto &a = corners[0], &b = corners[i], &c = corners[i + 1];
+      volume += (a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) + a[2] * (b[0] * c[1] - b[1] * c[0])) / 6;
+    }
+  }
+  return std::abs(volume) / 1000;  // in cubic scene units: the host's are ten times as long
+}
+
+// A cube of 2 pierced by a tall box of 1 by 1 through its middle, by each
+// mode; an open input is refused with its inputs. A build without CGAL
+// (32-bit, Windows) refuses them all.
+TEST_F(OutputObjects, BooleCombinesTwoSolids) {
+  const std::vector<std::pair<int32_t, double>> modes = {{1, 6}, {0, 10}, {2, 2}, {3, 6}};
+  for (const auto& [mode, volume] : modes) {
+    ObjectSpec boole = ObjectSpec::Plugin("Boole", 1010865)
+                           .Child(Box("Cube", 2, 2, 2).At({-1, -1, -1}))
+                           .Child(Box("Pin", 1, 4, 1).At({-0.5f, -2, -0.5f}));
+    boole.node.data.Int(1000, mode);
+    const Conversion done = Convert(SceneOf({boole}));
+    if (!done.made.empty() && done.made[0].reason.find("not available in this build") != std::string::npos) {
+      EXPECT_TRUE(done.result.objects.empty());
+      return;
+    }
+    ASSERT_EQ(done.result.objects.size(), 1u) << mode;
+    EXPECT_EQ(done.result.sources[0], "Boole");
+    EXPECT_NEAR(Volume(done.result.objects[0]), volume, 1e-6) << mode;
+  }
+  ObjectSpec open = ObjectSpec::Plugin("Boole", 1010865).Child(Box("Cube", 2, 2, 2)).Child(Quad("Sheet"));
+  const Conversion refused = Convert(SceneOf({open}));
+  EXPECT_TRUE(refused.result.objects.empty());
+  ASSERT_EQ(refused.made.size(), 1u);
+  EXPECT_EQ(refused.made[0].reason,
+            "boole: the second input is not a closed solid (it has open edges): its inputs are not written");
+}
+
 }  // namespace
