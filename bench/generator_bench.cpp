@@ -108,6 +108,25 @@ std::string StoredFineScene() {
   return Written("stored_160k.c4d", scene);
 }
 
+// Two spheres of 5,000 polygons each (100 segments): one minus the other, and both rebuilt as they are.
+ObjectSpec Sphere(const std::string& name, float x) {
+  ObjectSpec sphere = ObjectSpec::Plugin(name, 5160).At({x, 0, 0});
+  sphere.node.data.Real(1110, 100).Int(1111, 100);
+  return sphere;
+}
+
+std::string BooleScene() {
+  SceneSpec scene;
+  scene.objects = {ObjectSpec::Plugin("Boole", 1010865).Child(Sphere("A", 0)).Child(Sphere("B", 50))};
+  return Written("boole_spheres.c4d", scene);
+}
+
+std::string TwoSpheresScene() {
+  SceneSpec scene;
+  scene.objects = {Sphere("A", 0), Sphere("B", 50)};
+  return Written("spheres.c4d", scene);
+}
+
 void Convert(benchmark::State& state, std::string (*scene)()) {
   const std::string path = scene();
   size_t objects = 0;
@@ -135,6 +154,8 @@ BENCHMARK_CAPTURE(Convert, Symmetry1M, MirroredScene)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(Convert, StoredSheet1M, SheetScene)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(Convert, Subdivision160k, SubdividedScene)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, StoredGrid160k, StoredFineScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, BooleSpheres, BooleScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, RebuiltSpheres, TwoSpheresScene)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
