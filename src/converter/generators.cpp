@@ -103,6 +103,7 @@ int32_t DataTypeOf(const C4DBaseObject& object) {
 bool IsKnownGenerator(int32_t dataType) {
   switch (dataType) {
     case GENERATOR_EXTRUDE: case GENERATOR_LATHE: case GENERATOR_SWEEP: case GENERATOR_LOFT: case GENERATOR_SYMMETRY: case GENERATOR_BOOLE:
+    case GENERATOR_ARRAY:
     case GENERATOR_SUBDIVISION: case GENERATOR_CLONER:
       return true;
     default:
@@ -122,15 +123,28 @@ Vector64 Vec(const C4DBaseObject& o, int32_t id, const Vector64& fallback) {
 
 }  // namespace
 
+bool IsUnknownObject(const C4DBaseObject& object) {
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  if (!plugin) return false;
+  const int32_t type = plugin->GetDataTypeId();
+  return !plugin->GetObjectData() && type != DEFORMER_BEND && type != TEXT_SPLINE && !IsKnownGenerator(type) &&
+         !c4dprim::IsRebuildablePrimitive(type) && !c4dprim::IsSplinePrimitive(type) && !IsSplineObject(plugin);
+}
+
 Role RoleOf(const C4DBaseObject& object) {
   const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
   if (!plugin) return Role::Plain;
   const int32_t type = plugin->GetDataTypeId();
   if (type == DEFORMER_BEND) return Role::Deformer;
   if (IsKnownGenerator(type)) return Role::Generator;
-  const bool unknown = !plugin->GetObjectData() && !c4dprim::IsRebuildablePrimitive(type) &&
-                       !c4dprim::IsSplinePrimitive(type) && !IsSplineObject(plugin);
-  return unknown && object.GetFirstChild() ? Role::Generator : Role::Plain;
+  return IsUnknownObject(object) && object.GetFirstChild() ? Role::Generator : Role::Plain;
+}
+
+std::string UnknownBelowNote(const C4DBaseObject& object) {
+  const auto* plugin = dynamic_cast<const C4DPluginObject*>(&object);
+  return "\"" + object.GetNameString() + "\", an object of data type " +
+         std::to_string(plugin ? plugin->GetDataTypeId() : object.typeId) +
+         " the converter does not know: if it deforms its parent, that is not applied";
 }
 
 std::string GeneratorName(int32_t dataType) {
@@ -139,6 +153,7 @@ std::string GeneratorName(int32_t dataType) {
     case GENERATOR_LATHE: return "lathe";
     case GENERATOR_SWEEP: return "sweep";
     case GENERATOR_LOFT: return "loft";
+    case GENERATOR_ARRAY: return "array";
     case GENERATOR_INSTANCE: return "instance";
     case DEFORMER_BEND: return "bend";
     case GENERATOR_SYMMETRY: return "symmetry";
@@ -306,6 +321,7 @@ class EvaluationSteps {
       case GENERATOR_LOFT: return Loft(object, out, depth);
       case GENERATOR_SUBDIVISION: return Subdivision(object, out, depth);
       case GENERATOR_BOOLE: return Boole(object, out, depth);
+      case GENERATOR_ARRAY: return Array(object, out, depth);
       default:
         return Fail(GeneratorName(type) + ": not evaluated by the converter yet");
     }
@@ -426,6 +442,26 @@ class EvaluationSteps {
     return Add(out, std::move(result));
   }
 
+  // Copies of the children round the Array's Y axis, as a modeller expects
+  // one (no file seen holds an Array: the ids are guesses).
+  bool Array(const C4DBaseObject& object, Pieces& out, int depth) {
+    const int64_t copies = object.data.FindInt32(1001, 7);
+    if (copies < 0 || copies >= kMaxClones) return Fail("an array of " + std::to_string(copies) + " copies");
+    const double radius = Real(object, 1000, 250);
+    Note("array: 1000 radius and 1001 copies are guesses, laid round the Y axis");
+    Pieces children;
+    if (!Inputs(object, children, depth)) return false;
+    for (int64_t i = 0; i <= copies; ++i) {
+      const double a = 2 * std::numbers::pi * double(i) / double(copies + 1);
+      Pieces copy = children;
+      Transform(copy, MatrixMultiply64(Rotation({-a, 0, 0}), Translation({0, 0, radius})));
+      for (Piece& piece : copy) {
+        if (!Add(out, std::move(piece))) return false;
+      }
+    }
+    return true;
+  }
+
   // The placement of each clone in the Cloner's frame; empty when refused.
   std::vector<Matrix64> ClonePlaces(const C4DBaseObject& object) {
     std::vector<Matrix64> places;
@@ -514,6 +550,7 @@ class EvaluationSteps {
   bool Deform(const C4DBaseObject& object, Pieces& out) {
     if (!object.childList) return true;
     for (const C4DBaseObject* child : object.childList->Objects()) {
+      if (!child->disabled && IsUnknownObject(*child) && !child->GetFirstChild()) Note(UnknownBelowNote(*child));
       if (child->disabled || RoleOf(*child) != Role::Deformer) continue;
       const Matrix64 frame = child->GetMl64(), back = Inverse(frame);
       const Vector64 size = Vec(*child, 1000, {250, 250, 250});

@@ -29,6 +29,7 @@ namespace c4dgen {
 // Data type ids of the generators and deformers known by name.
 enum : int32_t {
   GENERATOR_LOFT = 5107,
+  GENERATOR_ARRAY = 5150,
   GENERATOR_EXTRUDE = 5116,
   GENERATOR_LATHE = 5117,
   GENERATOR_SWEEP = 5118,
@@ -48,6 +49,12 @@ enum class Role {
 };
 // A plugin object of an unknown data type with children is taken for a generator.
 Role RoleOf(const C4DBaseObject& object);
+// A plugin object of a data type the converter does not know (no record, no
+// generator, primitive or spline it evaluates).
+bool IsUnknownObject(const C4DBaseObject& object);
+// What the report says of one without children below another object: it may
+// be a deformer whose effect is lost.
+std::string UnknownBelowNote(const C4DBaseObject& object);
 // "cloner", "symmetry", ...; "generator of data type N" for others.
 std::string GeneratorName(int32_t dataType);
 // Whether `object` has an enabled deformer among its children: it is then

@@ -302,7 +302,19 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
     left.generatorInput = !whole && evaluated.Covers(*left.object);
     if (!whole && (left.judgement.converts || left.generatorInput)) continue;
     const ConverterWork work = whole ? ConverterWork::Evaluate : WorkFor(left);
-    if (work == ConverterWork::None) continue;
+    if (work == ConverterWork::None) {
+      // An unknown object below another may be a deformer: say that its effect is not there.
+      if (left.judgement.reason == LeftOutReason::UnknownDataWithoutCache && left.object->GetParent() &&
+          c4dgen::IsUnknownObject(*left.object) && !left.object->GetFirstChild()) {
+        c4drebuild::RebuiltPrimitive unknown;
+        unknown.path = left.path;
+        unknown.dataType = left.judgement.dataType;
+        unknown.kind = "unknown object";
+        unknown.reason = c4dgen::UnknownBelowNote(*left.object);
+        done.made.push_back(std::move(unknown));
+      }
+      continue;
+    }
     if (work != ConverterWork::DrawSpline && !options.primitives) continue;
     if (!options.keepHidden) {
       if (std::string reason = HiddenReason(*left.object); !reason.empty()) {
