@@ -62,11 +62,20 @@ SceneSpec OnlyPolylines() {
   return s;
 }
 
+// What the converter evaluates: a Symmetry of a quadrangle (two meshes).
+SceneSpec Generated() {
+  SceneSpec s;
+  s.objects = {ObjectSpec::Plugin("Mirror", 5142)
+                   .Child(ObjectSpec::Polygon("Q", {{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}}, {{0, 1, 2, 3}}))};
+  return s;
+}
+
 const SceneCase kScenes[] = {
     {"sample", {}, 5, 22, 42, 4, 33, 4, 4, 4, {}, {"sample.c4d", "Walls", "Roof", "Windows"}, {1, 0, 0, 0.5f}},
     {"nested_layers", NestedLayers(), 3, 3, 5, 0, 11, 0, 3, 3, {}, {"nested_layers.c4d", "Floors", "Glass"}, {0.2f, 0.4f, 1, 0.5f}},
     {"empty", {}, 0, 0, 0, 0, 0, 0, 0, 0, {"ply", "stl", "dae"}, {}, {}},
     {"only_polylines", OnlyPolylines(), 0, 0, 0, 6, 0, 7, 2, 0, {"ply", "stl"}, {"Site"}, {0, 0.5f, 0, 1}},
+    {"generated", Generated(), 2, 2, 4, 0, 8, 0, 1, 1, {}, {"generated.c4d"}, {0, 0, 0, 1}},
 };
 const char* const kFormats[] = {"glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"};
 
