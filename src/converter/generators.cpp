@@ -179,6 +179,10 @@ class EvaluationSteps {
 
   bool Result(const C4DBaseObject& object, Pieces& out, int depth) {
     if (depth > kMaxDepth) return Fail("generators nested more than " + std::to_string(kMaxDepth) + " deep");
+    if (m_evaluator.m_objectsLeft == 0) {
+      return Fail("more than " + std::to_string(kMaxEvaluatedObjects) + " objects evaluated in this file");
+    }
+    --m_evaluator.m_objectsLeft;
     if (object.disabled) return true;
     switch (RoleOf(object)) {
       case Role::Deformer: return true;  // applied by its parent
@@ -214,7 +218,8 @@ class EvaluationSteps {
     return true;
   }
   bool Add(Pieces& out, Piece piece) {
-    if (!Charge(piece.points.size())) return false;
+    // A piece costs at least a point: pieces without points are not free either.
+    if (!Charge(piece.points.size() + 1)) return false;
     out.push_back(std::move(piece));
     return true;
   }

@@ -83,6 +83,9 @@ struct Evaluation {
 
 // Points a file's generators may make, over all of them.
 constexpr uint64_t kMaxGeneratedPoints = 20000000;
+// Objects a file's evaluations may visit, over all of them: instances of
+// instances can ask for the same object ever again.
+constexpr uint64_t kMaxEvaluatedObjects = 1000000;
 
 class Evaluator {
  public:
@@ -97,6 +100,7 @@ class Evaluator {
  private:
   friend class EvaluationSteps;
   uint64_t m_pointsLeft;
+  uint64_t m_objectsLeft = kMaxEvaluatedObjects;
 };
 
 }  // namespace c4dgen

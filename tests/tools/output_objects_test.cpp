@@ -178,6 +178,20 @@ TEST_F(OutputObjects, GeneratorsAreEvaluatedAndReplaceTheirInputs) {
   ASSERT_NE(sheet, done.made.end());
   EXPECT_NE(sheet->reason.find("\"Wave\", an object of data type 4243 the converter does not know"), std::string::npos)
       << sheet->reason;
+  // Instances of instances ask for the same objects ever again: the evaluation stops and says so.
+  SceneSpec tripling;
+  tripling.objects = {Triangle("L0").Goal(1000)};
+  for (uint64_t level = 1; level <= 14; ++level) {
+    tripling.objects.push_back(ObjectSpec::Null("L" + std::to_string(level))
+                                   .Goal(1000 + level)
+                                   .Child(ObjectSpec::Instance("A", 999 + level, {}))
+                                   .Child(ObjectSpec::Instance("B", 999 + level, {}))
+                                   .Child(ObjectSpec::Instance("C", 999 + level, {})));
+  }
+  const Conversion tripled = Convert(tripling);
+  ASSERT_FALSE(tripled.made.empty());
+  EXPECT_NE(tripled.made.back().reason.find("objects evaluated in this file"), std::string::npos)
+      << tripled.made.back().reason;
   // What a generator makes counts against the file's budget, as rebuilt primitives do.
   SceneSpec one;
   one.objects = {linear};
