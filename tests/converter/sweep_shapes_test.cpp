@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <map>
+#include <numbers>
 
 #include "ge_container.h"
 
@@ -18,13 +19,13 @@ namespace {
 SplineSegment Polygon(int corners, double radius, double phase = 0, bool closed = true) {
   SplineSegment s{{}, closed};
   for (int i = 0; i < corners; ++i) {
-    const double a = phase + 2 * M_PI * i / corners;
+    const double a = phase + 2 * std::numbers::pi * i / corners;
     s.points.push_back({radius * std::cos(a), radius * std::sin(a), 0});
   }
   return s;
 }
 // Side 2r / sqrt(2) squares, corners on the axes rotated by 45 degrees.
-SplineSegment Square(double half) { return Polygon(4, half * std::sqrt(2.0), M_PI / 4); }
+SplineSegment Square(double half) { return Polygon(4, half * std::sqrt(2.0), std::numbers::pi / 4); }
 Vector64 Cross(const Vector64& a, const Vector64& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -107,7 +108,7 @@ SplineSegment Lifted(SplineSegment s, double z) {
 // A quarter circle of radius 5 in the XZ plane, from the origin leaving along +Z.
 SplineShape QuarterTurn() {
   SplineSegment s{{}, false};
-  for (int i = 0; i <= 8; ++i) s.points.push_back({5 - 5 * std::cos(M_PI / 16 * i), 0, 5 * std::sin(M_PI / 16 * i)});
+  for (int i = 0; i <= 8; ++i) s.points.push_back({5 - 5 * std::cos(std::numbers::pi / 16 * i), 0, 5 * std::sin(std::numbers::pi / 16 * i)});
   return Shape({s});
 }
 
@@ -154,7 +155,7 @@ TEST(SweepShapes, MeshesAreSolidAndFaceOut) {
       {"lathe of half a turn, capped",
        Shape({kRing}),
        {},
-       LatheParams{M_PI},
+       LatheParams{std::numbers::pi},
        "100 points, 98 faces, volume 4.698943, cap 1, 0 notes"},
       {"lathe touching the axis: a cone",
        Shape({{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, true}}),
