@@ -5,6 +5,7 @@
 //   bench_generators --benchmark_filter=Cloner
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -127,6 +128,60 @@ std::string TwoSpheresScene() {
   return Written("spheres.c4d", scene);
 }
 
+// An extrude, a lathe and a sweep of a ring profile (a circle of 1,000
+// points with a hole of 1,000), and the text of 1,000 letters extruded;
+// against them, a stored mesh of the same size as the extrusion.
+ObjectSpec Ring() {
+  std::vector<Vector> points;
+  for (float radius : {100.0f, 50.0f}) {
+    for (int i = 0; i < 1000; ++i) {
+      const float a = 6.2831853f * float(i) / 1000;
+      points.push_back({radius * std::cos(a), radius * std::sin(a), 0});
+    }
+  }
+  return ObjectSpec::Spline("Ring", points, true).WithTag(TagSpec::Segments({{1000, true}, {1000, true}}));
+}
+
+std::string ExtrudedScene() {
+  ObjectSpec extrude = ObjectSpec::Plugin("Extrude", 5116).Child(Ring());
+  extrude.node.data.Vec(1002, {0, 0, 100}).Int(1001, 10);
+  SceneSpec scene;
+  scene.objects = {extrude};
+  return Written("extruded_ring.c4d", scene);
+}
+
+std::string LathedScene() {
+  ObjectSpec lathe = ObjectSpec::Plugin("Lathe", 5117).Child(Ring().At({300, 0, 0}));
+  lathe.node.data.Int(1001, 24);
+  SceneSpec scene;
+  scene.objects = {lathe};
+  return Written("lathed_ring.c4d", scene);
+}
+
+std::string SweptScene() {
+  std::vector<Vector> path;
+  for (int i = 0; i <= 50; ++i) path.push_back({float(i) * 20, 100 * std::sin(float(i) / 5), 0});
+  SceneSpec scene;
+  scene.objects = {ObjectSpec::Plugin("Sweep", 5118).Child(Ring()).Child(ObjectSpec::Spline("Path", path, false))};
+  return Written("swept_ring.c4d", scene);
+}
+
+std::string TextScene() {
+  ObjectSpec text = ObjectSpec::Plugin("Text", 5178);
+  std::string letters;
+  for (int i = 0; i < 1000; ++i) letters += char('A' + i % 26);
+  text.node.data.Str(2111, letters).Real(2115, 100);
+  SceneSpec scene;
+  scene.objects = {ObjectSpec::Plugin("Extrude", 5116).Child(text)};
+  return Written("text_1000.c4d", scene);
+}
+
+std::string StoredRingScene() {
+  SceneSpec scene;
+  scene.objects = {SmallGrid("Stored", 141)};  // about 20,000 quadrangles, as the extruded ring's walls
+  return Written("stored_20k.c4d", scene);
+}
+
 void Convert(benchmark::State& state, std::string (*scene)()) {
   const std::string path = scene();
   size_t objects = 0;
@@ -155,6 +210,11 @@ BENCHMARK_CAPTURE(Convert, StoredSheet1M, SheetScene)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(Convert, Subdivision160k, SubdividedScene)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, StoredGrid160k, StoredFineScene)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, BooleSpheres, BooleScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, ExtrudedRing, ExtrudedScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, LathedRing, LathedScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, SweptRing, SweptScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, Text1000, TextScene)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Convert, StoredMesh20k, StoredRingScene)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, RebuiltSpheres, TwoSpheresScene)->Unit(benchmark::kMillisecond);
 
 }  // namespace
