@@ -147,12 +147,6 @@ bool AllFinite(const std::vector<Vector64>& vs) {
   return std::all_of(vs.begin(), vs.end(), [](const Vector64& v) { return Finite(v); });
 }
 
-SplineRead Refusal(std::string reason) {
-  SplineRead read;
-  read.reason = std::move(reason);
-  return read;
-}
-
 }  // namespace
 
 SplineSettings ReadSplineSettings(const GeContainer& data) {
@@ -173,7 +167,7 @@ SplineRead EvaluateSpline(const std::vector<Vector64>& points, const std::vector
   SplineRead read;
   read.shape.emplace();
   SplineShape& shape = *read.shape;
-  if (!AllFinite(points) || !AllFinite(tangents)) return Refusal("a point or handle that is not a finite number");
+  if (!AllFinite(points) || !AllFinite(tangents)) return SplineRead::Refused("a point or handle that is not a finite number");
   std::vector<SplineSegmentInfo> parts = segments;
   if (parts.empty()) parts.push_back({int32_t(std::min<size_t>(points.size(), INT32_MAX)), false});
   const bool curved = settings.type != SplineType::Linear;
@@ -181,7 +175,7 @@ SplineRead EvaluateSpline(const std::vector<Vector64>& points, const std::vector
     shape.notes.push_back("cubic and Akima interpolation drawn as a Catmull-Rom curve through the points");
   }
   if (settings.type == SplineType::Bezier && !tangents.empty() && tangents.size() != 2 * points.size()) {
-    return Refusal("its handles are for " + std::to_string(tangents.size() / 2) + " points, it has " +
+    return SplineRead::Refused("its handles are for " + std::to_string(tangents.size() / 2) + " points, it has " +
                              std::to_string(points.size()));
   }
   if (!curved && (settings.intermediate == Intermediate::Uniform || settings.intermediate == Intermediate::Subdivided)) {
@@ -192,10 +186,10 @@ SplineRead EvaluateSpline(const std::vector<Vector64>& points, const std::vector
   std::vector<double> ts;
   for (const SplineSegmentInfo& part : parts) {
     if (part.pointCount < 0 || size_t(part.pointCount) > points.size() - first) {
-      return Refusal("its segments count more points than the " + std::to_string(points.size()) + " it has");
+      return SplineRead::Refused("its segments count more points than the " + std::to_string(points.size()) + " it has");
     }
     const size_t n = size_t(part.pointCount);
-    if (n > budget) return Refusal("more than " + std::to_string(kMaxSplinePoints) + " points");
+    if (n > budget) return SplineRead::Refused("more than " + std::to_string(kMaxSplinePoints) + " points");
     SplineSegment segment;
     // Two points close into a loop only where curves join them.
     segment.closed = (part.closed || settings.closed) && (n > 2 || (n == 2 && curved));
@@ -208,7 +202,7 @@ SplineRead EvaluateSpline(const std::vector<Vector64>& points, const std::vector
       const std::vector<Span> spans = Spans(p, handles, n, segment.closed, settings.type);
       for (const Span& span : spans) {
         if (!sampler.Sample(span, ts) || budget == 0) {
-          return Refusal("more than " + std::to_string(kMaxSplinePoints) + " points");
+          return SplineRead::Refused("more than " + std::to_string(kMaxSplinePoints) + " points");
         }
         --budget;
         segment.points.push_back(span[0]);

@@ -41,6 +41,8 @@ struct SplineShape {
 struct SplineRead {
   std::optional<SplineShape> shape;  // none: not built, see `reason`
   std::string reason;
+
+  static SplineRead Refused(std::string why) { return {std::nullopt, std::move(why)}; }
 };
 using SplinePrimitiveRead = SplineRead;
 

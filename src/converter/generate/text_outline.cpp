@@ -285,29 +285,23 @@ bool SetText(FT_Face face, const TextRequest& request, std::vector<SplineSegment
   return true;
 }
 
-SplineRead Refused(std::string reason) {
-  SplineRead read;
-  read.reason = std::move(reason);
-  return read;
-}
-
 }  // namespace
 
 SplineRead TextOutline(const GeContainer& data) {
   const TextRequest request = ReadRequest(data);
   if (request.characters > kMaxTextCharacters) {
-    return Refused("a text of " + std::to_string(request.characters) + " characters (more than " +
+    return SplineRead::Refused("a text of " + std::to_string(request.characters) + " characters (more than " +
                    std::to_string(kMaxTextCharacters) + ")");
   }
   if (!(request.height > 0) || !std::isfinite(request.height)) {
-    return Refused("a text height of " + std::to_string(request.height) + " (not above 0)");
+    return SplineRead::Refused("a text height of " + std::to_string(request.height) + " (not above 0)");
   }
   const Library library = OpenLibrary();
-  if (!library) return Refused("the font library could not be started");
+  if (!library) return SplineRead::Refused("the font library could not be started");
   const FontFace* found = request.family.empty() ? nullptr : FindFace(request.family, request.weight, request.italic);
   const Face face = found ? OpenFace(library.get(), found->path, found->index)
                           : OpenFace(library.get(), C4D_FALLBACK_FONT, 0);
-  if (!face) return Refused(std::string("no font to set the text in (") + C4D_FALLBACK_FONT + " cannot be read)");
+  if (!face) return SplineRead::Refused(std::string("no font to set the text in (") + C4D_FALLBACK_FONT + " cannot be read)");
   SplineShape shape;
   if (!found) {
     const std::string standIn = face->family_name ? face->family_name : C4D_FALLBACK_FONT;
@@ -316,7 +310,7 @@ SplineRead TextOutline(const GeContainer& data) {
                           ": " + standIn + " stood in");
   }
   if (!SetText(face.get(), request, shape.segments)) {
-    return Refused("a text outline of more than " + std::to_string(c4dprim::kMaxSplinePoints) + " points");
+    return SplineRead::Refused("a text outline of more than " + std::to_string(c4dprim::kMaxSplinePoints) + " points");
   }
   SplineRead read;
   read.shape = std::move(shape);
