@@ -243,7 +243,98 @@ std::vector<std::array<uint32_t, 3>> ClipEars(const std::vector<Point3>& points,
 
 }  // namespace
 
-double ExportMaterial::Opacity() const { return std::clamp(1.0 - argb[0] / 100.0, 0.0, 1.0); }
+Transform IdentityTransform() {
+  Transform t{};
+  for (int i = 0; i < 4; ++i) t[i][i] = 1.0;
+  return t;
+}
+
+Transform Multiply(const Transform& a, const Transform& b) {
+  Transform t{};
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      for (int k = 0; k < 4; ++k) t[r][c] += a[r][k] * b[k][c];
+    }
+  }
+  return t;
+}
+
+Transform Inverse(const Transform& t) {
+  // The linear part by its adjugate, then the offset moved back.
+  const auto& m = t;
+  const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                     m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                     m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  if (!std::isfinite(det) || std::fabs(det) < 1e-300) return IdentityTransform();
+  Transform inv = IdentityTransform();
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
+      inv[r][c] = (m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1]) / det;
+    }
+  }
+  for (int r = 0; r < 3; ++r) inv[r][3] = -(inv[r][0] * m[0][3] + inv[r][1] * m[1][3] + inv[r][2] * m[2][3]);
+  return inv;
+}
+
+Point3 Apply(const Transform& t, const Point3& p) {
+  Point3 q{};
+  for (int r = 0; r < 3; ++r) q[r] = t[r][0] * p[0] + t[r][1] * p[1] + t[r][2] * p[2] + t[r][3];
+  return q;
+}
+
+Point3 ApplyToDirection(const Transform& t, const Point3& d) {
+  Point3 q{};
+  for (int r = 0; r < 3; ++r) q[r] = t[r][0] * d[0] + t[r][1] * d[1] + t[r][2] * d[2];
+  return q;
+}
+
+double ExportSceneCamera::HorizontalFov() const {
+  if (!(focalLength > 0.0) || !(filmWidth > 0.0)) return 0.927;
+  return 2.0 * std::atan(filmWidth / (2.0 * focalLength));
+}
+
+namespace {
+
+std::vector<Point3> ToNode(const ExportScene& scene, int node, const std::vector<Point3>& points) {
+  if (node < 0 || size_t(node) >= scene.nodes.size()) return points;
+  const Transform toLocal = Inverse(scene.nodes[size_t(node)].global);
+  std::vector<Point3> local;
+  local.reserve(points.size());
+  for (const Point3& p : points) local.push_back(Apply(toLocal, p));
+  return local;
+}
+
+}  // namespace
+
+std::vector<Point3> LocalPoints(const ExportScene& scene, const ExportMesh& mesh) {
+  return ToNode(scene, mesh.node, mesh.points);
+}
+
+std::vector<Point3> LocalPoints(const ExportScene& scene, const ExportPolyline& polyline) {
+  return ToNode(scene, polyline.node, polyline.points);
+}
+
+std::vector<Point3> LocalNormals(const ExportScene& scene, const ExportMesh& mesh) {
+  if (mesh.node < 0 || size_t(mesh.node) >= scene.nodes.size()) return mesh.cornerNormals;
+  // Normals turn with the inverse transpose of the node's frame.
+  const Transform& g = scene.nodes[size_t(mesh.node)].global;
+  std::vector<Point3> local;
+  local.reserve(mesh.cornerNormals.size());
+  for (const Point3& n : mesh.cornerNormals) {
+    Point3 q{g[0][0] * n[0] + g[1][0] * n[1] + g[2][0] * n[2], g[0][1] * n[0] + g[1][1] * n[1] + g[2][1] * n[2],
+             g[0][2] * n[0] + g[1][2] * n[1] + g[2][2] * n[2]};
+    const double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+    if (length > 0.0) q = {q[0] / length, q[1] / length, q[2] / length};
+    local.push_back(q);
+  }
+  return local;
+}
+
+double ExportMaterial::Opacity() const {
+  if (fromScene) return std::clamp(opacity, 0.0, 1.0);
+  return std::clamp(1.0 - argb[0] / 100.0, 0.0, 1.0);
+}
 
 std::vector<std::array<uint32_t, 2>> ExportPolyline::Segments() const {
   std::vector<std::array<uint32_t, 2>> segments;
