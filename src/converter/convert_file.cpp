@@ -1,5 +1,7 @@
 #include "convert_file.h"
 
+#include "scene_structure.h"
+
 #include <chrono>
 #include <ostream>
 
@@ -140,6 +142,7 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
     }
     return &*account;
   };
+  std::vector<const C4DBaseObject*> sourceObjects;  // per host object, while the scene is read
   import.whileOpen = [&](ImportResult& result) {
     if (result.readable) {
       guarded("the converter's own objects could not be made", [&] {
@@ -159,17 +162,26 @@ Conversion ConvertFile(const std::string& path, const ConvertOptions& options) {
             output);
         conversion.hidden = std::move(done.hidden);
         conversion.made = std::move(done.made);
+        sourceObjects = std::move(done.sourceObjects);
       });
     }
-    if (options.output.empty() || !options.format || !result.readable) return;
+    const bool writes = !options.output.empty() && options.format;
+    if ((!writes && !options.keepScene) || !result.readable) return;
     // The host's own work, on the bar's second half: what was converted,
     // also after Cancel or a host error, is written.
     try {
-      c4dexport::ExportScene scene =
+      c4dexport::ExportScene out =
           c4dexport::BuildExportScene(result.objects, HostLayers(), c4dexport::FileNodeName(path));
-      scene.camera = ViewCameraOf(path);
+      out.camera = ViewCameraOf(path);
+      out.units = options.units;
+      if (const C4DBaseDocument* document = scene.Get(); document && sourceObjects.size() == result.objects.size()) {
+        guarded("the scene's structure could not be read", [&] {
+          AddSceneStructure(out, *document, sourceObjects, {path, options.keepHidden});
+        });
+      }
       CQEL_Server_C4D::SetCheckProgress(kBarSceneBuilt);
-      conversion.written = c4dexport::WriteExportFile(scene, options.output, *options.format);
+      if (writes) conversion.written = c4dexport::WriteExportFile(out, options.output, *options.format);
+      if (options.keepScene) conversion.scene = std::move(out);
     } catch (const std::exception& e) {
       conversion.written.written = false;
       conversion.written.error = e.what();

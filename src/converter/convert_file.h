@@ -12,6 +12,7 @@
 //   return ExitCodeOf(done);
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ struct ConvertOptions {
   bool primitives = true;   // rebuild primitives from their parameters (--no-primitives: off)
   bool keepHidden = false;  // write hidden and disabled objects too (--hidden)
   bool renderLevel = false; // subdivision surfaces at their render level (--render-level)
+  // The unit the output is written in (--units mm|cm).
+  c4dexport::ExportScene::Units units = c4dexport::ExportScene::Units::Millimetres;
+  // Keep the export scene, with the scene's structure, in Conversion::scene
+  // also when nothing is written (Python, Blender).
+  bool keepScene = false;
   // The counting figures (import.figures) worked out beforehand from the
   // converter's read of the scene: the counts while the import runs, the
   // largest mesh.
@@ -65,6 +71,9 @@ struct Conversion {
   std::vector<HiddenObject> hidden;
   // Every object the converter tried to make, made or not (objects null).
   std::vector<c4drebuild::RebuiltPrimitive> made;
+  // What was (or would be) written, with the scene tree, materials, cameras
+  // and lights; kept when asked for (ConvertOptions::keepScene).
+  std::optional<c4dexport::ExportScene> scene;
   // Steps after the import that failed, each with its message; what was
   // converted before is kept.
   std::vector<std::string> failures;

@@ -195,6 +195,7 @@ std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& ac
   HostObjects kept;
   kept.reserve(result.objects.size());
   std::vector<std::string> sources;
+  done.sourceObjects.clear();
   for (size_t i = 0; i < matched.size(); ++i) {
     std::string reason = keepHidden ? "" : HiddenReason(*matched[i]->object);
     if (evaluated.Covers(*matched[i]->object)) {
@@ -206,11 +207,13 @@ std::vector<LeftOutObject*> TakeOverModuleObjects(std::vector<LeftOutObject>& ac
     } else {
       kept.push_back(std::move(result.objects[i]));
       sources.push_back(matched[i]->path);
+      done.sourceObjects.push_back(matched[i]->object);
     }
   }
   for (size_t i = matched.size(); i < result.objects.size(); ++i) {
     kept.push_back(std::move(result.objects[i]));
     sources.emplace_back();
+    done.sourceObjects.push_back(nullptr);
   }
   result.objects = std::move(kept);
   result.sources = std::move(sources);
@@ -287,10 +290,15 @@ OutputAccount CompleteOutput(std::vector<LeftOutObject>& account, ImportResult& 
   const EvaluatedObjects evaluated(account);
   const std::vector<LeftOutObject*> redrawn =
       TakeOverModuleObjects(account, result, options.keepHidden, evaluated, done);
+  done.sourceObjects.resize(result.objects.size(), nullptr);
   if (!options.makeMore) return done;
   GeAllocMeter budget;
   budget.limit = options.budget;
-  const auto note = [&](LeftOutObject& left) { left.rebuilt = done.made.back().rebuilt; };
+  // Every host object added names the object it was made for.
+  const auto note = [&](LeftOutObject& left) {
+    left.rebuilt = done.made.back().rebuilt;
+    done.sourceObjects.resize(result.objects.size(), left.object);
+  };
   for (LeftOutObject* left : redrawn) {
     done.made.push_back(DrawShape(*left->object, left->path, ConverterWork::DrawSpline, result, layerTable, budget));
     note(*left);

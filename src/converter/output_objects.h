@@ -65,6 +65,9 @@ struct OutputAccount {
   std::vector<HiddenObject> hidden;
   // Every object the converter tried to make, made or not (with the reason).
   std::vector<c4drebuild::RebuiltPrimitive> made;
+  // Per host object in `result.objects` afterwards, the scene object it
+  // comes from (a generator for what it makes); null where unknown.
+  std::vector<const C4DBaseObject*> sourceObjects;
 };
 
 // `account` lists the objects the module converted among those it left out
