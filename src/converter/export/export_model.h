@@ -76,6 +76,9 @@ struct ExportMesh {
   // (normals: faceted, each face flat).
   std::vector<std::array<double, 2>> cornerUVs;
   std::vector<Point3> cornerNormals;
+  // The phong tag's angle limit (radians) the normals were smoothed by; 0
+  // when the mesh has no phong tag. Blender's auto-smooth takes it.
+  double smoothAngle = 0.0;
 };
 
 struct ExportPolyline {
