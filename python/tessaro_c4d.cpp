@@ -26,6 +26,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "convert_file.h"
@@ -51,6 +52,14 @@ struct MeshData {
   unsigned layer = 0;
   std::array<int, 4> argb{};
   std::string surface;
+  // From the export scene: the look and the place in the scene tree (lengths
+  // already in the unit asked for, as `points`).
+  int node = -1;
+  int material = -1;
+  std::vector<double> localPoints;
+  std::vector<int32_t> faceMaterials;  // empty: every face has `material`
+  std::vector<double> uvs, normals;    // per corner; empty: none
+  double smoothAngle = 0.0;
 };
 
 struct PolylineData {
@@ -62,6 +71,9 @@ struct PolylineData {
   unsigned layer = 0;
   std::array<int, 4> argb{};
   std::string surface;
+  int node = -1;
+  int material = -1;
+  std::vector<double> localPoints;
 };
 
 struct LayerData {
@@ -97,6 +109,10 @@ struct RunData {
   std::vector<NotConvertedData> hidden;
   double importSeconds = 0;
   double arraySeconds = 0;
+  // The export scene's tree, materials, cameras and lights; its meshes and
+  // polylines are taken over into `meshes` and `polylines` (TakeLook).
+  c4dexport::ExportScene look;
+  double unitScale = 1.0;  // host millimetres to the unit asked for
 };
 
 void AppendPoints(const CQEL_GeoPolyhedron3D::PointList& list, size_t count, std::vector<double>& out) {
@@ -144,7 +160,13 @@ void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const st
   const auto& points = geometry.GetPoints();
   std::array<int, 4> argb{view.argb[0], view.argb[1], view.argb[2], view.argb[3]};
   if (geometry.GetDimension() == QEL_DIMENSION_3D) {
-    MeshData mesh{index, source, added, {}, {}, {}, 0, view.layer, argb, view.surface};
+    MeshData mesh;
+    mesh.index = index;
+    mesh.source = source;
+    mesh.added = added;
+    mesh.layer = view.layer;
+    mesh.argb = argb;
+    mesh.surface = view.surface;
     AppendPoints(points, points.size(), mesh.points);
     const auto& faces = geometry.GetFaces();
     const auto& edges = geometry.GetEdges();
@@ -159,12 +181,111 @@ void TakeObject(size_t index, const CQEL_SmartPtr<CQEL_Object>& object, const st
     }
     run.meshes.push_back(std::move(mesh));
   } else if (geometry.GetDimension() == QEL_DIMENSION_1D) {
-    PolylineData line{index, source, added, {}, false, view.layer, argb, view.surface};
+    PolylineData line;
+    line.index = index;
+    line.source = source;
+    line.added = added;
+    line.layer = view.layer;
+    line.argb = argb;
+    line.surface = view.surface;
     // A closed polyline repeats its first point object at the end.
     line.closed = points.size() > 1 && points.front().Get() == points.back().Get();
     AppendPoints(points, points.size() - (line.closed ? 1 : 0), line.points);
     run.polylines.push_back(std::move(line));
   }
+}
+
+void AppendScaled(const std::vector<c4dexport::Point3>& points, double scale, std::vector<double>& out) {
+  out.reserve(points.size() * 3);
+  for (const c4dexport::Point3& p : points) {
+    for (const double c : p) out.push_back(c * scale);
+  }
+}
+
+void ScaleAll(std::vector<double>& values, double scale) {
+  if (scale == 1.0) return;
+  for (double& v : values) v *= scale;
+}
+
+// Per-corner data is taken only where it matches the corners the host's
+// faces have (both walk the same edges, so it does).
+void TakeMeshLook(const c4dexport::ExportScene& scene, const c4dexport::ExportMesh& from, double scale,
+                  MeshData& mesh) {
+  mesh.node = from.node;
+  mesh.material = int(from.material);
+  AppendScaled(c4dexport::LocalPoints(scene, from), scale, mesh.localPoints);
+  if (!from.polygonMaterials.empty() && from.polygonMaterials.size() == mesh.faceSizes.size()) {
+    mesh.faceMaterials.assign(from.polygonMaterials.begin(), from.polygonMaterials.end());
+  }
+  const size_t corners = mesh.faceCorners.size();
+  if (!from.cornerUVs.empty() && from.cornerUVs.size() == corners) {
+    mesh.uvs.reserve(corners * 2);
+    for (const auto& uv : from.cornerUVs) mesh.uvs.insert(mesh.uvs.end(), uv.begin(), uv.end());
+  }
+  if (!from.cornerNormals.empty() && from.cornerNormals.size() == corners) {
+    AppendScaled(c4dexport::LocalNormals(scene, from), 1.0, mesh.normals);
+    mesh.smoothAngle = from.smoothAngle;
+  }
+}
+
+void ScaleOffset(c4dexport::Transform& t, double scale) {
+  for (size_t row = 0; row < 3; ++row) t[row][3] *= scale;
+}
+
+// The export scene laid onto what the host received: its meshes and
+// polylines matched by their place in the host's vector, the nodes' lists
+// turned into places in run.meshes and run.polylines, every length in the
+// unit asked for.
+void TakeLook(RunData& run) {
+  c4dexport::ExportScene& scene = run.look;
+  const double scale = run.unitScale;
+  std::unordered_map<size_t, size_t> meshAt, polylineAt;  // object number -> place in run's list
+  for (size_t i = 0; i < run.meshes.size(); ++i) meshAt[run.meshes[i].index + 1] = i;
+  for (size_t i = 0; i < run.polylines.size(); ++i) polylineAt[run.polylines[i].index + 1] = i;
+  for (const c4dexport::ExportMesh& from : scene.meshes) {
+    if (const auto at = meshAt.find(from.objectNumber); at != meshAt.end()) {
+      TakeMeshLook(scene, from, scale, run.meshes[at->second]);
+    }
+  }
+  for (const c4dexport::ExportPolyline& from : scene.polylines) {
+    if (const auto at = polylineAt.find(from.objectNumber); at != polylineAt.end()) {
+      PolylineData& line = run.polylines[at->second];
+      line.node = from.node;
+      line.material = int(from.material);
+      AppendScaled(c4dexport::LocalPoints(scene, from), scale, line.localPoints);
+    }
+  }
+  const auto places = [](const std::vector<size_t>& indices, const auto& items, const auto& at) {
+    std::vector<size_t> out;
+    for (const size_t i : indices) {
+      if (i >= items.size()) continue;
+      if (const auto found = at.find(items[i].objectNumber); found != at.end()) out.push_back(found->second);
+    }
+    return out;
+  };
+  for (c4dexport::ExportNode& node : scene.nodes) {
+    node.meshes = places(node.meshes, scene.meshes, meshAt);
+    node.polylines = places(node.polylines, scene.polylines, polylineAt);
+    ScaleOffset(node.local, scale);
+    ScaleOffset(node.global, scale);
+  }
+  // Those the export scene left out (points beyond a float) stand where they are.
+  for (MeshData& mesh : run.meshes) {
+    ScaleAll(mesh.points, scale);
+    if (mesh.localPoints.empty()) mesh.localPoints = mesh.points;
+  }
+  for (PolylineData& line : run.polylines) {
+    ScaleAll(line.points, scale);
+    if (line.localPoints.empty()) line.localPoints = line.points;
+  }
+  scene.meshes.clear();
+  scene.polylines.clear();
+}
+
+c4dexport::ExportScene::Units ParseUnits(const std::string& units) {
+  if (units == "mm") return c4dexport::ExportScene::Units::Millimetres;
+  if (units == "cm") return c4dexport::ExportScene::Units::Centimetres;
+  throw py::value_error("units must be \"mm\" or \"cm\", not \"" + units + "\"");
 }
 
 c4dimport::LargeAnswer ParseLarge(const std::string& large) {
@@ -211,7 +332,8 @@ using ProgressCallback = std::function<void(size_t, uint32_t)>;
 // One import session; runs without the interpreter's lock (the progress
 // callback takes it for its call).
 RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool primitives, bool hidden, bool renderLevel,
-                  const std::optional<std::string>& layers, const ProgressCallback& progress) {
+                  c4dexport::ExportScene::Units units, const std::optional<std::string>& layers,
+                  const ProgressCallback& progress) {
   SessionHold session;
   RunData run;
   // A fresh host for every session, as a fresh process of the tool has.
@@ -251,6 +373,8 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
   options.primitives = primitives;
   options.keepHidden = hidden;
   options.renderLevel = renderLevel;
+  options.keepScene = true;
+  options.units = units;
   const Clock::time_point start = Clock::now();
   c4dimport::Conversion conversion = c4dimport::ConvertFile(path, options);
   c4dimport::ImportResult& result = conversion.result;
@@ -264,6 +388,9 @@ RunData RunImport(const std::string& path, c4dimport::LargeAnswer large, bool pr
     TakeObject(i, result.objects[i], i < result.sources.size() ? result.sources[i] : "",
                added < result.added.size() ? result.added[added] : "", run);
   }
+  if (conversion.scene) run.look = std::move(*conversion.scene);
+  run.unitScale = units == c4dexport::ExportScene::Units::Centimetres ? 0.1 : 1.0;
+  TakeLook(run);
   for (const standin::LayerLeafEntry& entry : result.layers) {
     if (!entry.leaf) continue;
     run.layers.push_back({entry.leaf->Id(), entry.leaf->LongName(), entry.leaf->ShortName(), entry.path,
@@ -316,6 +443,15 @@ py::object SurfaceOf(const std::string& surface) { return surface.empty() ? py::
 
 py::object NoteOf(const std::string& note) { return note.empty() ? py::object(py::none()) : py::object(py::str(note)); }
 
+py::object IndexOrNone(int index) { return index < 0 ? py::object(py::none()) : py::object(py::int_(index)); }
+
+// Rows of `width` values, or None when there are none.
+py::object RowsOrNone(std::vector<double>&& values, py::ssize_t width) {
+  if (values.empty()) return py::none();
+  const auto rows = py::ssize_t(values.size()) / width;
+  return Adopt(std::move(values), {rows, width});
+}
+
 struct Mesh {
   size_t index;
   py::object source;
@@ -327,6 +463,9 @@ struct Mesh {
   unsigned layer;
   std::array<int, 4> argb;
   py::object surface;
+  py::object node, material;
+  py::array_t<double> local_points;
+  py::object face_materials, uvs, normals, smooth_angle;
 };
 
 struct Polyline {
@@ -338,6 +477,8 @@ struct Polyline {
   unsigned layer;
   std::array<int, 4> argb;
   py::object surface;
+  py::object node, material;
+  py::array_t<double> local_points;
 };
 
 // Text from the host as str, bytes that are not UTF-8 (a file's name in the
@@ -367,6 +508,57 @@ struct Message {
   std::string text;
 };
 
+struct Node {
+  py::str name, path;
+  py::object parent;
+  py::array_t<double> local, world;
+  py::object layer;
+  std::vector<size_t> children, meshes, polylines;
+  py::object camera, light;
+};
+
+struct Material {
+  py::str name;
+  std::array<double, 3> colour;
+  double opacity;
+  py::object texture, texture_name;
+  bool from_scene;
+};
+
+struct Camera {
+  py::str name;
+  size_t node;
+  double focal_length, film_width, aspect;
+};
+
+struct Light {
+  py::str name;
+  size_t node;
+  const char* kind;
+  std::array<double, 3> colour;
+  double brightness, inner_angle, outer_angle;
+  py::object note;
+};
+
+py::array_t<double> MatrixArray(const c4dexport::Transform& t) {
+  py::array_t<double> matrix({4, 4});
+  auto m = matrix.mutable_unchecked<2>();
+  for (py::ssize_t row = 0; row < 4; ++row) {
+    for (py::ssize_t column = 0; column < 4; ++column) m(row, column) = t[size_t(row)][size_t(column)];
+  }
+  return matrix;
+}
+
+const char* LightKindName(c4dexport::ExportLight::Kind kind) {
+  switch (kind) {
+    case c4dexport::ExportLight::Kind::Spot: return "spot";
+    case c4dexport::ExportLight::Kind::Infinite: return "infinite";
+    case c4dexport::ExportLight::Kind::Area: return "area";
+    case c4dexport::ExportLight::Kind::Point: break;
+  }
+  return "point";
+}
+
 struct Session {
   uint32_t total, converted, max_polygons;
   bool convert_large, cancelled;
@@ -384,7 +576,35 @@ struct Scene {
   py::object host_error;
   py::list failures;
   py::dict timings;
+  std::vector<Node> nodes;
+  std::vector<Material> materials;
+  std::vector<Camera> cameras;
+  std::vector<Light> lights;
+  py::list notes;
+  std::string units;
 };
+
+py::object TextOrNone(const std::string& text) { return text.empty() ? py::object(py::none()) : py::object(SystemText(text)); }
+
+void TakeTree(const c4dexport::ExportScene& look, Scene& scene) {
+  for (const c4dexport::ExportNode& n : look.nodes) {
+    scene.nodes.push_back({SystemText(n.name), SystemText(n.path), IndexOrNone(n.parent), MatrixArray(n.local),
+                           MatrixArray(n.global), TextOrNone(n.layer), n.children, n.meshes, n.polylines,
+                           IndexOrNone(n.camera), IndexOrNone(n.light)});
+  }
+  for (const c4dexport::ExportMaterial& m : look.materials) {
+    scene.materials.push_back({SystemText(m.name), {m.Red(), m.Green(), m.Blue()}, m.Opacity(),
+                               TextOrNone(m.texturePath), TextOrNone(m.textureName), m.fromScene});
+  }
+  for (const c4dexport::ExportSceneCamera& c : look.cameras) {
+    scene.cameras.push_back({SystemText(c.name), c.node, c.focalLength, c.filmWidth, c.aspect});
+  }
+  for (const c4dexport::ExportLight& l : look.lights) {
+    scene.lights.push_back({SystemText(l.name), l.node, LightKindName(l.kind), l.colour, l.brightness, l.innerAngle,
+                            l.outerAngle, TextOrNone(l.note)});
+  }
+  scene.notes = SystemTexts(look.notes);
+}
 
 Scene MakeScene(const py::object& path, RunData&& run) {
   Scene scene;
@@ -394,14 +614,23 @@ Scene MakeScene(const py::object& path, RunData&& run) {
   for (MeshData& m : run.meshes) {
     const auto faces = py::ssize_t(m.faceSizes.size());
     const auto corners = py::ssize_t(m.faceCorners.size());
+    const auto faceMaterials = py::ssize_t(m.faceMaterials.size());
+    py::object smooth = m.normals.empty() ? py::object(py::none()) : py::object(py::float_(m.smoothAngle));
     scene.meshes.push_back({m.index, NoteOf(m.source), NoteOf(m.added),
                             PointArray(std::move(m.points)), Adopt(std::move(m.faceSizes), {faces}),
                             Adopt(std::move(m.faceCorners), {corners}), m.brokenFaces, m.layer, m.argb,
-                            SurfaceOf(m.surface)});
+                            SurfaceOf(m.surface), IndexOrNone(m.node), IndexOrNone(m.material),
+                            PointArray(std::move(m.localPoints)),
+                            faceMaterials ? py::object(Adopt(std::move(m.faceMaterials), {faceMaterials})) : py::object(py::none()),
+                            RowsOrNone(std::move(m.uvs), 2), RowsOrNone(std::move(m.normals), 3), smooth});
   }
   for (PolylineData& l : run.polylines) {
-    scene.polylines.push_back({l.index, NoteOf(l.source), NoteOf(l.added), PointArray(std::move(l.points)), l.closed, l.layer, l.argb, SurfaceOf(l.surface)});
+    scene.polylines.push_back({l.index, NoteOf(l.source), NoteOf(l.added), PointArray(std::move(l.points)), l.closed,
+                               l.layer, l.argb, SurfaceOf(l.surface), IndexOrNone(l.node), IndexOrNone(l.material),
+                               PointArray(std::move(l.localPoints))});
   }
+  TakeTree(run.look, scene);
+  scene.units = run.unitScale == 1.0 ? "mm" : "cm";
   for (LayerData& l : run.layers) {
     scene.layers.push_back({l.id, SystemText(l.longName), SystemText(l.shortName), SystemTexts(l.path), l.config,
                             l.userDefined});
@@ -420,17 +649,19 @@ Scene MakeScene(const py::object& path, RunData&& run) {
 PyObject* g_sceneReadError = nullptr;
 
 Scene ImportScene(const py::object& given, const std::string& large, bool primitives, bool hidden, bool renderLevel,
-                  const py::object& layersGiven,
-                  const std::optional<ProgressCallback>& progress) {
+                  const py::object& layersGiven, const std::optional<ProgressCallback>& progress,
+                  const std::string& units) {
   RefuseReentry();
   const std::string path = SystemPath(given);
   std::optional<std::string> layers;
   if (!layersGiven.is_none()) layers = SystemPath(layersGiven);
   const c4dimport::LargeAnswer answer = ParseLarge(large);
+  const c4dexport::ExportScene::Units unit = ParseUnits(units);
   RunData run;
   {
     py::gil_scoped_release released;
-    run = RunImport(path, answer, primitives, hidden, renderLevel, layers, progress ? *progress : ProgressCallback());
+    run = RunImport(path, answer, primitives, hidden, renderLevel, unit, layers,
+                    progress ? *progress : ProgressCallback());
   }
   if (run.layersNotSaved) throw std::runtime_error(run.failures.back());
   if (!run.readable) {
@@ -610,6 +841,21 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("layer", &Mesh::layer, "Id of the host layer (a Layer.id; 0: none).")
       .def_readonly("argb", &Mesh::argb, "(A, R, G, B): A is the transparency in percent, R, G, B 0 to 255.")
       .def_readonly("surface", &Mesh::surface, "The surface file the host got, or None.")
+      .def_readonly("node", &Mesh::node, "Index of the Node it hangs under (scene.nodes), or None.")
+      .def_readonly("local_points", &Mesh::local_points,
+                    "The points in its node's frame, (n, 3) float64; equal to points without a node.")
+      .def_readonly("material", &Mesh::material,
+                    "Index into scene.materials of its material (of every face without face_materials); None for\n"
+                    "a mesh the converter could not take over (a point beyond a float).")
+      .def_readonly("face_materials", &Mesh::face_materials,
+                    "Per face the index into scene.materials, int32; None when every face has `material`.")
+      .def_readonly("uvs", &Mesh::uvs,
+                    "Per corner (as face_corners) the texture coordinates, (corners, 2) float64, u right and v down\n"
+                    "from the image's top left as the scene stores them; None when it has none.")
+      .def_readonly("normals", &Mesh::normals,
+                    "Per corner the unit normal in its node's frame, (corners, 3) float64; None when faceted.")
+      .def_readonly("smooth_angle", &Mesh::smooth_angle,
+                    "The angle (radians) the normals were smoothed by, 0 without a phong tag; None when faceted.")
       .def("__repr__", [](const Mesh& mesh) {
         return Repr("Mesh", mesh, ", " + std::to_string(mesh.face_sizes.shape(0)) + " faces");
       });
@@ -626,6 +872,9 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("layer", &Polyline::layer, "Id of the host layer (0: none).")
       .def_readonly("argb", &Polyline::argb, "(A, R, G, B) as for meshes.")
       .def_readonly("surface", &Polyline::surface, "The surface file, or None.")
+      .def_readonly("node", &Polyline::node, "Index of the Node it hangs under, or None.")
+      .def_readonly("material", &Polyline::material, "Index into scene.materials, or None.")
+      .def_readonly("local_points", &Polyline::local_points, "The points in its node's frame, as for meshes.")
       .def("__repr__", [](const Polyline& line) { return Repr("Polyline", line); });
 
   py::class_<Layer>(m, "Layer", "A leaf of the host's layer table after the import.")
@@ -643,6 +892,47 @@ PYBIND11_MODULE(tessaro_c4d, m) {
       .def_readonly("type", &Message::type, "Error: 0 error, 2 information; question: its button style.")
       .def_readonly("text", &Message::text)
       .def("__repr__", [](const Message& msg) { return "<Message " + msg.box + ": " + msg.text + ">"; });
+
+  py::class_<Node>(m, "Node", "An object of the scene tree with its placement.")
+      .def_readonly("name", &Node::name, "The object's name, unique among its siblings.")
+      .def_readonly("path", &Node::path, "Names from the top: 'House / Walls'.")
+      .def_readonly("parent", &Node::parent, "Index of the parent node, or None at the top.")
+      .def_readonly("local", &Node::local,
+                    "(4, 4) float64, row-major: its place under its parent (host axes, the unit asked for).")
+      .def_readonly("world", &Node::world, "(4, 4) float64: the parent's world @ local.")
+      .def_readonly("layer", &Node::layer, "The scene layer's name, or None.")
+      .def_readonly("children", &Node::children, "Indices of the child nodes.")
+      .def_readonly("meshes", &Node::meshes, "Indices into scene.meshes of the meshes it holds.")
+      .def_readonly("polylines", &Node::polylines, "Indices into scene.polylines.")
+      .def_readonly("camera", &Node::camera, "Index into scene.cameras, or None.")
+      .def_readonly("light", &Node::light, "Index into scene.lights, or None.")
+      .def("__repr__", [](const Node& n) { return py::str("<Node {}>").format(n.path); });
+
+  py::class_<Material>(m, "Material", "A material of the output: the scene's own, or one per host colour.")
+      .def_readonly("name", &Material::name, "Unique within the scene.")
+      .def_readonly("colour", &Material::colour, "(r, g, b), 0 to 1.")
+      .def_readonly("opacity", &Material::opacity, "0 to 1; below 1 is alpha blended.")
+      .def_readonly("texture", &Material::texture, "The colour bitmap's file as found, or None.")
+      .def_readonly("texture_name", &Material::texture_name, "The bitmap as the material names it, or None.")
+      .def_readonly("from_scene", &Material::from_scene, "A material of the scene file (not a host colour).")
+      .def("__repr__", [](const Material& mat) { return py::str("<Material {}>").format(mat.name); });
+
+  py::class_<Camera>(m, "Camera", "A camera object; it looks along +Y of its node with +Z up.")
+      .def_readonly("name", &Camera::name)
+      .def_readonly("node", &Camera::node, "Index of its node.")
+      .def_readonly("focal_length", &Camera::focal_length, "Millimetres.")
+      .def_readonly("film_width", &Camera::film_width, "Millimetres.")
+      .def_readonly("aspect", &Camera::aspect, "Width over height of its image.");
+
+  py::class_<Light>(m, "Light", "A light object; spot and infinite lights shine along +Y of their node.")
+      .def_readonly("name", &Light::name)
+      .def_readonly("node", &Light::node, "Index of its node.")
+      .def_readonly("kind", &Light::kind, "'point', 'spot', 'infinite' or 'area'.")
+      .def_readonly("colour", &Light::colour, "(r, g, b), 0 to 1.")
+      .def_readonly("brightness", &Light::brightness, "1 is the scene program's 100 %.")
+      .def_readonly("inner_angle", &Light::inner_angle, "Spot: the whole inner angle, radians.")
+      .def_readonly("outer_angle", &Light::outer_angle, "Spot: the whole outer angle, radians.")
+      .def_readonly("note", &Light::note, "How it was approximated, or None.");
 
   py::class_<Session>(m, "Session", "The import session's counters.")
       .def_readonly("total", &Session::total, "Objects counted as convertible.")
@@ -668,6 +958,12 @@ PYBIND11_MODULE(tessaro_c4d, m) {
                     "Steps after the import that failed (rebuilding primitives, naming what was not converted),\n"
                     "each with its message; what was converted before is kept.")
       .def_readonly("timings", &Scene::timings, "Seconds: 'import' in the module, 'arrays' to hand the result over.")
+      .def_readonly("nodes", &Scene::nodes, "The scene tree: objects with their placement.")
+      .def_readonly("materials", &Scene::materials)
+      .def_readonly("cameras", &Scene::cameras)
+      .def_readonly("lights", &Scene::lights)
+      .def_readonly("notes", &Scene::notes, "Textures not found and the like, one line each.")
+      .def_readonly("units", &Scene::units, "'mm' or 'cm': the unit of every length.")
       .def("__repr__", [](const Scene& s) {
         return "<ImportResult " + py::str(py::repr(s.path)).cast<std::string>() + ": " + std::to_string(s.meshes.size()) + " meshes, " +
                std::to_string(s.polylines.size()) + " polylines, " + std::to_string(s.layers.size()) + " layers>";
@@ -676,7 +972,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
   m.def("import_scene", &ImportScene, py::arg("path"), py::arg("large") = "no", py::arg("primitives") = true,
         py::arg("hidden") = false, py::arg("render_level") = false,
         py::arg("layers") = py::none(),
-        py::arg("progress") = py::none(),
+        py::arg("progress") = py::none(), py::arg("units") = "mm",
         "Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.\n\n"
         "large: the answer to the question about meshes above 500000 polygons: 'yes', 'no' or 'cancel'.\n"
         "primitives: primitives without polygon caches rebuilt from their parameters after the import and\n"
@@ -686,6 +982,7 @@ PYBIND11_MODULE(tessaro_c4d, m) {
         "layers: a layer table file kept across imports (as --layers), or None for a fresh table.\n"
         "progress: called as progress(converted, counted) while the module works; an exception it raises\n"
         "(KeyboardInterrupt too) cancels the import and is raised at once.\n"
+        "units: 'mm' (the host's millimetres) or 'cm' (the scene's own numbers) for every length.\n"
         "path and layers: str, bytes or os.PathLike; result.path is path as given.\n"
         "Raises SceneReadError with the module's message when the file cannot be read.");
   m.def("read_preview", &ReadPreview, py::arg("path"),

@@ -45,6 +45,28 @@ class Mesh:
     @property
     def surface(self) -> Optional[str]:
         """The surface file the host got, or None."""
+    @property
+    def node(self) -> Optional[int]:
+        """Index of the Node it hangs under (ImportResult.nodes), or None."""
+    @property
+    def local_points(self) -> npt.NDArray[np.float64]:
+        """The points in its node's frame, (n, 3); equal to points without a node."""
+    @property
+    def material(self) -> Optional[int]:
+        """Index into ImportResult.materials (of every face without face_materials); None for a mesh the
+        converter could not take over (a point beyond a float)."""
+    @property
+    def face_materials(self) -> Optional[npt.NDArray[np.int32]]:
+        """Per face the index into ImportResult.materials; None when every face has `material`."""
+    @property
+    def uvs(self) -> Optional[npt.NDArray[np.float64]]:
+        """Per corner (as face_corners), (corners, 2): u right, v down from the image's top left; or None."""
+    @property
+    def normals(self) -> Optional[npt.NDArray[np.float64]]:
+        """Per corner the unit normal in its node's frame, (corners, 3); None when faceted."""
+    @property
+    def smooth_angle(self) -> Optional[float]:
+        """The angle (radians) the normals were smoothed by, 0 without a phong tag; None when faceted."""
 
 class Polyline:
     """A polyline the host received."""
@@ -68,6 +90,97 @@ class Polyline:
     def argb(self) -> List[int]: ...
     @property
     def surface(self) -> Optional[str]: ...
+    @property
+    def node(self) -> Optional[int]: ...
+    @property
+    def material(self) -> Optional[int]: ...
+    @property
+    def local_points(self) -> npt.NDArray[np.float64]:
+        """The points in its node's frame; equal to points without a node."""
+
+class Node:
+    """An object of the scene tree with its placement."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def path(self) -> str:
+        """Names from the top: 'House / Walls'."""
+    @property
+    def parent(self) -> Optional[int]: ...
+    @property
+    def local(self) -> npt.NDArray[np.float64]:
+        """(4, 4) row-major: its place under its parent (host axes, Z up, the unit asked for)."""
+    @property
+    def world(self) -> npt.NDArray[np.float64]:
+        """(4, 4): the parent's world @ local."""
+    @property
+    def layer(self) -> Optional[str]:
+        """The scene layer's name, or None."""
+    @property
+    def children(self) -> List[int]: ...
+    @property
+    def meshes(self) -> List[int]:
+        """Indices into ImportResult.meshes."""
+    @property
+    def polylines(self) -> List[int]:
+        """Indices into ImportResult.polylines."""
+    @property
+    def camera(self) -> Optional[int]: ...
+    @property
+    def light(self) -> Optional[int]: ...
+
+class Material:
+    """A material of the output: the scene's own, or one per host colour, transparency and surface."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def colour(self) -> Tuple[float, float, float]: ...
+    @property
+    def opacity(self) -> float: ...
+    @property
+    def texture(self) -> Optional[str]:
+        """The colour bitmap's file as found, or None."""
+    @property
+    def texture_name(self) -> Optional[str]:
+        """The bitmap as the material names it, or None."""
+    @property
+    def from_scene(self) -> bool: ...
+
+class Camera:
+    """A camera object: it looks along +Y of its node, +Z up."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def node(self) -> int: ...
+    @property
+    def focal_length(self) -> float:
+        """Millimetres."""
+    @property
+    def film_width(self) -> float:
+        """Millimetres."""
+    @property
+    def aspect(self) -> float: ...
+
+class Light:
+    """A light object: spot and infinite lights shine along +Y of their node."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def node(self) -> int: ...
+    @property
+    def kind(self) -> Literal["point", "spot", "infinite", "area"]: ...
+    @property
+    def colour(self) -> Tuple[float, float, float]: ...
+    @property
+    def brightness(self) -> float:
+        """1 is the scene program's 100 %."""
+    @property
+    def inner_angle(self) -> float:
+        """Spot: the whole inner angle, radians."""
+    @property
+    def outer_angle(self) -> float: ...
+    @property
+    def note(self) -> Optional[str]: ...
 
 class Layer:
     """A leaf of the host's layer table after the import."""
@@ -142,6 +255,19 @@ class ImportResult:
     @property
     def timings(self) -> Dict[str, float]:
         """Seconds: 'import' in the module, 'arrays' to hand the result over."""
+    @property
+    def nodes(self) -> List[Node]: ...
+    @property
+    def materials(self) -> List[Material]: ...
+    @property
+    def cameras(self) -> List[Camera]: ...
+    @property
+    def lights(self) -> List[Light]: ...
+    @property
+    def notes(self) -> List[str]:
+        """Textures not found and the like, one line each."""
+    @property
+    def units(self) -> Literal["mm", "cm"]: ...
 
 def import_scene(
     path: Union[str, bytes, os.PathLike],
@@ -151,6 +277,7 @@ def import_scene(
     render_level: bool = False,
     layers: Optional[Union[str, bytes, os.PathLike]] = None,
     progress: Optional[Callable[[int, int], None]] = None,
+    units: Literal["mm", "cm"] = "mm",
 ) -> ImportResult:
     """Imports a .c4d file through the module and the stand-in host, as `c4dimport import` does.
 
@@ -162,6 +289,7 @@ def import_scene(
     layers: a layer table file kept across imports, or None for a fresh table.
     progress: called as progress(converted, counted) while the module works; an exception it raises
     cancels the import and is raised at once; calling import_scene from it raises RuntimeError.
+    units: every length in millimetres (the host's) or centimetres (the scene's own numbers).
     Raises SceneReadError with the module's message when the file cannot be read.
     """
 

@@ -22,4 +22,5 @@ trap 'rm -rf "$scenes"' EXIT
 "$dir/tests/support/make_scenes" "$scenes" >/dev/null
 head -c 700 "$top/examples/sample.c4d" >"$scenes/cut.c4d"
 blender -b --factory-startup --python-exit-code 1 --python "$top/python/tests/blender_import_check.py" -- \
-  "$addon/share/tessaro-c4d/blender" "$top/examples/sample.c4d" "$scenes/states.c4d" "$scenes/cut.c4d"
+  "$addon/share/tessaro-c4d/blender" "$top/examples/sample.c4d" "$scenes/states.c4d" "$scenes/cut.c4d" \
+  "$scenes/meshes.c4d" "$scenes/old_layout.c4d"

@@ -156,3 +156,51 @@ def test_the_preview_image_as_the_tool_writes_it(tmp_path):
     (tmp_path / "no.c4d").write_bytes(b"no scene")
     with pytest.raises(c4d.SceneReadError):
         c4d.read_preview(tmp_path / "no.c4d")
+
+
+def apply(matrix, points):
+    return points @ matrix[:3, :3].T + matrix[:3, 3]
+
+
+@pytest.mark.parametrize("name", ["sample", "meshes", "old_layout"])
+def test_the_scene_tree_and_the_look_fit_the_meshes(scenes, name):
+    got = c4d.import_scene(SAMPLE if name == "sample" else scenes / f"{name}.c4d")
+    nodes, materials = got.nodes, got.materials
+    for i, node in enumerate(nodes):
+        above = np.eye(4) if node.parent is None else nodes[node.parent].world
+        assert np.allclose(node.world, above @ node.local) and node.local.shape == (4, 4)
+        assert all(nodes[c].parent == i for c in node.children)
+        assert all(got.meshes[m].node == i for m in node.meshes) and all(got.polylines[p].node == i for p in node.polylines)
+    for item in got.meshes + got.polylines:
+        place = np.eye(4) if item.node is None else nodes[item.node].world
+        assert np.allclose(apply(place, item.local_points), item.points)
+        assert item.material is None or item.material < len(materials)
+    for mesh in got.meshes:
+        corners, faces = mesh.face_corners.size, mesh.face_sizes.size
+        assert mesh.uvs is None or mesh.uvs.shape == (corners, 2)
+        assert mesh.normals is None or np.allclose(np.linalg.norm(mesh.normals, axis=1), 1)
+        assert (mesh.normals is None) == (mesh.smooth_angle is None)
+        assert mesh.face_materials is None or (mesh.face_materials.shape == (faces,)
+                                               and mesh.face_materials.max() < len(materials))
+    assert all(nodes[c.node].camera == i for i, c in enumerate(got.cameras))
+    assert all(nodes[l.node].light == i and l.kind in ("point", "spot", "infinite", "area") for i, l in enumerate(got.lights))
+    cm = c4d.import_scene(got.path, units="cm")
+    assert cm.units == "cm" and all(np.allclose(a.points, b.points / 10) for a, b in zip(cm.meshes, got.meshes))
+    assert all(np.allclose(a.world[:3, 3], b.world[:3, 3] / 10) for a, b in zip(cm.nodes, nodes))
+
+
+# What the scene's structure gives, once the converter reads it.
+def test_the_scene_tree_as_the_scene_has_it(scenes):
+    got = c4d.import_scene(scenes / "meshes.c4d")
+    if not got.nodes:
+        pytest.skip("the converter does not read the scene's structure yet")
+    node = {n.path: n for n in got.nodes}
+    mesh = {m.source: m for m in got.meshes}
+    assert np.allclose(node["Group / Colored"].world[:3, 3], [10, 30, 20])
+    assert got.nodes[node["Group / Colored"].parent].name == "Group"
+    wide, narrow = mesh["Wide"], mesh["Narrow"]
+    assert got.materials[wide.material].name == "Paint" and wide.normals is not None
+    assert np.allclose(got.materials[wide.material].colour, (0.8, 0.1, 0.1), atol=1e-6)
+    assert np.allclose(narrow.uvs[:3], [[0, 0], [1, 0], [1, 1]]) and got.materials[narrow.material].opacity < 1
+    old = c4d.import_scene(scenes / "old_layout.c4d")
+    assert [c.name for c in old.cameras] == ["View"] and [l.name for l in old.lights] == ["Lamp"]
