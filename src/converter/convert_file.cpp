@@ -247,6 +247,7 @@ void PrintConversion(const Conversion& conversion, std::ostream& out) {
   for (const auto& left : w.leftOut) {
     out << "  left out of the file: object " << left.objectNumber << ", " << left.reason << "\n";
   }
+  for (const std::string& note : w.notes) out << "  note: " << note << "\n";
 }
 
 void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
@@ -293,6 +294,9 @@ void WriteConversionJson(std::ostream& out, const Conversion& conversion) {
     for (const auto& left : w.leftOut) {
       json.BeginObject().Key("object").Unsigned(left.objectNumber).Key("reason").String(left.reason).EndObject();
     }
+    json.EndArray();
+    json.Key("notes").BeginArray();
+    for (const std::string& note : w.notes) json.String(note);
     json.EndArray();
     json.EndObject();
   }

@@ -181,6 +181,14 @@ void MakeFolderFor(const std::string& output) {
   if (!folder.empty()) fs::create_directories(folder, ignored);
 }
 
+}  // namespace
+
+c4dexport::ExportScene::Units UnitsOf(const std::string& word) {
+  return word == "cm" ? c4dexport::ExportScene::Units::Centimetres : c4dexport::ExportScene::Units::Millimetres;
+}
+
+namespace {
+
 ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& options) {
   ConvertOptions convert;
   convert.import.large = options.large;
@@ -189,6 +197,7 @@ ConvertOptions ConvertOptionsFor(const BatchItem& item, const BatchOptions& opti
   convert.primitives = options.primitives;
   convert.keepHidden = options.hidden;
   convert.renderLevel = options.renderLevel;
+  convert.units = UnitsOf(options.units);
   convert.output = item.output;
   convert.format = options.format;
   convert.interrupted = Interrupted;
@@ -255,6 +264,7 @@ bool Spawn(const BatchItem& item, size_t index, const BatchOptions& options, Wor
   if (!options.primitives) args.push_back("--no-primitives");
   if (options.hidden) args.push_back("--hidden");
   if (options.renderLevel) args.push_back("--render-level");
+  if (options.units != "mm") args.insert(args.end(), {"--units", options.units});
   if (options.memoryMb) args.insert(args.end(), {"--memory", std::to_string(options.memoryMb)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

@@ -37,6 +37,7 @@ struct BatchOptions {
   bool primitives = true;   // rebuild primitives without caches
   bool hidden = false;      // write hidden and disabled objects too
   bool renderLevel = false; // subdivision surfaces at their render level
+  std::string units = "mm";  // the output's unit: mm or cm
   // Limits of a worker, per file: the seconds it may take (0 none) and the
   // megabytes of address space it may take on top of what it holds when it
   // starts converting (0 none). Either makes the batch run in workers.
@@ -51,6 +52,9 @@ struct BatchOptions {
 
 // "I/N" with 1 <= I <= N: false when the text is none.
 bool ParseShard(const std::string& text, unsigned& index, unsigned& count);
+
+// The unit of --units: "cm" centimetres, anything else millimetres.
+c4dexport::ExportScene::Units UnitsOf(const std::string& word);
 
 // One file of the batch: where it comes from and where it goes.
 struct BatchItem {

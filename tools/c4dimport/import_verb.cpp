@@ -54,6 +54,7 @@ int ImportOne(const ImportVerbOptions& options, const std::string& output,
   convert.primitives = options.primitives;
   convert.keepHidden = options.hidden;
   convert.renderLevel = options.renderLevel;
+  convert.units = c4dimport::UnitsOf(options.units);
   if (!output.empty()) {
     std::error_code ignored;
     if (fs::path(output).has_parent_path()) fs::create_directories(fs::path(output).parent_path(), ignored);
@@ -135,6 +136,7 @@ int RunImportVerb(const ImportVerbOptions& options, std::ostream& out, std::ostr
   batchOptions.primitives = options.primitives;
   batchOptions.hidden = options.hidden;
   batchOptions.renderLevel = options.renderLevel;
+  batchOptions.units = options.units;
   batchOptions.timeout = options.timeout;
   batchOptions.memoryMb = options.memoryMb;
   batchOptions.shardIndex = shardIndex;
@@ -203,6 +205,11 @@ void AddImportVerb(CLI::App& app, int& exitCode) {
                  "parent), which are left out by default and listed");
   verb->add_flag("--render-level", options->renderLevel,
                  "Subdivide subdivision surfaces at the level the file stores for rendering, not the editor's");
+  verb->add_option("--units", options->units,
+                   "The unit the output is written in: mm (default; glTF in metres), or cm (the scene's own "
+                   "numbers, declared as centimetres where the format declares a unit; glTF one unit per "
+                   "centimetre)")
+      ->check(CLI::IsMember({"mm", "cm"}));
   verb->add_option("--timeout", options->timeout,
                    "Batch: stop a file's worker process after this many seconds (the file's row says \"timed out\")")
       ->check(CLI::PositiveNumber);

@@ -24,6 +24,7 @@ struct ImportVerbOptions {
   bool primitives = true;  // false (--no-primitives): primitives are not rebuilt
   bool hidden = false;     // --hidden: hidden and disabled objects are written too
   bool renderLevel = false;  // --render-level: subdivision surfaces at their render level
+  std::string units = "mm";  // --units: mm or cm, the unit the output is written in
   // Batches (any of the first four makes one of a single file too):
   double timeout = 0;      // --timeout: seconds a file's worker may take (0 none)
   size_t memoryMb = 0;     // --memory: megabytes a worker may take (0 none)

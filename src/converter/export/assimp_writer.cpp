@@ -7,61 +7,112 @@
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <tuple>
 
-#include <nlohmann/json.hpp>
-
+#include "assimp_scene.h"
 #include "format_writers.h"
 
 namespace c4dexport {
 
-namespace {
-
-struct AssimpFormat {
-  const char* exporterId;
-  // Host coordinates to the format's: glTF is Y up in metres.
-  bool yUpMetres;
-  // The root declares Z up in millimetres (the exporter writes it as the
-  // file's up axis and unit).
-  bool declaresUnit;
-  bool pointColours;  // colours go onto the points (the format has no materials)
-  bool meshNamedAfterLayer;  // a mesh is named after its layer (OBJ groups)
-  // The objects of one layer with one material make one mesh. The glTF
-  // exporter grows its binary buffer a little for every mesh, which takes
-  // time by the square of the objects; one mesh per layer and material keeps
-  // it to a few.
-  bool oneMeshPerMaterial;
-};
-
-AssimpFormat AssimpFormatOf(const std::string& name) {
-  if (name == "glb") return {"glb2", true, false, false, false, true};
-  if (name == "gltf") return {"gltf2", true, false, false, false, true};
-  if (name == "obj") return {"obj", false, false, false, true, false};
-  if (name == "ply") return {"ply", false, false, true, false, false};
-  if (name == "stl") return {"stlb", false, false, false, false, false};
-  return {"collada", false, true, false, false, false};
+AssimpFormat AssimpFormatOf(const std::string& name, ExportScene::Units units) {
+  AssimpFormat how = name == "glb"    ? AssimpFormat{name, "glb2", true, false, false, false, true}
+                     : name == "gltf" ? AssimpFormat{name, "gltf2", true, false, false, false, true}
+                     : name == "obj"  ? AssimpFormat{name, "obj", false, false, false, true, false}
+                     : name == "ply"  ? AssimpFormat{name, "ply", false, false, true, false, false}
+                     : name == "stl"  ? AssimpFormat{name, "stlb", false, false, false, false, false}
+                                      : AssimpFormat{name, "collada", false, true, false, false, false};
+  const bool centimetres = units == ExportScene::Units::Centimetres;
+  how.divisor = how.yUpMetres ? (centimetres ? 10 : 1000) : (centimetres ? 10 : 1);
+  return how;
 }
 
 aiVector3D Converted(const Point3& p, const AssimpFormat& format) {
-  if (format.yUpMetres) return aiVector3D(ai_real(p[0] / 1000), ai_real(p[2] / 1000), ai_real(-p[1] / 1000));
-  return aiVector3D(ai_real(p[0]), ai_real(p[1]), ai_real(p[2]));
+  const double d = format.divisor;
+  if (format.yUpMetres) return aiVector3D(ai_real(p[0] / d), ai_real(p[2] / d), ai_real(-p[1] / d));
+  if (d == 1) return aiVector3D(ai_real(p[0]), ai_real(p[1]), ai_real(p[2]));
+  return aiVector3D(ai_real(p[0] / d), ai_real(p[1] / d), ai_real(p[2] / d));
 }
 
-// A direction in the format's frame: as a point, without the unit.
 aiVector3D Direction(const Point3& d, const AssimpFormat& format) {
   if (format.yUpMetres) return aiVector3D(ai_real(d[0]), ai_real(d[2]), ai_real(-d[1]));
   return aiVector3D(ai_real(d[0]), ai_real(d[1]), ai_real(d[2]));
 }
 
+void SetFace(aiFace& face, const uint32_t* indices, size_t count) {
+  face.mNumIndices = unsigned(count);
+  face.mIndices = new unsigned[count];
+  std::copy(indices, indices + count, face.mIndices);
+}
+
+std::vector<std::string> KeyOf(const ExportGroup& group) {
+  std::vector<std::string> key = group.path;
+  key.push_back(group.name);
+  return key;
+}
+
+aiNode* NodeTree::NodeOf(const std::vector<std::string>& key) {
+  const auto found = m_named.find(key);
+  if (found != m_named.end()) return found->second;
+  auto* node = new aiNode(key.back());
+  m_named[key] = node;
+  if (key.size() == 1) {
+    m_tops.push_back(node);
+  } else {
+    AddChild(NodeOf(std::vector<std::string>(key.begin(), key.end() - 1)), node);
+  }
+  return node;
+}
+
+void NodeTree::AddChild(aiNode* parent, aiNode* child) {
+  m_lists[parent].children.push_back(child);
+  child->mParent = parent;
+}
+
+aiNode* NodeTree::Root() {
+  for (auto& [node, lists] : m_lists) {
+    if (!lists.children.empty()) {
+      node->mNumChildren = unsigned(lists.children.size());
+      node->mChildren = new aiNode*[lists.children.size()];
+      std::copy(lists.children.begin(), lists.children.end(), node->mChildren);
+    }
+    if (!lists.meshes.empty()) {
+      node->mNumMeshes = unsigned(lists.meshes.size());
+      node->mMeshes = new unsigned[lists.meshes.size()];
+      std::copy(lists.meshes.begin(), lists.meshes.end(), node->mMeshes);
+    }
+  }
+  if (m_tops.size() == 1) return m_tops.front();
+  auto* root = new aiNode("Scene");
+  root->mNumChildren = unsigned(m_tops.size());
+  root->mChildren = new aiNode*[m_tops.size()];
+  for (size_t i = 0; i < m_tops.size(); ++i) {
+    root->mChildren[i] = m_tops[i];
+    m_tops[i]->mParent = root;
+  }
+  return root;
+}
+
+aiMaterial* NewMaterial(const ExportMaterial& material) {
+  auto* out = new aiMaterial;
+  const aiString name(material.name);
+  out->AddProperty(&name, AI_MATKEY_NAME);
+  const aiColor4D diffuse(ai_real(material.Red()), ai_real(material.Green()), ai_real(material.Blue()), 1);
+  out->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+  const ai_real opacity = ai_real(material.Opacity());
+  out->AddProperty(&opacity, 1, AI_MATKEY_OPACITY);
+  return out;
+}
+
+namespace {
+
 // The view as a camera and a node of its own under the root. The exporters
 // take the camera's placement from its node, where it looks along -Z with Y
 // up, as glTF and COLLADA cameras do.
-void AddCamera(aiScene& out, const ExportCamera& view, const AssimpFormat& how) {
+void AddCamera(aiScene& out, const ExportCamera& view, const AssimpFormat& how, std::vector<aiCamera*>& cameras) {
   const aiVector3D back = -Direction(view.forward, how), up = Direction(view.up, how), right = up ^ back;
   const aiVector3D at = Converted(view.position, how);
   auto* node = new aiNode("View");
@@ -78,25 +129,15 @@ void AddCamera(aiScene& out, const ExportCamera& view, const AssimpFormat& how) 
   camera->mName = node->mName;
   camera->mHorizontalFOV = ai_real(view.horizontalFov / 2);  // assimp keeps half the angle
   camera->mAspect = ai_real(view.aspect);
-  out.mNumCameras = 1;
-  out.mCameras = new aiCamera*[1]{camera};
+  cameras.push_back(camera);
 }
 
-aiMaterial* NewMaterial(const ExportMaterial& material) {
-  auto* out = new aiMaterial;
-  const aiString name(material.name);
-  out->AddProperty(&name, AI_MATKEY_NAME);
-  const aiColor4D diffuse(ai_real(material.Red()), ai_real(material.Green()), ai_real(material.Blue()), 1);
-  out->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
-  const ai_real opacity = ai_real(material.Opacity());
-  out->AddProperty(&opacity, 1, AI_MATKEY_OPACITY);
-  return out;
-}
-
-void SetFace(aiFace& face, const uint32_t* indices, size_t count) {
-  face.mNumIndices = unsigned(count);
-  face.mIndices = new unsigned[count];
-  std::copy(indices, indices + count, face.mIndices);
+template <class T>
+void HandOver(const std::vector<T*>& items, unsigned& count, T**& array) {
+  if (items.empty()) return;
+  count = unsigned(items.size());
+  array = new T*[items.size()];
+  std::copy(items.begin(), items.end(), array);
 }
 
 void SetPointColours(aiMesh& mesh, const ExportMaterial& material) {
@@ -106,77 +147,10 @@ void SetPointColours(aiMesh& mesh, const ExportMaterial& material) {
   for (unsigned i = 0; i < mesh.mNumVertices; ++i) mesh.mColors[0][i] = colour;
 }
 
-// The node tree: a node for every name on a group's path and for the group
-// itself, keyed by the names from the top.
-class NodeTree {
- public:
-  aiNode* NodeOf(const std::vector<std::string>& key) {
-    const auto found = m_nodes.find(key);
-    if (found != m_nodes.end()) return found->second.node;
-    auto* node = new aiNode(key.back());
-    m_nodes[key] = {node, {}, {}};
-    if (key.size() == 1) {
-      m_tops.push_back(node);
-    } else {
-      const std::vector<std::string> parentKey(key.begin(), key.end() - 1);
-      aiNode* parent = NodeOf(parentKey);
-      m_nodes[parentKey].children.push_back(node);
-      node->mParent = parent;
-    }
-    return node;
-  }
-
-  void AddMesh(const std::vector<std::string>& key, unsigned mesh) {
-    NodeOf(key);
-    m_nodes[key].meshes.push_back(mesh);
-  }
-
-  // Hands the tree over: the only top node is the root, several get a root above them.
-  aiNode* Root() {
-    for (auto& [key, entry] : m_nodes) {
-      if (!entry.children.empty()) {
-        entry.node->mNumChildren = unsigned(entry.children.size());
-        entry.node->mChildren = new aiNode*[entry.children.size()];
-        std::copy(entry.children.begin(), entry.children.end(), entry.node->mChildren);
-      }
-      if (!entry.meshes.empty()) {
-        entry.node->mNumMeshes = unsigned(entry.meshes.size());
-        entry.node->mMeshes = new unsigned[entry.meshes.size()];
-        std::copy(entry.meshes.begin(), entry.meshes.end(), entry.node->mMeshes);
-      }
-    }
-    if (m_tops.size() == 1) return m_tops.front();
-    auto* root = new aiNode("Scene");
-    root->mNumChildren = unsigned(m_tops.size());
-    root->mChildren = new aiNode*[m_tops.size()];
-    for (size_t i = 0; i < m_tops.size(); ++i) {
-      root->mChildren[i] = m_tops[i];
-      m_tops[i]->mParent = root;
-    }
-    return root;
-  }
-
- private:
-  struct Entry {
-    aiNode* node;
-    std::vector<aiNode*> children;
-    std::vector<unsigned> meshes;
-  };
-  std::map<std::vector<std::string>, Entry> m_nodes;
-  std::vector<aiNode*> m_tops;
-};
-
-std::vector<std::string> KeyOf(const ExportGroup& group) {
-  std::vector<std::string> key = group.path;
-  key.push_back(group.name);
-  return key;
-}
-
-std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat& format,
-                                    const AssimpFormat& how, ExportReport& report) {
-  auto out = std::make_unique<aiScene>();
-  NodeTree tree;
-  for (const ExportGroup& group : scene.groups) tree.NodeOf(KeyOf(group));
+// The host objects in their groups' nodes, as many of them in one mesh as
+// the format wants.
+void BuildGroups(const ExportScene& scene, const ExportFormat& format, const AssimpFormat& how, NodeTree& tree,
+                 std::vector<aiMesh*>& meshes, ExportReport& report) {
 
   // Host objects gathered into the meshes of the output: one each, or one
   // per layer, material and kind.
@@ -221,7 +195,6 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
     ++report.polylines;
   }
 
-  std::vector<aiMesh*> meshes;
   for (const Bucket& b : buckets) {
     auto* m = new aiMesh;
     m->mName = b.name;
@@ -246,138 +219,85 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
       offset += uint32_t(part.points->size());
     }
     if (how.pointColours) SetPointColours(*m, scene.materials[b.material]);
-    tree.AddMesh(KeyOf(scene.groups[b.group]), unsigned(meshes.size()));
+    tree.AddMesh(tree.NodeOf(KeyOf(scene.groups[b.group])), unsigned(meshes.size()));
     meshes.push_back(m);
   }
+}
 
+// The scene tree where the format keeps one and the scene has it; the
+// groups as before otherwise.
+bool WritesTree(const ExportScene& scene, const AssimpFormat& how) {
+  return !scene.nodes.empty() && (how.yUpMetres || how.declaresUnit || how.name == "obj");
+}
+
+std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat& format, const AssimpFormat& how,
+                                    const std::string& path, SceneExtras& extras, ExportReport& report) {
+  auto out = std::make_unique<aiScene>();
+  NodeTree tree;
+  for (const ExportGroup& group : scene.groups) tree.NodeOf(KeyOf(group));
+  std::vector<aiMesh*> meshes;
+  std::vector<aiMaterial*> materials;
+  if (WritesTree(scene, how)) {
+    BuildSceneTree(scene, format, how, path, tree, meshes, materials, extras, report);
+  } else {
+    BuildGroups(scene, format, how, tree, meshes, report);
+    for (const ExportMaterial& material : scene.materials) materials.push_back(NewMaterial(material));
+  }
+  // Every scene carries at least one material.
+  if (materials.empty()) materials.push_back(NewMaterial(ExportMaterial{}));
   out->mNumMeshes = unsigned(meshes.size());
   out->mMeshes = new aiMesh*[meshes.size()];
   std::copy(meshes.begin(), meshes.end(), out->mMeshes);
-  // Every scene carries at least one material.
-  const size_t materialCount = std::max<size_t>(scene.materials.size(), 1);
-  out->mNumMaterials = unsigned(materialCount);
-  out->mMaterials = new aiMaterial*[materialCount];
-  for (size_t i = 0; i < materialCount; ++i) {
-    out->mMaterials[i] = i < scene.materials.size() ? NewMaterial(scene.materials[i]) : NewMaterial(ExportMaterial{});
-  }
+  HandOver(materials, out->mNumMaterials, out->mMaterials);
   out->mRootNode = tree.Root();
   if (how.declaresUnit) {
-    // A root turned from Y up to Z up and scaled to millimetres is what the
-    // exporter writes as the file's up axis and unit.
-    out->mRootNode->mTransformation =
-        aiMatrix4x4(aiVector3D(ai_real(0.001), ai_real(0.001), ai_real(0.001)),
-                    aiQuaternion(aiMatrix3x3(1, 0, 0, 0, 0, 1, 0, -1, 0)), aiVector3D(0, 0, 0));
+    // A root turned from Y up to Z up and scaled to millimetres (or
+    // centimetres) is what the exporter writes as the file's up axis and unit.
+    const ai_real scale = ai_real(how.divisor / 1000);
+    out->mRootNode->mTransformation = aiMatrix4x4(aiVector3D(scale, scale, scale),
+                                                  aiQuaternion(aiMatrix3x3(1, 0, 0, 0, 0, 1, 0, -1, 0)),
+                                                  aiVector3D(0, 0, 0));
   }
-  if (scene.camera && (how.yUpMetres || how.declaresUnit)) AddCamera(*out, *scene.camera, how);
+  if (scene.camera && (how.yUpMetres || how.declaresUnit)) AddCamera(*out, *scene.camera, how, extras.cameras);
+  if (how.declaresUnit) {  // the glTF exporter leaves cameras and lights out: they are added to its file
+    HandOver(extras.cameras, out->mNumCameras, out->mCameras);
+    HandOver(extras.lights, out->mNumLights, out->mLights);
+  }
+  HandOver(extras.textures, out->mNumTextures, out->mTextures);
   return out;
 }
 
-// Takes the member "buffers" out of a glTF document's text, with the comma
-// that joins it to the next member (or to the one before, when it is last).
-// Its objects hold no arrays, so the first "]" closes it.
-bool EraseBuffers(std::string& json) {
-  const size_t key = json.find("\"buffers\"");
-  const size_t close = key == std::string::npos ? key : json.find(']', key);
-  if (close == std::string::npos) return false;
-  size_t end = json.find_first_not_of(" \t\r\n", close + 1);
-  size_t begin = key;
-  if (end != std::string::npos && json[end] == ',') {
-    ++end;
-  } else {
-    begin = json.find_last_not_of(" \t\r\n", key - 1);
-    if (begin == std::string::npos || json[begin] != ',') return false;
-    end = close + 1;
-  }
-  json.erase(begin, end - begin);
-  return true;
+// The nodes the glTF exporter writes, in its order: depth first, each
+// before its children.
+void NumberNodes(const aiNode* node, std::map<const aiNode*, GltfNodeAddition>& additions, size_t& next) {
+  const auto found = additions.find(node);
+  if (found != additions.end()) found->second.node = next, found->second.name = node->mName.C_Str();
+  ++next;
+  for (unsigned i = 0; i < node->mNumChildren; ++i) NumberNodes(node->mChildren[i], additions, next);
 }
 
-uint32_t Le32(const std::string& bytes, size_t at) {
-  uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | uint8_t(bytes[at + size_t(k)]);
-  return v;
-}
-void PutLe32(std::string& bytes, size_t at, uint32_t v) {
-  for (size_t k = 0; k < 4; ++k) bytes[at + k] = char((v >> (8 * k)) & 0xFF);
-}
-
-// Rewrites the JSON of a .gltf, or of a .glb's JSON chunk, with `edit`
-// (which returns false to leave the file as it is). A .glb keeps the chunks
-// after its JSON when `keepBinary`.
-template <class Edit>
-void EditGltfJson(const std::string& path, bool binary, bool keepBinary, std::string& error, const Edit& edit) {
-  std::string bytes;
+// The exporter names every unit a metre; centimetres get their own name.
+void NameCentimetres(const std::string& path, std::string& error) {
+  std::string text;
   {
     std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  std::string json = bytes;
-  if (binary) {
-    if (bytes.size() < 20 || bytes.compare(0, 4, "glTF") != 0 || Le32(bytes, 12) > bytes.size() - 20) {
-      error = "the exporter wrote no glb container";
-      return;
-    }
-    json = bytes.substr(20, Le32(bytes, 12));
-  }
-  if (!edit(json)) return;
-  if (binary) {
-    json.append((4 - json.size() % 4) % 4, ' ');
-    const std::string rest = keepBinary ? bytes.substr(20 + Le32(bytes, 12)) : std::string();
-    bytes.resize(20);
-    PutLe32(bytes, 8, uint32_t(20 + json.size() + rest.size()));
-    PutLe32(bytes, 12, uint32_t(json.size()));
-    json.insert(0, bytes);
-    json += rest;
-  }
+  const size_t begin = text.find("<unit ");
+  const size_t end = begin == std::string::npos ? begin : text.find("/>", begin);
+  if (end == std::string::npos) return;
+  text.replace(begin, end + 2 - begin, "<unit name=\"centimeter\" meter=\"0.01\" />");
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(json.data(), std::streamsize(json.size()));
-  if (!out.flush()) error = "writing the file failed";
-}
-
-// Without meshes the exporter still declares a buffer of no bytes (and
-// writes an empty .bin beside a .gltf), which glTF forbids: a buffer holds
-// at least one byte. The declaration and the empty file are taken out again.
-// A .glb keeps its header and JSON chunk (padded to four bytes), and no
-// binary chunk.
-void DropEmptyBuffer(const std::string& path, bool binary, std::string& error) {
-  EditGltfJson(path, binary, false, error, [&](std::string& json) {
-    if (!EraseBuffers(json)) return false;  // the exporter declared no buffer
-    if (!binary) {
-      std::error_code ignored;
-      std::filesystem::remove(std::filesystem::path(path).replace_extension(".bin"), ignored);
-    }
-    return true;
-  });
-}
-
-// The glTF exporter leaves cameras out: the view's node gets its camera here.
-// glTF takes the vertical angle; the near plane is a millimetre.
-void AddGltfCamera(const std::string& path, bool binary, const ExportCamera& view, std::string& error) {
-  EditGltfJson(path, binary, true, error, [&](std::string& text) {
-    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.contains("nodes")) return false;
-    nlohmann::json& nodes = json["nodes"];
-    for (nlohmann::json& node : nodes) {
-      if (node.value("name", "") != "View" || node.contains("mesh") || node.contains("children")) continue;
-      const double yfov = 2 * std::atan(std::tan(view.horizontalFov / 2) / view.aspect);
-      json["cameras"] = nlohmann::json::array(
-          {{{"name", "View"},
-            {"type", "perspective"},
-            {"perspective", {{"yfov", yfov}, {"aspectRatio", view.aspect}, {"znear", 0.001}}}}});
-      node["camera"] = 0;
-      text = json.dump();
-      return true;
-    }
-    return false;
-  });
+  if (!out.write(text.data(), std::streamsize(text.size())).flush()) error = "writing the file failed";
 }
 
 }  // namespace
 
 void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
                         ExportReport& report) {
-  const AssimpFormat how = AssimpFormatOf(format.name);
-  const std::unique_ptr<aiScene> out = BuildScene(scene, format, how, report);
+  const AssimpFormat how = AssimpFormatOf(format.name, scene.units);
+  SceneExtras extras;
+  const std::unique_ptr<aiScene> out = BuildScene(scene, format, how, path, extras, report);
   Assimp::Exporter exporter;
   if (exporter.Export(out.get(), how.exporterId, path) != aiReturn_SUCCESS) {
     report.error = exporter.GetErrorString();
@@ -387,6 +307,18 @@ void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const
   if (how.yUpMetres && out->mNumMeshes == 0) DropEmptyBuffer(path, format.name == "glb", report.error);
   if (how.yUpMetres && scene.camera && report.error.empty()) {
     AddGltfCamera(path, format.name == "glb", *scene.camera, report.error);
+  }
+  if (how.yUpMetres && !extras.gltfNodes.empty() && report.error.empty()) {
+    size_t next = 0;
+    NumberNodes(out->mRootNode, extras.gltfNodes, next);
+    std::vector<GltfNodeAddition> additions;
+    for (const auto& [node, addition] : extras.gltfNodes) additions.push_back(addition);
+    if (!AddGltfNodeParts(path, format.name == "glb", additions, report.error)) {
+      report.notes.push_back("layers, cameras and lights were left out: the exporter's nodes were not as expected");
+    }
+  }
+  if (how.declaresUnit && scene.units == ExportScene::Units::Centimetres && report.error.empty()) {
+    NameCentimetres(path, report.error);
   }
 }
 

@@ -5,7 +5,8 @@
 // mesh can number (32767); polylines are 3D polylines. Each entity carries
 // its colour as a true colour (420) beside the nearest indexed colour (62)
 // and, when it is not opaque, its transparency (440). The drawing's unit is
-// the millimetre ($INSUNITS 4), the host's own.
+// the millimetre ($INSUNITS 4), the host's own, or the centimetre (5) with
+// the points divided by 10.
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>
 
@@ -161,7 +162,7 @@ std::string Folded(std::string name) {
 class DxfEntities {
  public:
   DxfEntities(DL_WriterA& dw, const ExportScene& scene, const std::vector<std::string>& layerOfGroup)
-      : m_dw(dw), m_scene(scene), m_layerOfGroup(layerOfGroup) {
+      : m_dw(dw), m_scene(scene), m_layerOfGroup(layerOfGroup), m_divisor(ZUpDivisor(scene)) {
     for (const ExportMaterial& material : scene.materials) m_indexedColour.push_back(NearestIndexedColour(material));
   }
 
@@ -186,7 +187,7 @@ class DxfEntities {
       Head("VERTEX", layer, nullptr);
       m_dw.subClass("AcDbVertex");
       m_dw.subClass("AcDbPolyFaceMeshVertex");
-      m_dw.coord(10, p[0], p[1], p[2]);
+      Coord(10, p);
       m_dw.dxfInt(70, kVertexOfPolyface);
     }
     for (const auto& record : records) {
@@ -211,7 +212,7 @@ class DxfEntities {
       Head("VERTEX", layer, nullptr);
       m_dw.subClass("AcDbVertex");
       m_dw.subClass("AcDb3dPolylineVertex");
-      m_dw.coord(10, p[0], p[1], p[2]);
+      Coord(10, p);
       m_dw.dxfInt(70, kVertexOf3dPolyline);
     }
     SeqEnd(layer);
@@ -251,10 +252,15 @@ class DxfEntities {
       // A triangle repeats its third corner as the fourth.
       const int entry = record[std::min<size_t>(size_t(k), record.size() - 1)];
       const Point3& p = mesh.points[size_t(std::abs(entry) - 1)];
-      m_dw.coord(10 + k, p[0], p[1], p[2]);
+      Coord(10 + k, p);
       if (entry < 0 && size_t(k) < record.size()) hidden |= 1 << k;
     }
     if (hidden) m_dw.dxfInt(70, hidden);
+  }
+
+  void Coord(int gc, const Point3& p) {
+    if (m_divisor == 1) return m_dw.coord(gc, p[0], p[1], p[2]);
+    m_dw.coord(gc, p[0] / m_divisor, p[1] / m_divisor, p[2] / m_divisor);
   }
 
   void Head(const char* type, const std::string& layer, const ExportMaterial* material) {
@@ -263,8 +269,9 @@ class DxfEntities {
     m_dw.dxfString(8, layer);
     if (!material) return;
     m_dw.dxfInt(62, m_indexedColour[size_t(material - m_scene.materials.data())]);
-    m_dw.dxfInt(420, (material->argb[1] << 16) | (material->argb[2] << 8) | material->argb[3]);
-    if (material->argb[0]) {
+    const auto rgb = Rgb8(*material);
+    m_dw.dxfInt(420, (rgb[0] << 16) | (rgb[1] << 8) | rgb[2]);
+    if (material->Opacity() < 1) {
       // 440: the opacity as a byte 0 (clear) to 255, flagged as a value of its own.
       const int alpha = int(material->Opacity() * 255.0 + 0.5);
       m_dw.dxfInt(440, 0x02000000 | alpha);
@@ -277,6 +284,7 @@ class DxfEntities {
   const ExportScene& m_scene;
   const std::vector<std::string>& m_layerOfGroup;
   std::vector<int> m_indexedColour;  // of each material
+  const double m_divisor;            // host millimetres per drawing unit
 };
 
 void WriteTables(DL_Dxf& dxf, DL_WriterA& dw, const std::vector<std::string>& layers) {
@@ -338,7 +346,7 @@ void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& r
   }
   dxf.writeHeader(*dw);
   dw->dxfString(9, "$INSUNITS");
-  dw->dxfInt(70, 4);  // millimetres
+  dw->dxfInt(70, scene.units == ExportScene::Units::Centimetres ? 5 : 4);  // centimetres or millimetres
   dw->sectionEnd();
   WriteTables(dxf, *dw, layers);
   WriteBlocks(dxf, *dw);

@@ -38,6 +38,14 @@ const ExportFormat* FormatOfPath(const std::string& path) {
   return FindExportFormat(path.substr(dot + 1));
 }
 
+double ZUpDivisor(const ExportScene& scene) { return scene.units == ExportScene::Units::Centimetres ? 10 : 1; }
+
+std::array<uint8_t, 3> Rgb8(const ExportMaterial& material) {
+  if (!material.fromScene) return {material.argb[1], material.argb[2], material.argb[3]};
+  auto byte = [](double v) { return uint8_t(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };
+  return {byte(material.Red()), byte(material.Green()), byte(material.Blue())};
+}
+
 std::string PlainName(const std::string& name) {
   std::string plain;
   for (unsigned char c : name) plain += (std::isspace(c) || std::iscntrl(c)) ? '_' : char(c);
@@ -47,6 +55,7 @@ std::string PlainName(const std::string& name) {
 ExportReport WriteExportFile(const ExportScene& scene, const std::string& path, const ExportFormat& format) {
   ExportReport report;
   report.leftOut = scene.skipped;
+  report.notes = scene.notes;
   if (format.name == "3mf") {
     Write3mf(scene, path, report);
   } else if (format.name == "dxf") {

@@ -40,6 +40,10 @@ struct ExportReport {
   // Objects the format could not hold: the object's number in the host's
   // vector and the reason.
   std::vector<ExportScene::Skipped> leftOut;
+  // What was approximated or left out beside whole objects (a texture of a
+  // kind the format cannot hold, an area light written as a point light),
+  // and the scene's own notes; one line each.
+  std::vector<std::string> notes;
 };
 
 // Writes `scene` to `path`; objects the scene already skipped are reported

@@ -1,6 +1,8 @@
 // The writers behind WriteExportFile, one per family of formats. Each fills
 // the report's counts and left-out list, or sets its error.
 #pragma once
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "export_writer.h"
@@ -16,6 +18,12 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
 // dxf: layers, polyface meshes (3D faces for meshes too large for one) and
 // 3D polylines, with true colours and transparency.
 void WriteDxf(const ExportScene& scene, const std::string& path, ExportReport& report);
+
+// Host millimetres per unit of a format in millimetres: 1, or 10 when the
+// scene is written in centimetres.
+double ZUpDivisor(const ExportScene& scene);
+// The material's colour as bytes (a host colour's own).
+std::array<uint8_t, 3> Rgb8(const ExportMaterial& material);
 
 // A name for a file format's identifiers: no whitespace or control characters.
 std::string PlainName(const std::string& name);

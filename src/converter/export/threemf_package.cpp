@@ -45,11 +45,11 @@ struct ThreeMfPackage::Model {
   }
 };
 
-ThreeMfPackage::ThreeMfPackage() : m_model(std::make_unique<Model>()) {
+ThreeMfPackage::ThreeMfPackage(bool centimetres) : m_model(std::make_unique<Model>()) {
   Handle model = nullptr;
   if (m_model->Check(NMR::lib3mf_createmodel(&model), nullptr, "creating the model")) {
     m_model->model.reset(model);
-    m_model->Check(NMR::lib3mf_model_setunit(model, NMR::MODELUNIT_MILLIMETER), model, "setting the unit");
+    m_model->Check(NMR::lib3mf_model_setunit(model, centimetres ? NMR::MODELUNIT_CENTIMETER : NMR::MODELUNIT_MILLIMETER), model, "setting the unit");
   }
 }
 

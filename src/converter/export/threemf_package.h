@@ -19,7 +19,7 @@ namespace c4dexport {
 
 class ThreeMfPackage {
  public:
-  ThreeMfPackage();  // a model in millimetres
+  explicit ThreeMfPackage(bool centimetres = false);  // a model in millimetres, or centimetres
   ~ThreeMfPackage();
   ThreeMfPackage(const ThreeMfPackage&) = delete;
   ThreeMfPackage& operator=(const ThreeMfPackage&) = delete;

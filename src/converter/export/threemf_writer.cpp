@@ -4,7 +4,8 @@
 // host meshes of one layer with one colour are a mesh object of triangles
 // whose default property is the base material of that colour (`#RRGGBBAA`,
 // the opacity as alpha); each layer is a components object made of its mesh
-// objects, named after the layer; only the layers go to the build.
+// objects, named after the layer; only the layers go to the build. A scene
+// written in centimetres declares them and divides the points by 10.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -18,11 +19,13 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
   for (const ExportPolyline& line : scene.polylines) {
     report.leftOut.push_back({line.objectNumber, "a polyline (3mf has no lines)"});
   }
-  ThreeMfPackage package;
+  ThreeMfPackage package(scene.units == ExportScene::Units::Centimetres);
+  const double divisor = ZUpDivisor(scene);
   package.AddMetadata("Application", "c4dimport");
   package.AddMetadata("Title", scene.fileNode);
   for (const ExportMaterial& m : scene.materials) {
-    package.AddMaterial(m.name, {m.argb[1], m.argb[2], m.argb[3], uint8_t(m.Opacity() * 255.0 + 0.5)});
+    const auto rgb = Rgb8(m);
+    package.AddMaterial(m.name, {rgb[0], rgb[1], rgb[2], uint8_t(m.Opacity() * 255.0 + 0.5)});
   }
   // The library looks its resources up one by one, which takes time by the
   // square of their number: like glTF, the meshes of one layer with one
@@ -62,7 +65,9 @@ void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& r
     if (added) parts.push_back({mesh.group, mesh.material, {}, {}});
     Part& part = parts[at->second];
     const size_t offset = part.vertices.size();
-    for (const Point3& p : mesh.points) part.vertices.push_back({float(p[0]), float(p[1]), float(p[2])});
+    for (const Point3& p : mesh.points) {
+      part.vertices.push_back({float(p[0] / divisor), float(p[1] / divisor), float(p[2] / divisor)});
+    }
     // A part past 2^32 points fails as a whole in AddMesh, so a wrapped index
     // is never written.
     for (const auto& t : triangles) {

@@ -1,0 +1,48 @@
+// What the glTF exporter of the asset library leaves out, written into its
+// file afterwards: the JSON of a .gltf, or of a .glb's JSON chunk, edited
+// in place (a .glb keeps its binary chunk).
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "export_model.h"
+
+namespace c4dexport {
+
+// Rewrites the document's JSON with `edit`, which returns false to leave the
+// file as it is. A .glb keeps the chunks after its JSON when `keepBinary`.
+void EditGltfJson(const std::string& path, bool binary, bool keepBinary, std::string& error,
+                  const std::function<bool(std::string&)>& edit);
+
+// Without meshes the exporter still declares a buffer of no bytes (and an
+// empty .bin beside a .gltf), which glTF forbids: both are taken out again.
+void DropEmptyBuffer(const std::string& path, bool binary, std::string& error);
+
+// The view's node, "View", gets its camera.
+void AddGltfCamera(const std::string& path, bool binary, const ExportCamera& view, std::string& error);
+
+// What a node of the document gets: found by its place among the nodes in
+// the order the exporter writes them (depth first, parents before
+// children), and checked by its name.
+struct GltfNodeAddition {
+  size_t node = 0;
+  std::string name;
+  std::string layer;           // extras.layer; "" none
+  const ExportSceneCamera* camera = nullptr;
+  const ExportLight* light = nullptr;
+};
+
+// Layers as node extras, the scene's cameras and its lights
+// (KHR_lights_punctual). False when a node was not where it was expected.
+bool AddGltfNodeParts(const std::string& path, bool binary, const std::vector<GltfNodeAddition>& additions,
+                      std::string& error);
+
+// A light as KHR_lights_punctual describes it: an area light is a point
+// light; the angles of a spot are halved (glTF takes the cone's half
+// angles), inside each other and at most a right angle.
+nlohmann::json GltfLight(const ExportLight& light);
+
+}  // namespace c4dexport
