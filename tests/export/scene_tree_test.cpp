@@ -121,6 +121,8 @@ const FormatCase kCases[] = {{"glb", Units::Millimetres, true, 1000}, {"gltf", U
                              {"gltf", Units::Centimetres, true, 10},  {"dae", Units::Centimetres, true, 1000},
                              {"obj", Units::Centimetres, false, 10}};
 
+void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.format << (c.units == Units::Centimetres ? " cm" : " mm"); }
+
 aiVector3D Expected(const Point3& p, const FormatCase& c, double divisor) {
   const Point3 q = {p[0] / divisor, p[1] / divisor, p[2] / divisor};
   return c.yUp ? aiVector3D(ai_real(q[0]), ai_real(q[2]), ai_real(-q[1])) : aiVector3D(ai_real(q[0]), ai_real(q[1]), ai_real(q[2]));

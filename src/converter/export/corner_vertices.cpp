@@ -1,5 +1,6 @@
 #include "corner_vertices.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
