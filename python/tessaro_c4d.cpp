@@ -720,6 +720,13 @@ py::list ObjectDicts(const std::vector<c4dimport::SceneObject>& objects) {
     d["useColor"] = o.useColor;
     d["layer"] = o.layer ? py::object(py::str(*o.layer)) : py::object(py::none());
     if (o.closed) d["closed"] = *o.closed;
+    if (o.light) {
+      py::dict light;
+      light["kind"] = o.light->kind;
+      light["color"] = VectorList(o.light->color);
+      light["brightness"] = ShortestDouble(o.light->brightness);
+      d["light"] = light;
+    }
     if (!o.notImported.empty()) d["notImported"] = o.notImported;
     if (!o.converter.empty()) d["converter"] = o.converter;
     d["hidden"] = !o.hidden.empty();
@@ -732,7 +739,12 @@ py::list ObjectDicts(const std::vector<c4dimport::SceneObject>& objects) {
       t["name"] = tag.name;
       if (tag.pointCount) t["pointCount"] = *tag.pointCount;
       if (tag.polygonCount) t["polygonCount"] = *tag.polygonCount;
-      if (tag.namesMaterial) t["material"] = tag.material ? py::object(py::str(*tag.material)) : py::object(py::none());
+      if (tag.namesMaterial) {
+        t["material"] = tag.material ? py::object(py::str(*tag.material)) : py::object(py::none());
+        t["restriction"] = tag.restriction;
+        t["projection"] = tag.projection;
+      }
+      if (tag.selectedCount) t["selectedCount"] = *tag.selectedCount;
       if (tag.uvwCount) t["uvwCount"] = *tag.uvwCount;
       tags.append(t);
     }
@@ -766,6 +778,7 @@ py::dict SceneDict(const c4dimport::SceneData& scene, const py::object& file) {
       md["transparencyChannel"] = m.transparencyChannel;
       md["color"] = VectorList(m.color);
       md["transparency"] = ShortestDouble(m.transparency);
+      if (!m.bitmap.empty()) md["bitmap"] = m.bitmap;
     }
     materials.append(md);
   }

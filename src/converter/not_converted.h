@@ -20,10 +20,12 @@
 namespace c4dimport {
 
 // The converter's read of a scene keeps what the module's does not need:
-// the spline tags that say how a spline is drawn.
+// the spline tags that say how a spline is drawn, and the polygon selections
+// that texture tags restrict their materials to.
 class ConverterSceneFactory final : public C4DSceneFactory {
  public:
   bool KeepsSplineTags() const override { return true; }
+  bool KeepsSelectionTags() const override { return true; }
 };
 
 // The scene as the scene library reads it, beside the module's own read:

@@ -1,6 +1,7 @@
 #include "scene_data.h"
 
 #include "c4d_document.h"
+#include "c4d_object_data.h"
 #include "ge_chunk_file.h"
 #include "json_writer.h"
 #include "not_converted.h"
@@ -28,6 +29,7 @@ SceneMaterial DescribeMaterial(const C4DBaseMaterial& base) {
     material.transparencyChannel = m->GetChannelState(CHANNEL_TRANSPARENCY) != 0;
     material.color = m->GetColor();
     material.transparency = m->GetTransparency();
+    material.bitmap = m->ColorBitmap();
   }
   return material;
 }
@@ -47,6 +49,15 @@ std::vector<SceneLayer> DescribeLayers(const C4DRootLayer* list) {
   return layers;
 }
 
+int64_t SelectedCount(const BaseSelect& selection) {
+  int64_t count = 0;
+  for (int32_t i = 0; i < selection.GetRangeCount(); ++i) {
+    const BaseSelect::Range& range = selection.GetRanges()[i];
+    if (range.last >= range.first) count += int64_t(range.last) - range.first + 1;
+  }
+  return count;
+}
+
 SceneTag DescribeTag(const C4DBaseTag& tag) {
   SceneTag described;
   described.typeId = tag.typeId;
@@ -61,7 +72,10 @@ SceneTag DescribeTag(const C4DBaseTag& tag) {
       if (const C4DBaseMaterial* m = static_cast<const C4DTextureTag&>(tag).GetMaterial()) {
         described.material = m->GetNameString();
       }
+      described.restriction = static_cast<const C4DTextureTag&>(tag).Restriction();
+      described.projection = static_cast<const C4DTextureTag&>(tag).Projection();
       break;
+    case TAG_TYPE_POLYGON_SELECTION: described.selectedCount = SelectedCount(static_cast<const C4DPolygonSelectionTag&>(tag).selection); break;
     default: break;
   }
   return described;
@@ -86,6 +100,11 @@ SceneObject DescribeObject(const C4DBaseObject& o, const Accounts& reasons) {
   object.useColor = o.useColor;
   if (const C4DBaseLayer* layer = o.GetLayer()) object.layer = layer->GetNameString();
   if (const auto* spline = dynamic_cast<const C4DSplineObject*>(&o)) object.closed = spline->IsClosed();
+  if (const auto* plugin = dynamic_cast<const C4DPluginObject*>(&o)) {
+    if (const auto* light = dynamic_cast<const C4DLightObjectData*>(plugin->objectData)) {
+      object.light = SceneLight{light->Kind(), light->Colour(), light->Brightness()};
+    }
+  }
   if (const auto reason = reasons.leftOut.find(&o); reason != reasons.leftOut.end()) object.notImported = reason->second;
   if (const auto note = reasons.converter.find(&o); note != reasons.converter.end()) object.converter = note->second;
   object.hidden = HiddenReason(o);
@@ -131,7 +150,9 @@ void WriteTag(JsonWriter& json, const SceneTag& tag) {
   if (tag.namesMaterial) {
     json.Key("material");
     tag.material ? json.String(*tag.material) : json.Null();
+    json.Key("restriction").String(tag.restriction).Key("projection").Integer(tag.projection);
   }
+  if (tag.selectedCount) json.Key("selectedCount").Integer(*tag.selectedCount);
   if (tag.uvwCount) json.Key("uvwCount").Integer(*tag.uvwCount);
   json.EndObject();
 }
@@ -151,6 +172,11 @@ void WriteObject(JsonWriter& json, const SceneObject& o) {
   json.Key("useColor").Integer(o.useColor).Key("layer");
   o.layer ? json.String(*o.layer) : json.Null();
   if (o.closed) json.Key("closed").Bool(*o.closed);
+  if (o.light) {
+    json.Key("light").BeginObject().Key("kind").Integer(o.light->kind);
+    WriteVector(json, "color", o.light->color);
+    json.Key("brightness").Number(o.light->brightness).EndObject();
+  }
   if (!o.notImported.empty()) json.Key("notImported").String(o.notImported);
   if (!o.converter.empty()) json.Key("converter").String(o.converter);
   json.Key("hidden").Bool(!o.hidden.empty());
@@ -188,8 +214,17 @@ SceneData DescribeScene(const C4DBaseDocument& document) {
   return scene;
 }
 
+namespace {
+// The scene as data shows the polygon selections too; spline tags it leaves out.
+class SelectionTagsFactory final : public C4DSceneFactory {
+ public:
+  bool KeepsSelectionTags() const override { return true; }
+};
+}  // namespace
+
 SceneData LoadSceneData(const std::string& path) {
-  C4DBaseDocument document;  // before the file: it installs the link support
+  SelectionTagsFactory factory;
+  C4DBaseDocument document(&factory);  // before the file: it installs the link support
   GeChunkFile file;
   const bool opened = file.Open(path.c_str());
   const bool loaded = opened && document.Load(file);
@@ -221,6 +256,7 @@ void WriteSceneJson(JsonWriter& json, const SceneData& scene, bool withFile) {
         json.Key("colorChannel").Bool(m.colorChannel).Key("transparencyChannel").Bool(m.transparencyChannel);
         WriteVector(json, "color", m.color);
         json.Key("transparency").Number(m.transparency);
+        if (!m.bitmap.empty()) json.Key("bitmap").String(m.bitmap);
       }
       json.EndObject();
     }

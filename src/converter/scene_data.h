@@ -30,6 +30,7 @@ struct SceneMaterial {
   bool colorChannel = false, transparencyChannel = false;
   Vector color{0.0f, 0.0f, 0.0f};
   float transparency = 0.0f;
+  std::string bitmap;  // the colour channel's bitmap file as stored; "" for none
 };
 
 struct SceneLayer {
@@ -43,10 +44,20 @@ struct SceneTag {
   int32_t typeId = 0;
   std::string typeName, name;
   // What the tag holds, where the kind says: points, polygons, UVW
-  // coordinates (four a polygon), or the material it names.
-  std::optional<int64_t> pointCount, polygonCount, uvwCount;
+  // coordinates (four a polygon), the material it names with its projection
+  // and the polygon selection it is restricted to ("" for none), or the
+  // number of polygons a selection tag selects.
+  std::optional<int64_t> pointCount, polygonCount, uvwCount, selectedCount;
   bool namesMaterial = false;
   std::optional<std::string> material;  // null when the link leads nowhere
+  std::string restriction;
+  int32_t projection = 0;
+};
+
+struct SceneLight {
+  int32_t kind = 0;  // C4DLightKind
+  Vector color{1.0f, 1.0f, 1.0f};
+  float brightness = 1.0f;
 };
 
 struct SceneObject {
@@ -61,6 +72,7 @@ struct SceneObject {
   int32_t useColor = 0;
   std::optional<std::string> layer;
   std::optional<bool> closed;  // splines
+  std::optional<SceneLight> light;  // lights
   std::string notImported;     // why the import leaves it out; "" when it does not
   std::string converter;       // what the converter makes of it instead ("rebuilt from its parameters"); ""
   std::string hidden;          // why the scene hides it ("disabled", ...); "" when it shows it

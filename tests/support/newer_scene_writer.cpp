@@ -35,7 +35,12 @@ void SceneWriter::NewerObjectChunk(const ObjectSpec& o) {
 void SceneWriter::NewerTag(const TagSpec& t, int32_t id) {
   w_.StartChunk(id, 0);
   NodeSpec node = t.node;
-  if (t.kind == TagSpec::Kind::Texture) node.data.Link(1010, t.materialId);  // the material link
+  if (t.kind == TagSpec::Kind::Texture) {
+    const auto& [offsetU, offsetV, lengthU, lengthV] = t.offsetLength;
+    node.data.Real(1000, offsetU).Real(1001, offsetV).Real(1002, lengthU).Real(1003, lengthV);
+    node.data.Int(1004, t.projection).Str(1006, t.restriction).Int(1007, t.tiles);
+    node.data.Link(1010, t.materialId);  // the material link
+  }
   if (node.write) BaseList(node);
   std::vector<std::vector<double>> xyz(3);
   std::vector<std::vector<int32_t>> words(4);
@@ -53,6 +58,9 @@ void SceneWriter::NewerTag(const TagSpec& t, int32_t id) {
     case TagSpec::Kind::UVW:
       for (const Vector& v : t.uvw) words[0].push_back(std::bit_cast<int32_t>(v.x)), words[0].push_back(std::bit_cast<int32_t>(v.y));
       w_.StartChunk(id, 4).Int32(int32_t(t.uvw.size() / 4)).Packed(words[0]).Bool(false).Bool(false).EndChunk();
+      break;
+    case TagSpec::Kind::PolygonSelection:
+      SelectionChunk(w_, t.ranges);
       break;
     default:
       break;

@@ -5,7 +5,7 @@
 namespace {
 
 // Tag type ids in the order of TagSpec::Kind.
-constexpr int32_t kTagTypeIds[] = {5600, 5604, 5612, 5616, 5671, 5672, 5617};
+constexpr int32_t kTagTypeIds[] = {5600, 5604, 5612, 5616, 5671, 5672, 5617, 5673};
 
 bool NewLayout(int32_t version) { return version >= 7500; }
 
@@ -13,6 +13,17 @@ bool NewLayout(int32_t version) { return version >= 7500; }
 C4DWriter& NoRecord(C4DWriter& w) { return w.Memory({}); }
 // A link record to `id`, or an empty slot when `id` is 0.
 C4DWriter& LinkOrNone(C4DWriter& w, uint64_t id) { return id != 0 ? w.LinkRecord(id) : NoRecord(w); }
+
+}  // namespace
+
+// Chunk 110011: a range count, then first and last of each range.
+void SelectionChunk(C4DWriter& w, const std::vector<std::pair<int32_t, int32_t>>& ranges) {
+  w.StartChunk(110011, 0).Int32(int32_t(ranges.size()));
+  for (const auto& [first, last] : ranges) w.Int32(first).Int32(last);
+  w.EndChunk();
+}
+
+namespace {
 
 }  // namespace
 
@@ -40,6 +51,12 @@ TagSpec TagSpec::Texture(uint64_t materialId) {
 }
 TagSpec TagSpec::UVW(std::vector<Vector> uvw) { return MakeTag(Kind::UVW, [&](TagSpec& t) { t.uvw = std::move(uvw); }); }
 TagSpec TagSpec::Phong() { return MakeTag(Kind::Phong); }
+TagSpec TagSpec::Phong(bool angleLimit, float angle, bool edgeBreaks) {
+  return MakeTag(Kind::Phong, [&](TagSpec& t) { t.node.data.Int(1001, angleLimit).Real(1002, angle).Int(1003, edgeBreaks); });
+}
+TagSpec TagSpec::PolygonSelection(const std::string& name, std::vector<std::pair<int32_t, int32_t>> ranges) {
+  return MakeTag(Kind::PolygonSelection, [&](TagSpec& t) { t.node.name = name, t.ranges = std::move(ranges); });
+}
 TagSpec TagSpec::Segments(std::vector<std::pair<int32_t, bool>> segments) {
   return MakeTag(Kind::Segment, [&](TagSpec& t) { t.segments = std::move(segments); });
 }
@@ -68,6 +85,15 @@ ObjectSpec ObjectSpec::Spline(const std::string& name, std::vector<Vector> point
 
 ObjectSpec ObjectSpec::Null(const std::string& name) { return Plugin(name, 5140); }
 ObjectSpec ObjectSpec::Light(const std::string& name) { return Plugin(name, 5102); }
+ObjectSpec ObjectSpec::Light(const std::string& name, const LightSpec& look) {
+  ObjectSpec o = Plugin(name, 5102);
+  o.light = look;
+  return o;
+}
+ObjectSpec& ObjectSpec::Lens(float focalLength, float filmWidth) {
+  node.data.Real(500, focalLength).Real(1006, filmWidth);
+  return *this;
+}
 ObjectSpec ObjectSpec::Camera(const std::string& name) { return Plugin(name, 5103); }
 ObjectSpec ObjectSpec::Primitive(const std::string& name, ObjectSpec cache, int32_t dataTypeId) {
   return Plugin(name, dataTypeId).Fallback(std::move(cache));
@@ -126,6 +152,12 @@ MaterialSpec MaterialSpec::Transparent(const std::string& name, uint64_t goalId,
   m.channelStates[2] = 1;
   m.transparency = amount;
   return m;
+}
+
+MaterialSpec& MaterialSpec::WithColorBitmap(const std::string& file, uint64_t shaderId) {
+  shaders.push_back(ShaderSpec{shaderId, file, 5833, {}});
+  colorShaderId = shaderId;
+  return *this;
 }
 
 LayerSpec LayerSpec::Named(const std::string& name, uint64_t goalId) {
@@ -250,11 +282,11 @@ void SceneWriter::ObjectChunk(const ObjectSpec& o) {
 
 void SceneWriter::DataChunk(const ObjectSpec& o) {
   w_.StartChunk(scene_chunk::kObjectData, o.dataLevel).Int32(o.dataTypeId).Int32(0).Str("");
-  if (o.dataTypeId == 5102) LightPayload(o.lightGroups);
+  if (o.dataTypeId == 5102) LightPayload(o.lightGroups, o.light);
   w_.EndChunk();
 }
 
-void SceneWriter::LightPayload(int32_t groups) {
+void SceneWriter::LightPayload(int32_t groups, const std::optional<LightSpec>& look) {
   const bool oldLayout = !NewLayout(version_);
   // The light group: two reals, a vector and an integer.
   const char* group = "F F V I";
@@ -270,7 +302,16 @@ void SceneWriter::LightPayload(int32_t groups) {
   }
   // The main body, as one long run.
   Values("F F F  B B  F F F F F  I I I  B B B B B  V  I I  F F F F F  V  B B B B B  F F F  V V  F  V");
-  Values("B B B B  F F F F F F F  V  F  I I I I  B B B B  F F F F  I  B B B B B B  F F F F F  V");
+  Values("B B B B  F F F F F F F");
+  if (look) {
+    w_.Vec(look->colour).Float32(look->brightness).Int32(look->kind);
+    Values("I I I  B B B B");
+    w_.Float32(look->innerAngle).Float32(look->outerAngle);
+    Values("F F");
+  } else {
+    Values("V  F  I I I I  B B B B  F F F F");
+  }
+  Values("I  B B B B B B  F F F F F  V");
   Values("B B  F F F F  B  F  V  F  B B B B  F F F F  I I I  B");
   if (!oldLayout) {
     Values(group);
@@ -293,8 +334,9 @@ void SceneWriter::Tag(const TagSpec& t) {
       const int32_t level = t.textureLevel;
       const Matrix identity;
       w_.StartChunk(scene_chunk::kTexturePayload, level).Vec(Vector{}).Vec(Vector{}).Vec(Vector{}).Mat(identity).Mat(identity);
-      w_.Float32(0).Float32(0).Float32(1).Float32(1).Bool(true).Bool(false).Bool(false).Int32(6).Int32(0).Int32(0).Int32(0);
-      if (level >= 1) w_.Str("");
+      for (float value : t.offsetLength) w_.Float32(value);
+      w_.Bool(t.tiles).Bool(false).Bool(false).Int32(t.projection).Int32(0).Int32(0).Int32(0);
+      if (level >= 1) w_.Str(t.restriction);
       if (level >= 2) w_.Bool(false);
       if (level >= 3) LinkOrNone(w_, t.materialId);
       if (level >= 4) NoRecord(w_);
@@ -303,6 +345,7 @@ void SceneWriter::Tag(const TagSpec& t) {
       w_.EndChunk();
       break;
     }
+    case TagSpec::Kind::PolygonSelection: SelectionChunk(w_, t.ranges); break;
     case TagSpec::Kind::UVW:
       w_.StartChunk(id, 2).UInt16Array({}).VectorArray(t.uvw).Bool(false);
       w_.EndChunk();
@@ -321,11 +364,31 @@ void SceneWriter::Tag(const TagSpec& t) {
   w_.EndChunk();
 }
 
+void SceneWriter::Shader(const ShaderSpec& shader) {
+  NodeSpec node;
+  node.goalId = shader.goalId;
+  if (!shader.file.empty()) node.data.Filename(1000, shader.file);
+  w_.StartChunk(5707, 0);
+  if (!shader.inputs.empty()) ShaderList(shader.inputs);
+  BaseList(node);
+  w_.StartChunk(scene_chunk::kObjectData, 0).Int32(shader.kind).Int32(0).Str("").EndChunk();
+  w_.EndChunk();
+}
+
+void SceneWriter::ShaderList(const std::vector<ShaderSpec>& shaders) {
+  w_.StartChunk(scene_chunk::kShaders, 0).StartChunk(scene_chunk::kList, 0);
+  for (const ShaderSpec& shader : shaders) Shader(shader);
+  w_.EndChunk().EndChunk();
+}
+
 void SceneWriter::Material(const MaterialSpec& m) {
   w_.StartChunk(scene_chunk::kMaterial, 0);
   NodeSpec node = m.node;
   if (m.color) node.data.Vec(2100, *m.color);
+  if (m.brightness) node.data.Real(2101, *m.brightness);
   if (m.transparency) node.data.Real(2401, *m.transparency);
+  if (m.colorShaderId != 0) node.data.Link(8000, m.colorShaderId);
+  if (!m.shaders.empty()) ShaderList(m.shaders);
   if (node.write) BaseList(node);
   w_.StartChunk(scene_chunk::kMaterialBase, 0).Str(node.name).Private({}).Private({}).Private({}).EndChunk();
   if (NewLayout(version_)) {

@@ -42,7 +42,8 @@ constexpr int32_t kList = 110100;
 constexpr int32_t kNode = 110069;
 constexpr int32_t kBaseList = 110050;
 constexpr int32_t kObject = 110052;
-constexpr int32_t kObjectData = 110064;
+constexpr int32_t kObjectData = 110064;  // also a shader's payload
+constexpr int32_t kShaders = 110131;
 constexpr int32_t kTags = 110108;
 constexpr int32_t kTexturePayload = 110010;
 constexpr int32_t kMaterialBase = 110012;
@@ -65,7 +66,7 @@ struct NodeSpec {
 };
 
 struct TagSpec {
-  enum class Kind { Point, Polygon, Phong, Texture, UVW, Segment, Tangent };
+  enum class Kind { Point, Polygon, Phong, Texture, UVW, Segment, Tangent, PolygonSelection };
   Kind kind = Kind::Phong;
   NodeSpec node;
   std::vector<Vector> points;        // Point
@@ -74,6 +75,13 @@ struct TagSpec {
   bool sixteenBit = false;           // Polygon: 16-bit index form
   uint64_t materialId = 0;           // Texture: link to the material's goal
   int32_t textureLevel = 6;          // Texture: level of the 110010 chunk
+  // Texture: how the material is laid on; the classic payload's values, or
+  // the newer variant's data entries 1000..1007.
+  int32_t projection = 6;
+  std::string restriction;           // the polygon selection's name (payload level 1)
+  std::array<float, 4> offsetLength{0, 0, 1, 1};  // offset u, v, length u, v
+  bool tiles = true;
+  std::vector<std::pair<int32_t, int32_t>> ranges;  // PolygonSelection: first, last
   std::vector<Vector> uvw;           // UVW: four per polygon
   std::vector<std::pair<int32_t, bool>> segments;  // Segment: point count, closed
   std::vector<Vector> tangents;      // Tangent: left and right handle of each point
@@ -83,8 +91,20 @@ struct TagSpec {
   static TagSpec Texture(uint64_t materialId);
   static TagSpec UVW(std::vector<Vector> uvw);
   static TagSpec Phong();
+  // Data 1001 (angle limit on), 1002 (the angle, radians), 1003 (edge breaks on).
+  static TagSpec Phong(bool angleLimit, float angle, bool edgeBreaks);
+  // A polygon selection tag (5673) of that name with its ranges.
+  static TagSpec PolygonSelection(const std::string& name, std::vector<std::pair<int32_t, int32_t>> ranges);
   static TagSpec Segments(std::vector<std::pair<int32_t, bool>> segments);
   static TagSpec Tangents(std::vector<Vector> leftRight);
+};
+
+// What a light's payload says of its look, at the places the reader finds it.
+struct LightSpec {
+  int32_t kind = 0;
+  Vector colour{1, 1, 1};
+  float brightness = 1;
+  float innerAngle = 0, outerAngle = 0.5235988f;  // radians
 };
 
 struct ObjectSpec {
@@ -92,6 +112,7 @@ struct ObjectSpec {
   int32_t dataTypeId = 5140;  // data type of the 110064 chunk; 0 writes no 110064 chunk
   int32_t dataLevel = 0;      // level of the 110064 chunk
   int32_t lightGroups = 1;    // light payload (data type 5102): the repeated group count
+  std::optional<LightSpec> light;  // its look; dummy values where not given
   NodeSpec node;
   bool writeObjectChunk = true;  // the 110052 chunk
   int32_t objectLevel = 5;       // its level (new layout; the old layout writes level 1)
@@ -114,6 +135,7 @@ struct ObjectSpec {
   static ObjectSpec Spline(const std::string& name, std::vector<Vector> points, bool closed);
   static ObjectSpec Null(const std::string& name);
   static ObjectSpec Light(const std::string& name);
+  static ObjectSpec Light(const std::string& name, const LightSpec& look);
   static ObjectSpec Camera(const std::string& name);
   // A primitive (data type 5159 by default) whose geometry is `cache`,
   // written as its fallback cache.
@@ -131,6 +153,8 @@ struct ObjectSpec {
   // angle in radians as the z of `rotation`).
   ObjectSpec& RotatedZ(float degrees);
   ObjectSpec& Colored(const Vector& rgb);  // also sets useColor
+  // A camera's focal length (data 500) and film width (1006), millimetres.
+  ObjectSpec& Lens(float focalLength, float filmWidth);
   ObjectSpec& OnLayer(uint64_t layerId);
   ObjectSpec& Goal(uint64_t goalId);
   ObjectSpec& WithTag(TagSpec tag);
@@ -144,6 +168,14 @@ struct ObjectSpec {
   ObjectSpec& OwnType();
 };
 
+// A shader of a material's shader list; `inputs` are written as its own list.
+struct ShaderSpec {
+  uint64_t goalId = 0;
+  std::string file;      // data 1000, when not empty
+  int32_t kind = 5833;   // the payload's kind (a bitmap)
+  std::vector<ShaderSpec> inputs;
+};
+
 struct MaterialSpec {
   NodeSpec node;
   std::array<int32_t, 14> channelStates{};  // index 0 colour, 2 transparency
@@ -151,6 +183,12 @@ struct MaterialSpec {
   int32_t oldLevel = 1;          // old layout: level of the 5703 chunk
   std::optional<Vector> color;         // parameter 2100
   std::optional<float> transparency;   // parameter 2401
+  std::optional<float> brightness;     // parameter 2101
+  uint64_t colorShaderId = 0;          // parameter 8000: link to a shader's goal (0: none)
+  std::vector<ShaderSpec> shaders;
+
+  // A bitmap shader of `file` with goal `shaderId`, linked as the colour channel's.
+  MaterialSpec& WithColorBitmap(const std::string& file, uint64_t shaderId);
 
   static MaterialSpec Colored(const std::string& name, uint64_t goalId, const Vector& rgb);
   // Colour and transparency channels on, colour `rgb`, parameter 2401 = amount.
@@ -201,6 +239,9 @@ std::vector<uint8_t> WriteDocument(int32_t version, const std::function<void(Sce
 // A document whose object list chunk holds what `objects` writes.
 std::vector<uint8_t> WriteObjectsDocument(int32_t version, const std::function<void(SceneWriter&)>& objects);
 
+// Chunk 110011 of a selection: a range count, then first and last of each.
+void SelectionChunk(C4DWriter& w, const std::vector<std::pair<int32_t, int32_t>>& ranges);
+
 // Pieces that many scenes share.
 SceneSpec SceneOf(std::vector<ObjectSpec> objects, int32_t version = kSceneVersionCurrent);
 // A box of six planar quads, x by y by z, with a corner at the origin.
@@ -227,12 +268,15 @@ class SceneWriter {
   // 110064 with data type, name, and the light payload for 5102.
   void DataChunk(const ObjectSpec& object);
   // The light's values in the layout of the writer's version.
-  void LightPayload(int32_t groups);
+  void LightPayload(int32_t groups, const std::optional<LightSpec>& look = std::nullopt);
   // A list chunk of any id holding the objects.
   void ObjectList(int32_t chunkId, const std::vector<ObjectSpec>& objects);
 
   void Tag(const TagSpec& tag);
   void Material(const MaterialSpec& material);
+  void Shader(const ShaderSpec& shader);
+  // 110131 holding a list chunk of the shaders.
+  void ShaderList(const std::vector<ShaderSpec>& shaders);
   void Layer(const LayerSpec& layer);
 
  private:

@@ -74,6 +74,33 @@ Vector C4DMaterial::GetColor() const { return data.FindVector(MATERIAL_COLOR, Ve
 
 float C4DMaterial::GetTransparency() const { return data.FindFloat32(MATERIAL_TRANSPARENCY, 0.0f); }
 
+float C4DMaterial::GetColorBrightness() const { return data.FindFloat32(MATERIAL_COLOR_BRIGHTNESS, 1.0f); }
+
+namespace {
+
+// A bitmap shader names its file as entry 1000.
+constexpr int32_t kShaderFileEntry = 1000;
+// A hostile file may nest shaders deeply; the search stops this far down.
+constexpr int kMaxShaderDepth = 16;
+
+std::string FirstBitmap(const C4DBaseList2D& shader, int depth) {
+  const GeValue& file = shader.data.FindValue(kShaderFileEntry);
+  if (file.GetType() == GEVALUE_STRING && !file.AsString().IsEmpty()) return file.AsString().To8Bit();
+  if (depth >= kMaxShaderDepth) return {};
+  for (const C4DBaseList2D* input : shader.shaders.Nodes()) {
+    std::string found = FirstBitmap(*input, depth + 1);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string C4DMaterial::ColorBitmap() const {
+  const auto* shader = dynamic_cast<const C4DXBaseShader*>(data.FindValue(MATERIAL_COLOR_SHADER).AsLinkTarget());
+  return shader ? FirstBitmap(*shader, 0) : std::string();
+}
+
 // ---- material lists ----------------------------------------------------------------------
 
 bool C4DRootMaterial::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {

@@ -3,6 +3,7 @@
 // the parameters 2100 (colour) and 2401 (transparency).
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "c4d_node.h"
 
@@ -10,6 +11,8 @@ enum : int32_t {
   MATERIAL_TYPE = 5703,        // type id and the id of the channel chunk
   CHUNK_MATERIAL_BASE = 110012,
   MATERIAL_COLOR = 2100,       // vector parameter
+  MATERIAL_COLOR_BRIGHTNESS = 2101,  // real parameter
+  MATERIAL_COLOR_SHADER = 8000,  // link to the colour channel's shader (files of version 7500 on)
   MATERIAL_TRANSPARENCY = 2401,  // real parameter
   CHANNEL_COLOR = 0,
   CHANNEL_TRANSPARENCY = 2,
@@ -40,6 +43,13 @@ class C4DMaterial : public C4DBaseMaterial {
   Vector GetColor() const;
   // Parameter 2401, 0 when absent.
   float GetTransparency() const;
+  // Parameter 2101, 1 when absent.
+  float GetColorBrightness() const;
+  // The file name of the colour channel's bitmap as stored, "" when there is
+  // none: the shader that parameter 8000 links to, or the first shader below
+  // it, depth first, that names a file (layer and filter shaders keep their
+  // inputs in their own shader list).
+  std::string ColorBitmap() const;
 
   C4DBaseChannel channels[kMaterialChannelCount];
   int32_t channelStates[kMaterialChannelCount] = {};

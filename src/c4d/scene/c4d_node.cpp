@@ -72,7 +72,7 @@ bool C4DXBaseShader::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
   if (chunkId != kPayloadChunk) return false;
   int32_t dropped = 0;
   String droppedText;
-  file.ReadInt32(dropped);
+  file.ReadInt32(kind);
   file.ReadInt32(dropped);
   file.ReadString(droppedText);
   file.SkipChunkRest();

@@ -150,7 +150,11 @@ class C4DXBaseShader : public C4DBaseList2D {
  public:
   static constexpr int32_t kTypeId = 5707;
   static constexpr int32_t kPayloadChunk = 110064;
+  // The kind a bitmap shader carries (seen in the bytes).
+  static constexpr int32_t kBitmapKind = 5833;
   C4DXBaseShader() { typeId = kTypeId; }
-  // Its payload chunk (kind, a word, a text) is read and dropped.
+  // Its payload chunk: the kind is kept, a word and a text are dropped.
   bool Read(GeChunkFile& file, int32_t chunkId, int32_t level) override;
+
+  int32_t kind = 0;
 };

@@ -27,6 +27,7 @@ const char* C4DTypeName(int32_t typeId) {
     case 5612: return "Phong Tag";
     case 5616: return "Texture Tag";
     case 5671: return "UVW Tag";
+    case 5673: return "Polygon Selection Tag";
     case 1001091: return "PluginPolygon Object";
     default: return "Unbekannter Typ";
   }

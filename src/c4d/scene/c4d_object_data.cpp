@@ -1,5 +1,8 @@
 #include "c4d_object_data.h"
 
+#include <algorithm>
+#include <numbers>
+
 #include "ge_alloc.h"
 #include "scene_read.h"
 
@@ -126,15 +129,33 @@ class LightSink : public scene_read::ValueSink {
   C4DLightObjectData& light_;
 };
 
-// The groups of the light payload.
+// The groups of the light payload. The body is split where the values the
+// accessors read begin: colour, brightness, four words (kind, shadow kind,
+// visible light, noise), four switches, four reals (inner and outer spot
+// angle, two more).
 constexpr const char* kLightHead = "4F";
 constexpr const char* kLightHeadRest = "2I 4B";
 constexpr const char* kLightSource = "2F V I";
 constexpr const char* kLightOldBlock = "3B 2I 5F V I";
-constexpr const char* kLightBody =
-    "3F 2B 5F 3I 5B V 2I 5F V 5B 3F 2V F V 4B 7F V F 4I 4B 4F I 6B 5F V 2B 4F B F V F 4B 4F 3I B";
+constexpr const char* kLightBodyLead = "3F 2B 5F 3I 5B V 2I 5F V 5B 3F 2V F V 4B 7F";
+constexpr const char* kLightLook = "V F 4I 4B 4F";
+constexpr const char* kLightBodyRest = "I 6B 5F V 2B 4F B F V F 4B 4F 3I B";
 constexpr const char* kLightTail = "2F I";
 constexpr int64_t kLightSourceMinBytes = 5 + 5 + 13 + 5;
+
+// How many values of `kind` (F, I, B, V) a sequence holds.
+size_t CountOf(const char* sequence, char kind) {
+  size_t count = 0, repeat = 0;
+  for (const char* p = sequence; *p; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      repeat = repeat * 10 + size_t(*p - '0');
+    } else if (*p != ' ') {
+      if (*p == kind) count += repeat ? repeat : 1;
+      repeat = 0;
+    }
+  }
+  return count;
+}
 
 }  // namespace
 
@@ -153,7 +174,7 @@ bool C4DLightObjectData::ReadSequence(GeChunkFile& file, const char* sequence, i
 
 bool C4DLightObjectData::ReadData(GeChunkFile& file, int32_t level) {
   (void)level;
-  const bool oldLayout = file.GetFileVersion() < kNewLayoutVersion;
+  oldLayout = file.GetFileVersion() < kNewLayoutVersion;
   floats.clear();
   ints.clear();
   bools.clear();
@@ -178,7 +199,9 @@ bool C4DLightObjectData::ReadData(GeChunkFile& file, int32_t level) {
     ReadSequence(file, kLightOldBlock, 5);
     ReadSequence(file, kLightSource, 5);
   }
-  ReadSequence(file, kLightBody, 1);
+  ReadSequence(file, kLightBodyLead, 1);
+  ReadSequence(file, kLightLook, 1);
+  ReadSequence(file, kLightBodyRest, 1);
   if (!oldLayout) {
     ReadSequence(file, kLightSource, 1);
     ReadSequence(file, kLightOldBlock, 5);
@@ -186,6 +209,30 @@ bool C4DLightObjectData::ReadData(GeChunkFile& file, int32_t level) {
     ReadSequence(file, kLightTail, 1);
   }
   return file.GetError() == FILEERROR_NONE;
+}
+
+uint64_t C4DLightObjectData::LookStart(char kind) const {
+  // The group count itself is the first word. 64 bits: a count the file
+  // could not hold must not wrap around to an index of values that exist.
+  uint64_t start = CountOf(kLightHead, kind) + (kind == 'I' ? 1 : 0) + CountOf(kLightHeadRest, kind);
+  start += uint64_t(std::max(groupCount, 0)) * CountOf(kLightSource, kind);
+  if (oldLayout) start += 6 * CountOf(kLightSource, kind) + 5 * CountOf(kLightOldBlock, kind);
+  return start + CountOf(kLightBodyLead, kind);
+}
+
+namespace {
+template <class T>
+T ValueAt(const FileDataVector<T>& values, uint64_t index, T fallback) {
+  return index < values.size() ? values[size_t(index)] : fallback;
+}
+}  // namespace
+
+Vector C4DLightObjectData::Colour() const { return ValueAt(vectors, LookStart('V'), Vector{1.0f, 1.0f, 1.0f}); }
+float C4DLightObjectData::Brightness() const { return ValueAt(floats, LookStart('F'), 1.0f); }
+int32_t C4DLightObjectData::Kind() const { return ValueAt(ints, LookStart('I'), int32_t(LIGHT_OMNI)); }
+float C4DLightObjectData::InnerAngle() const { return ValueAt(floats, LookStart('F') + 1, 0.0f); }
+float C4DLightObjectData::OuterAngle() const {
+  return ValueAt(floats, LookStart('F') + 2, float(std::numbers::pi / 6));
 }
 
 // ---- instance -------------------------------------------------------------------------

@@ -90,13 +90,35 @@ class C4DPolygonObjectData : public C4DPointObjectData {
   void ReadNgonTable(GeChunkFile& file, int32_t level);
 };
 
-// The light's payload, stored in file order by value kind; nothing of it is
-// used by the import.
+// Light kinds as the scene program numbers them (inferred from files; see
+// docs/primitives-and-variants.md, "Lights").
+enum C4DLightKind : int32_t {
+  LIGHT_OMNI = 0,
+  LIGHT_SPOT = 1,
+  LIGHT_SPOT_SQUARE = 2,
+  LIGHT_INFINITE = 3,
+  LIGHT_PARALLEL = 4,
+  LIGHT_PARALLEL_SPOT = 5,
+  LIGHT_PARALLEL_SPOT_SQUARE = 6,
+  LIGHT_TUBE = 7,
+  LIGHT_AREA = 8,
+};
+
+// The light's payload, stored in file order by value kind. The import uses
+// none of it; the accessors find their values by counting the groups before
+// them, so each holds its default when the payload was not read that far.
 class C4DLightObjectData : public C4DPluginObjectData {
  public:
   bool ReadData(GeChunkFile& file, int32_t level) override;
 
+  Vector Colour() const;      // (1, 1, 1) by default
+  float Brightness() const;   // 1 by default
+  int32_t Kind() const;       // a C4DLightKind, omni by default
+  float InnerAngle() const;   // spot cone, radians; 0 by default
+  float OuterAngle() const;   // 30 degrees by default
+
   int32_t groupCount = 0;  // the count `c` of repeated groups
+  bool oldLayout = false;  // read from a file older than version 7500
   FileDataVector<float> floats;
   FileDataVector<int32_t> ints;
   FileDataVector<int32_t> bools;
@@ -104,6 +126,8 @@ class C4DLightObjectData : public C4DPluginObjectData {
 
  private:
   bool ReadSequence(GeChunkFile& file, const char* sequence, int64_t times);
+  // Where the values of the colour, brightness, kind and spot angles start.
+  uint64_t LookStart(char kind) const;
 };
 
 class C4DCameraObjectData : public C4DPluginObjectData {};

@@ -45,6 +45,9 @@ class C4DSceneFactory {
   // module reads splines without them (no segment tag exists after loading);
   // a reader that evaluates splines as drawn turns this on.
   virtual bool KeepsSplineTags() const { return false; }
+  // Whether tag lists keep polygon selection tags (5673), which texture tags
+  // name to restrict their material. The import module does without them.
+  virtual bool KeepsSelectionTags() const { return false; }
 
   // Call a hook and stamp this factory onto the new list, so that the nodes
   // the list creates use this factory too.

@@ -19,16 +19,18 @@ C4DBaseTag* C4DRootTag::AllocChild(int32_t typeId) {
     case TAG_TYPE_PHONG: return GeNew<C4DPhongTag>();
     case TAG_TYPE_TEXTURE: return GeNew<C4DTextureTag>();
     case TAG_TYPE_UVW: return GeNew<C4DUVWTag>();
-    case TAG_TYPE_SEGMENT: return KeepsSplineTags() ? GeNew<PrivateC4DSegmentTag>() : nullptr;
-    case TAG_TYPE_TANGENT: return KeepsSplineTags() ? GeNew<C4DTangentTag>() : nullptr;
+    case TAG_TYPE_SEGMENT: return OwnerFactory().KeepsSplineTags() ? GeNew<PrivateC4DSegmentTag>() : nullptr;
+    case TAG_TYPE_TANGENT: return OwnerFactory().KeepsSplineTags() ? GeNew<C4DTangentTag>() : nullptr;
+    case TAG_TYPE_POLYGON_SELECTION:
+      return OwnerFactory().KeepsSelectionTags() ? GeNew<C4DPolygonSelectionTag>() : nullptr;
     default: return nullptr;
   }
 }
 
 // The tag list is a member of its object and gets no factory of its own.
-bool C4DRootTag::KeepsSplineTags() const {
+const C4DSceneFactory& C4DRootTag::OwnerFactory() const {
   const C4DBaseObject* object = GetOwnerObject();
-  return (object ? object->Factory() : Factory()).KeepsSplineTags();
+  return object ? object->Factory() : Factory();
 }
 
 bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
@@ -37,7 +39,7 @@ bool C4DRootTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     file.SkipChunkRest();
     return true;
   }
-  if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_SEGMENT) return false;
+  if (chunkId < TAG_TYPE_POINT || chunkId > TAG_TYPE_POLYGON_SELECTION) return false;
   C4DBaseTag* tag = scene_read::NewNode(file, [&] { return AllocChild(chunkId); });
   if (!tag) return file.GetError() != FILEERROR_NONE;
   tag->factory = factory;
@@ -103,22 +105,37 @@ bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
     return true;
   }
   if (chunkId != kPayloadChunk || level < 0) return false;
-  // Three vectors, two matrices, four reals, three switches, four words.
-  Vector vector;
-  Matrix matrix;
-  for (int i = 0; i < 3; ++i) file.ReadVector(vector);
-  for (int i = 0; i < 2; ++i) file.ReadMatrix(matrix);
-  scene_read::ReadValueSequence(file, "4F 3B 4I", nullptr);
-  String name;
-  if (level >= 1) file.ReadString(name);
-  if (level >= 2) scene_read::ReadValueSequence(file, "B", nullptr);
+  C4DTexturePayload read;
+  for (Vector& vector : read.vectors) file.ReadVector(vector);
+  for (Matrix& matrix : read.matrices) file.ReadMatrix(matrix);
+  file.ReadFloat32(read.offsetU);
+  file.ReadFloat32(read.offsetV);
+  file.ReadFloat32(read.lengthU);
+  file.ReadFloat32(read.lengthV);
+  int32_t flag = 0;
+  if (file.ReadBool(flag)) read.tiles = flag != 0;
+  for (bool& value : read.switches) {
+    if (file.ReadBool(flag)) value = flag != 0;
+  }
+  file.ReadInt32(read.projection);
+  file.ReadInt32(read.projectionWord);
+  scene_read::ReadValueSequence(file, "2I", nullptr);
+  if (level >= 1) {
+    String restriction;
+    if (file.ReadString(restriction)) read.restriction = restriction.To8Bit();
+  }
+  if (level >= 2 && file.ReadBool(flag)) read.levelTwoSwitch = flag != 0;
   if (level >= 3) ReadLinkRecord(file, materialLink);
   if (level >= 4) {
     GeAliasLink second;
     ReadLinkRecord(file, second);
   }
-  if (level >= 5) scene_read::ReadValueSequence(file, "2I 2F", nullptr);
-  if (level >= 6) scene_read::ReadValueSequence(file, "B", nullptr);
+  if (level >= 5) {
+    for (int32_t& word : read.levelFiveWords) file.ReadInt32(word);
+    for (float& real : read.levelFiveReals) file.ReadFloat32(real);
+  }
+  if (level >= 6 && file.ReadBool(flag)) read.levelSixSwitch = flag != 0;
+  payload = std::move(read);
   file.SkipChunkRest();
   return true;
 }
@@ -126,6 +143,44 @@ bool C4DTextureTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
 C4DBaseMaterial* C4DTextureTag::GetMaterial() const {
   if (materialInData) return dynamic_cast<C4DBaseMaterial*>(data.FindValue(kNewerMaterialEntry).AsLinkTarget());
   return dynamic_cast<C4DBaseMaterial*>(ResolveLink(materialLink));
+}
+
+double C4DTextureTag::NewerOr(int32_t entry, float classic) const {
+  return materialInData ? data.FindFloat32(entry, classic) : classic;
+}
+
+int32_t C4DTextureTag::Projection() const {
+  return materialInData ? data.FindInt32(kNewerProjection, payload.projection) : payload.projection;
+}
+
+std::string C4DTextureTag::Restriction() const {
+  if (!materialInData) return payload.restriction;
+  const GeValue& value = data.FindValue(kNewerRestriction);
+  return value.GetType() == GEVALUE_STRING ? value.AsString().To8Bit() : std::string();
+}
+
+double C4DTextureTag::OffsetU() const { return NewerOr(kNewerOffsetU, payload.offsetU); }
+double C4DTextureTag::OffsetV() const { return NewerOr(kNewerOffsetV, payload.offsetV); }
+double C4DTextureTag::LengthU() const { return NewerOr(kNewerLengthU, payload.lengthU); }
+double C4DTextureTag::LengthV() const { return NewerOr(kNewerLengthV, payload.lengthV); }
+
+bool C4DTextureTag::Tiles() const {
+  return materialInData ? data.FindBool(kNewerTiles, payload.tiles) : payload.tiles;
+}
+
+// ---- polygon selection tag ------------------------------------------------------------
+
+bool C4DPolygonSelectionTag::Read(GeChunkFile& file, int32_t chunkId, int32_t level) {
+  if (C4DBaseTag::Read(file, chunkId, level)) return true;
+  return selection.Read(file, chunkId, level);
+}
+
+const C4DPolygonSelectionTag* FindPolygonSelection(const C4DBaseObject& object, const std::string& name) {
+  for (const C4DBaseTag* tag : object.tags.Tags()) {
+    if (tag->typeId != TAG_TYPE_POLYGON_SELECTION || tag->GetNameString() != name) continue;
+    if (auto* selection = dynamic_cast<const C4DPolygonSelectionTag*>(tag)) return selection;
+  }
+  return nullptr;
 }
 
 // ---- UVW tag --------------------------------------------------------------------------
