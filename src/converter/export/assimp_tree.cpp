@@ -65,7 +65,8 @@ class TreeBuilder {
     for (const ExportNode& node : m_scene.nodes) {
       auto* out = new aiNode(node.name);
       out->mTransformation = ConvertedTransform(node.local, m_how);
-      if (!node.layer.empty() && m_how.yUpMetres) m_extras.gltfNodes[out].layer = node.layer;
+      // Every node is visited afterwards: the exporter renames a node whose name a mesh or material took.
+      if (m_how.yUpMetres) m_extras.gltfNodes[out].layer = node.layer;
       m_nodes.push_back(out);
     }
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {

@@ -129,6 +129,7 @@ void AddCamera(aiScene& out, const ExportCamera& view, const AssimpFormat& how, 
   camera->mName = node->mName;
   camera->mHorizontalFOV = ai_real(view.horizontalFov / 2);  // assimp keeps half the angle
   camera->mAspect = ai_real(view.aspect);
+  camera->mLookAt = aiVector3D(0, 0, -1);  // its node looks along -Z; the library's default is +Z
   cameras.push_back(camera);
 }
 
@@ -234,10 +235,15 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
                                     const std::string& path, SceneExtras& extras, ExportReport& report) {
   auto out = std::make_unique<aiScene>();
   NodeTree tree;
-  for (const ExportGroup& group : scene.groups) tree.NodeOf(KeyOf(group));
+  // With the scene's tree, layers are the nodes' extras: a layer's node is
+  // made only for objects that have no node of their own.
+  const bool writesTree = WritesTree(scene, how);
+  for (const ExportGroup& group : scene.groups) {
+    if (!writesTree || &group == &scene.groups.front()) tree.NodeOf(KeyOf(group));
+  }
   std::vector<aiMesh*> meshes;
   std::vector<aiMaterial*> materials;
-  if (WritesTree(scene, how)) {
+  if (writesTree) {
     BuildSceneTree(scene, format, how, path, tree, meshes, materials, extras, report);
   } else {
     BuildGroups(scene, format, how, tree, meshes, report);

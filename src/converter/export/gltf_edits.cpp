@@ -144,11 +144,14 @@ bool AddGltfNodeParts(const std::string& path, bool binary, const std::vector<Gl
     nlohmann::json& nodes = json["nodes"];
     nlohmann::json lights = nlohmann::json::array();
     for (const GltfNodeAddition& addition : additions) {
-      if (addition.node >= nodes.size() || nodes[addition.node].value("name", "") != addition.name) {
+      // The exporter gives a node whose name another part of the file took the suffix "_node".
+      const std::string written = addition.node < nodes.size() ? nodes[addition.node].value("name", "") : "";
+      if (written != addition.name && written != addition.name + "_node") {
         found = false;
         continue;
       }
       nlohmann::json& node = nodes[addition.node];
+      node["name"] = addition.name;
       if (!addition.layer.empty()) node["extras"]["layer"] = addition.layer;
       if (addition.camera) {
         const ExportSceneCamera& camera = *addition.camera;
