@@ -414,6 +414,11 @@ class MaterialTable {
       out.colour = {colour.x * brightness, colour.y * brightness, colour.z * brightness};
       for (double& c : out.colour) c = std::isfinite(c) ? std::clamp(c, 0.0, 1.0) : 0.0;
       out.textureName = material->ColorBitmap();
+    } else if (material->GetChannelState(CHANNEL_LUMINANCE)) {
+      // A material that only glows shows its luminance, white or its bitmap.
+      out.colour = {1, 1, 1};
+      out.textureName = material->LuminanceBitmap();
+      m_scene.notes.push_back("material \"" + out.name + "\": its luminance is written as its colour");
     } else {
       out.colour = {0, 0, 0};
     }
@@ -508,7 +513,8 @@ class MeshLook {
 
   void AddUVs() {
     const auto* uvw = dynamic_cast<const C4DUVWTag*>(m_source->GetTag(TAG_TYPE_UVW));
-    if (!uvw || uvw->uvwCount < 4 * m_polygonData->GetPolygonCount()) return;
+    // A tag shorter than the polygons gives the rest (0, 0), as its corners read.
+    if (!uvw || uvw->uvwCount < 4) return;
     m_mesh.cornerUVs.clear();
     for (size_t f = 0; f < m_mesh.polygons.size(); ++f) {
       const C4DUVWTag::UVWStruct corners = uvw->GetUVW(m_origins[f].polygon);

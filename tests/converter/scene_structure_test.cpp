@@ -48,12 +48,15 @@ SceneSpec House() {
   wall.brightness = 0.5f;
   s.materials = {wall, MaterialSpec::Colored("Roof", 11, {1, 0, 0}).WithColorBitmap("roof.png", 12),
                  MaterialSpec::Transparent("Glass", 13, {0.2f, 0.4f, 1}, 0.75f),
-                 MaterialSpec::Colored("Slate", 14, {0.3f, 0.3f, 0.3f}).WithColorBitmap("C:\\maps\\gone.png", 15)};
+                 MaterialSpec::Colored("Slate", 14, {0.3f, 0.3f, 0.3f}).WithColorBitmap("C:\\maps\\gone.png", 15),
+                 MaterialSpec::Colored("Glow", 16, {0.1f, 0.1f, 0.1f})};
+  s.materials.back().channelStates = {0, 1};  // luminance only
   ObjectSpec pane = ObjectSpec::Polygon("Pane", {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, {{0, 1, 2, 2}}).WithTexture(13);
   ObjectSpec ghost = ObjectSpec::Polygon("Ghost", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).States(1, 2, 0);
   ObjectSpec shed = ObjectSpec::Polygon("Shed", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(14);
+  ObjectSpec sign = ObjectSpec::Polygon("Sign", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(16);
   s.objects = {ObjectSpec::Null("House").At({100, 0, 0}).RotatedZ(90).Child(Walls()).Child(pane).Child(ghost),
-               shed,
+               shed, sign,
                ObjectSpec::Camera("Cam").Lens(50, 36).At({0, -500, 100}),
                ObjectSpec::Light("Key", {LIGHT_SPOT, {1, 0.9f, 0.8f}, 0.5f, 0.1f, 0.6f}),
                ObjectSpec::Light("Fill", {LIGHT_OMNI, {1, 1, 1}, 1, 0, 0.5f}),
@@ -92,7 +95,7 @@ TEST_F(SceneStructure, TheTreeKeepsNamesPivotsAndObjectSpaceMeshesAndLeavesHidde
   const ExportScene scene = Convert(House());
   std::vector<std::string> paths;
   for (const auto& node : scene.nodes) paths.push_back(node.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"House", "House / Walls", "House / Pane", "Shed", "Cam", "Key", "Fill",
+  EXPECT_EQ(paths, (std::vector<std::string>{"House", "House / Walls", "House / Pane", "Shed", "Sign", "Cam", "Key", "Fill",
                                              "Sun", "Panel"}));
   const auto& house = scene.nodes[0];
   const auto& walls = scene.nodes[1];
@@ -136,6 +139,9 @@ TEST_F(SceneStructure, RestrictedTagsWinOnTheirSelectionAndMaterialsKeepBrightne
   EXPECT_EQ(scene.materials[MeshOf(scene, "Shed").material].texturePath, "");
   ASSERT_FALSE(scene.notes.empty());
   EXPECT_NE(scene.notes.front().find("\"C:\\maps\\gone.png\" of material \"Slate\" not found"), std::string::npos);
+  // A material that only glows is written in its luminance.
+  EXPECT_EQ(scene.materials[MeshOf(scene, "Sign").material].Red(), 1);
+  EXPECT_EQ(scene.notes[1], "material \"Glow\": its luminance is written as its colour");
 }
 
 TEST_F(SceneStructure, CornersTakeTheirUVWsAndAreSmoothedOnlyAcrossEdgesWithinThePhongAngle) {

@@ -96,10 +96,18 @@ std::string FirstBitmap(const C4DBaseList2D& shader, int depth) {
 
 }  // namespace
 
-std::string C4DMaterial::ColorBitmap() const {
-  const auto* shader = dynamic_cast<const C4DXBaseShader*>(data.FindValue(MATERIAL_COLOR_SHADER).AsLinkTarget());
+namespace {
+
+std::string LinkedBitmap(const GeContainer& data, int32_t link) {
+  const auto* shader = dynamic_cast<const C4DXBaseShader*>(data.FindValue(link).AsLinkTarget());
   return shader ? FirstBitmap(*shader, 0) : std::string();
 }
+
+}  // namespace
+
+std::string C4DMaterial::ColorBitmap() const { return LinkedBitmap(data, MATERIAL_COLOR_SHADER); }
+
+std::string C4DMaterial::LuminanceBitmap() const { return LinkedBitmap(data, MATERIAL_LUMINANCE_SHADER); }
 
 // ---- material lists ----------------------------------------------------------------------
 

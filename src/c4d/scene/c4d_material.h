@@ -13,6 +13,8 @@ enum : int32_t {
   MATERIAL_COLOR = 2100,       // vector parameter
   MATERIAL_COLOR_BRIGHTNESS = 2101,  // real parameter
   MATERIAL_COLOR_SHADER = 8000,  // link to the colour channel's shader (files of version 7500 on)
+  MATERIAL_LUMINANCE_SHADER = 8002,  // link to the luminance channel's shader
+  CHANNEL_LUMINANCE = 1,
   MATERIAL_TRANSPARENCY = 2401,  // real parameter
   CHANNEL_COLOR = 0,
   CHANNEL_TRANSPARENCY = 2,
@@ -50,6 +52,8 @@ class C4DMaterial : public C4DBaseMaterial {
   // it, depth first, that names a file (layer and filter shaders keep their
   // inputs in their own shader list).
   std::string ColorBitmap() const;
+  // The same for the luminance channel (channel 1, parameter 8002).
+  std::string LuminanceBitmap() const;
 
   C4DBaseChannel channels[kMaterialChannelCount];
   int32_t channelStates[kMaterialChannelCount] = {};
