@@ -21,6 +21,13 @@ scenes=$(mktemp -d)
 trap 'rm -rf "$scenes"' EXIT
 "$dir/tests/support/make_scenes" "$scenes" >/dev/null
 head -c 700 "$top/examples/sample.c4d" >"$scenes/cut.c4d"
+# The real scene files beside the clone: each one's tree, materials, UVs,
+# cameras and lights in Blender as the extension gives them.
+corpus=("$top/../shared/corpus-newer/"*.c4d)
+if [ ! -e "${corpus[0]}" ]; then
+  [ -n "${C4D_REQUIRE_CORPUS:-}" ] && { echo "no scene files in ../shared/corpus-newer beside the clone" >&2; exit 1; }
+  corpus=()
+fi
 blender -b --factory-startup --python-exit-code 1 --python "$top/python/tests/blender_import_check.py" -- \
   "$addon/share/tessaro-c4d/blender" "$top/examples/sample.c4d" "$scenes/states.c4d" "$scenes/cut.c4d" \
-  "$scenes/meshes.c4d" "$scenes/old_layout.c4d"
+  "$scenes/meshes.c4d" "$scenes/old_layout.c4d" "${corpus[@]}"

@@ -54,8 +54,10 @@ def options():
     bpy.ops.import_scene.c4d_legacy(filepath=sample, scale=1.0, import_polylines=False)
     bpy.ops.import_scene.c4d_legacy(filepath=sample, unit="CM", import_polylines=False)
     new = sorted((o for o in bpy.data.objects if o not in old and "c4d_index" in o), key=lambda o: o["c4d_index"])
-    return [o.type for o in new] == ["MESH"] * 10 and np.allclose(points(new[0]), host.meshes[0].local_points) \
-        and np.allclose(points(new[1]), host.meshes[0].local_points / 10)  # mm, then cm
+    # The first object of each import, smaller first: cm, then mm.
+    first = sorted((points(o) for o in new if o["c4d_index"] == 0), key=lambda p: np.abs(p).max())
+    return [o.type for o in new] == ["MESH"] * 10 and np.allclose(first[1], host.meshes[0].local_points) \
+        and np.allclose(first[0], host.meshes[0].local_points / 10)
 
 
 def odd_name():
@@ -80,7 +82,7 @@ def as_read(path):
     nodes, meshes = got.nodes, got.meshes
     for node in nodes:
         obj = new[node.path]
-        if (obj.parent and obj.parent["c4d_node"]) != (node.parent is not None and nodes[node.parent].path):
+        if (obj.parent["c4d_node"] if obj.parent else None) != (None if node.parent is None else nodes[node.parent].path):
             return False
         if len(node.meshes) == 1 and node.camera is None and node.light is None:
             mesh = meshes[node.meshes[0]]
@@ -179,7 +181,7 @@ CHECKS = {
     and path(objects[4]) == ["Cinema4D", "sample.c4d"],
     "paint": lambda: np.allclose(shader(objects[1])["Base Color"].default_value, (0.8, 0.1, 0.1, 1), atol=0.002),
     "glass": lambda: shader(objects[3])["Alpha"].default_value == 0.5
-    and objects[3].active_material.name == "col06_trans050",
+    and objects[3].active_material.name == "Red Glass",
     "polyline": lambda: [(len(s.points), s.use_cyclic_u) for s in objects[6].data.splines] == [(4, True)],
     "named by the scene": lambda: objects[1].name == "Walls" and objects[1]["c4d_source"] == "House / Walls",
     "bad file": import_bad,
