@@ -200,6 +200,48 @@ INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, ReferenceReaders, ::testing::ValuesIn
                            return std::string(kScenes[std::get<0>(info.param)].name).append("_").append(std::get<1>(info.param));
                          });
 
+// Every real scene file beside the clone, as glb and as gltf: the validator
+// finds nothing to complain of, and every object written stands on a node
+// named after it.
+TEST_F(ReferenceReaders, RealScenesComeOutAsTreesTheValidatorAccepts) {
+  std::vector<fs::path> files;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(C4D_CORPUS_NEWER_DIR, error)) {
+    if (entry.path().extension() == ".c4d") files.push_back(entry.path());
+  }
+  if (files.empty() && getenv("C4D_REQUIRE_CORPUS")) FAIL() << "no corpus at " << C4D_CORPUS_NEWER_DIR;
+  if (files.empty()) GTEST_SKIP() << "no corpus at " << C4D_CORPUS_NEWER_DIR;
+  files.push_back(C4D_SAMPLE_PATH);
+  for (const fs::path& file : files) {
+    for (const char* format : {"glb", "gltf"}) {
+      const std::string output = (m_folder / file.stem()).string() + "." + format;
+      int exitCode = 0;
+      const std::string result = Shell(C4DIMPORT_PATH " import --json '" + file.string() + "' -o '" + output + "'", exitCode);
+      ASSERT_EQ(exitCode, 0) << file;
+      json report;
+      RunReader(C4D_NODE " " C4D_SCRIPTS "/gltf_validate.js " C4D_GLTF_VALIDATOR " '" + output + "'", report);
+      if (report.is_null()) return;
+      EXPECT_EQ(report["errors"], 0) << file << report["messages"];
+      EXPECT_EQ(report["warnings"], 0) << file << report["messages"];
+      Assimp::Importer importer;
+      const aiScene* back = importer.ReadFile(output, 0);
+      ASSERT_NE(back, nullptr) << importer.GetErrorString();
+      std::set<std::string> names;
+      for (std::vector<const aiNode*> open = {back->mRootNode}; !open.empty();) {
+        const aiNode* node = open.back();
+        open.pop_back();
+        names.insert(node->mName.C_Str());
+        open.insert(open.end(), node->mChildren, node->mChildren + node->mNumChildren);
+      }
+      for (const auto& object : json::parse(result)["objects"]) {
+        const std::string source = object.value("source", "");
+        EXPECT_TRUE(names.count(source.substr(source.rfind(" / ") == std::string::npos ? 0 : source.rfind(" / ") + 3)))
+            << file << ": " << source;
+      }
+    }
+  }
+}
+
 TEST_F(ReferenceReaders, DxfKeepsLayerNamesColoursHiddenInnerEdgesAndTheUnitAndSplitsLargeMeshesInto3dFaces) {
   std::vector<Point3> row;  // more points than a polyface mesh's face records can number
   for (int i = 0; i < 32768; ++i) row.push_back({double(i % 2), double(i / 2), 0});
