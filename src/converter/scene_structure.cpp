@@ -32,7 +32,6 @@ constexpr int32_t kProjectionUVW = 6;
 // Phong tag settings.
 constexpr int32_t kPhongAngleLimit = 1001;
 constexpr int32_t kPhongAngle = 1002;
-constexpr int32_t kPhongEdgeBreaks = 1003;
 
 // Camera settings, in millimetres.
 constexpr int32_t kCameraFocalLength = 500;
@@ -117,13 +116,13 @@ bool MapFaces(const ExportMesh& mesh, const CPolygon* polygons, int32_t polygonC
   return true;
 }
 
-// Normals smoothed across the edges that two faces share, unless the edge
-// is broken or the faces meet at more than `limit` radians; each corner takes
-// the area-weighted normal of the faces it is smoothed with.
+// Normals smoothed across the edges that two faces share, unless the faces
+// meet at more than `limit` radians; each corner takes the area-weighted
+// normal of the faces it is smoothed with. (The phong tag's edge breaks are
+// not among them: no file seen keeps the broken edges where they are read.)
 class Smoothing {
  public:
-  Smoothing(const ExportMesh& mesh, double limit, const std::unordered_set<uint64_t>& breaks)
-      : m_mesh(mesh), m_cosLimit(std::cos(limit)), m_breaks(breaks) {}
+  Smoothing(const ExportMesh& mesh, double limit) : m_mesh(mesh), m_cosLimit(std::cos(limit)) {}
 
   std::vector<Point3> CornerNormals() {
     FaceNormals();
@@ -152,12 +151,12 @@ class Smoothing {
     return normals;
   }
 
+ private:
   static uint64_t EdgeKey(uint32_t a, uint32_t b) {
     if (a > b) std::swap(a, b);
     return (uint64_t(a) << 32) | b;
   }
 
- private:
   static Point3 Unit(const Point3& v, const Point3& fallback) {
     const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     if (!(length > 0.0) || !std::isfinite(length)) return fallback;
@@ -190,7 +189,7 @@ class Smoothing {
         const uint32_t a = face[k], b = face[(k + 1) % face.size()];
         const uint64_t key = EdgeKey(a, b);
         const auto [it, inserted] = seen.emplace(key, std::make_pair(f, k));
-        if (inserted || m_breaks.count(key) || !Smooth(it->second.first, f)) continue;
+        if (inserted || !Smooth(it->second.first, f)) continue;
         const auto& other = m_mesh.polygons[it->second.first];
         const size_t ok = it->second.second;
         const uint32_t oa = other[ok];
@@ -222,7 +221,6 @@ class Smoothing {
 
   const ExportMesh& m_mesh;
   double m_cosLimit;
-  const std::unordered_set<uint64_t>& m_breaks;
   std::vector<Point3> m_area;
   std::vector<size_t> m_firstCorner;
   std::vector<size_t> m_group;
@@ -471,7 +469,6 @@ class MeshLook {
   bool MapToPolygons() {
     const auto* data = dynamic_cast<const C4DPolygonObjectData*>(DataOf(*m_source));
     if (!data || !data->GetPolygons() || size_t(data->GetPointCount()) != m_mesh.points.size()) return false;
-    m_polygonData = data;
     return MapFaces(m_mesh, data->GetPolygons(), data->GetPolygonCount(), m_origins);
   }
 
@@ -549,38 +546,14 @@ class MeshLook {
     const bool limited = phong->data.FindBool(kPhongAngleLimit, false);
     const double angle = limited ? std::clamp(double(phong->data.FindFloat32(kPhongAngle, 0.0f)), 0.0, std::numbers::pi)
                                  : std::numbers::pi;
-    std::unordered_set<uint64_t> breaks;
-    if (m_mapped && phong->data.FindBool(kPhongEdgeBreaks, false)) breaks = BrokenEdges();
-    m_mesh.cornerNormals = Smoothing(m_mesh, angle, breaks).CornerNormals();
+    m_mesh.cornerNormals = Smoothing(m_mesh, angle).CornerNormals();
     m_mesh.smoothAngle = angle;
-  }
-
-  // The phong breaks as point pairs: edge 4 p + s is side s of polygon p.
-  std::unordered_set<uint64_t> BrokenEdges() const {
-    std::unordered_set<uint64_t> edges;
-    const BaseSelect& breaks = m_polygonData->phongBreaks;
-    const CPolygon* polygons = m_polygonData->GetPolygons();
-    const int64_t edgeCount = int64_t(m_polygonData->GetPolygonCount()) * 4;
-    for (int32_t r = 0; r < breaks.GetRangeCount(); ++r) {
-      const BaseSelect::Range range = breaks.GetRanges()[r];
-      for (int64_t e = std::max<int64_t>(range.first, 0); e <= range.last && e < edgeCount; ++e) {
-        const CPolygon& p = polygons[e / 4];
-        const int32_t corners[4] = {p.a, p.b, p.c, p.d};
-        const int side = int(e % 4);
-        const bool triangle = p.c == p.d;
-        // A triangle's closing edge runs from c back to a, whichever side names it.
-        const int32_t from = corners[side], to = (triangle && side >= 2) ? p.a : corners[(side + 1) % 4];
-        if (from >= 0 && to >= 0 && from != to) edges.insert(Smoothing::EdgeKey(uint32_t(from), uint32_t(to)));
-      }
-    }
-    return edges;
   }
 
   ExportMesh& m_mesh;
   const C4DBaseObject* m_source;
   const C4DBaseObject* m_nodeObject;
   MaterialTable& m_materials;
-  const C4DPolygonObjectData* m_polygonData = nullptr;
   bool m_mapped = false;
   std::vector<FaceOrigin> m_origins;
   std::vector<const C4DTextureTag*> m_faceTags;
