@@ -30,4 +30,4 @@ if [ ! -e "${corpus[0]}" ]; then
 fi
 blender -b --factory-startup --python-exit-code 1 --python "$top/python/tests/blender_import_check.py" -- \
   "$addon/share/tessaro-c4d/blender" "$top/examples/sample.c4d" "$scenes/states.c4d" "$scenes/cut.c4d" \
-  "$scenes/meshes.c4d" "$scenes/old_layout.c4d" "${corpus[@]}"
+  "$scenes/meshes.c4d" "$scenes/old_layout.c4d" "$scenes/look.c4d" "${corpus[@]}"

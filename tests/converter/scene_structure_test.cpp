@@ -9,6 +9,7 @@
 #include "c4d_object_data.h"
 #include "convert_file.h"
 #include "import_fixture.h"
+#include "look_scene.h"
 
 namespace {
 
@@ -19,56 +20,10 @@ using c4dexport::Point3;
 
 double Dot(const Point3& a, const Point3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// Three flat quadrangles in a strip: the second bent about 20 degrees from
-// the first, the third about 70 degrees from the second.
-ObjectSpec Walls() {
-  const float drop = 36.25f;  // exact in floats, so that the quadrangles stay flat
-  ObjectSpec walls = ObjectSpec::Polygon("Walls",
-                                         {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}, {200, 0, -drop},
-                                          {200, 100, -drop}, {200, 0, -drop - 100}, {200, 100, -drop - 100}},
-                                         {{0, 1, 2, 3}, {1, 4, 5, 2}, {4, 6, 7, 5}});
-  TagSpec roof = TagSpec::Texture(11);
-  roof.restriction = "Top";
-  roof.offsetLength = {0.5f, 0, 2, 1};
-  std::vector<Vector> uvw;
-  for (int p = 0; p < 3; ++p) {
-    for (const Vector& corner : {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{1, 1, 0}, Vector{0, 1, 0}}) uvw.push_back(corner);
-  }
-  walls.WithTag(TagSpec::Phong(true, 45 * std::numbers::pi_v<float> / 180, false))
-      .WithTag(TagSpec::UVW(uvw))
-      .WithTag(TagSpec::PolygonSelection("Top", {{2, 2}}))
-      .WithTexture(10)
-      .WithTag(roof);
-  return walls.At({0, 0, 50});
-}
-
-SceneSpec House() {
-  SceneSpec s;
-  MaterialSpec wall = MaterialSpec::Colored("Wall", 10, {0.8f, 0.8f, 0.8f});
-  wall.brightness = 0.5f;
-  s.materials = {wall, MaterialSpec::Colored("Roof", 11, {1, 0, 0}).WithColorBitmap("roof.png", 12),
-                 MaterialSpec::Transparent("Glass", 13, {0.2f, 0.4f, 1}, 0.75f),
-                 MaterialSpec::Colored("Slate", 14, {0.3f, 0.3f, 0.3f}).WithColorBitmap("C:\\maps\\gone.png", 15),
-                 MaterialSpec::Colored("Glow", 16, {0.1f, 0.1f, 0.1f})};
-  s.materials.back().channelStates = {0, 1};  // luminance only
-  ObjectSpec pane = ObjectSpec::Polygon("Pane", {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, {{0, 1, 2, 2}}).WithTexture(13);
-  ObjectSpec ghost = ObjectSpec::Polygon("Ghost", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).States(1, 2, 0);
-  ObjectSpec shed = ObjectSpec::Polygon("Shed", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(14);
-  ObjectSpec sign = ObjectSpec::Polygon("Sign", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(16);
-  s.objects = {ObjectSpec::Null("House").At({100, 0, 0}).RotatedZ(90).Child(Walls()).Child(pane).Child(ghost),
-               shed, sign,
-               ObjectSpec::Camera("Cam").Lens(50, 36).At({0, -500, 100}),
-               ObjectSpec::Light("Key", {LIGHT_SPOT, {1, 0.9f, 0.8f}, 0.5f, 0.1f, 0.6f}),
-               ObjectSpec::Light("Fill", {LIGHT_OMNI, {1, 1, 1}, 1, 0, 0.5f}),
-               ObjectSpec::Light("Sun", {LIGHT_INFINITE, {1, 1, 1}, 2, 0, 0.5f}),
-               ObjectSpec::Light("Panel", {LIGHT_AREA, {1, 1, 1}, 1, 0, 0.5f})};
-  return s;
-}
-
 class SceneStructure : public ImportTest {
  protected:
   ExportScene Convert(const SceneSpec& spec) {
-    std::ofstream(m_folder / "roof.png") << "not really a picture";
+    WriteFile(TinyPng(), "roof.png");
     c4dimport::ConvertOptions options;
     options.import.ui = &m_ui;
     options.keepScene = true;
@@ -92,7 +47,7 @@ class SceneStructure : public ImportTest {
 };
 
 TEST_F(SceneStructure, TheTreeKeepsNamesPivotsAndObjectSpaceMeshesAndLeavesHiddenObjectsOut) {
-  const ExportScene scene = Convert(House());
+  const ExportScene scene = Convert(LookScene());
   std::vector<std::string> paths;
   for (const auto& node : scene.nodes) paths.push_back(node.path);
   EXPECT_EQ(paths, (std::vector<std::string>{"House", "House / Walls", "House / Pane", "Shed", "Sign", "Cam", "Key", "Fill",
@@ -119,7 +74,7 @@ TEST_F(SceneStructure, TheTreeKeepsNamesPivotsAndObjectSpaceMeshesAndLeavesHidde
 }
 
 TEST_F(SceneStructure, RestrictedTagsWinOnTheirSelectionAndMaterialsKeepBrightnessOpacityAndBitmaps) {
-  const ExportScene scene = Convert(House());
+  const ExportScene scene = Convert(LookScene());
   const ExportMesh& walls = MeshOf(scene, "House / Walls");
   ASSERT_EQ(walls.polygonMaterials.size(), 3u);
   const auto nameOf = [&](size_t m) { return scene.materials[m].name; };
@@ -145,7 +100,7 @@ TEST_F(SceneStructure, RestrictedTagsWinOnTheirSelectionAndMaterialsKeepBrightne
 }
 
 TEST_F(SceneStructure, CornersTakeTheirUVWsAndAreSmoothedOnlyAcrossEdgesWithinThePhongAngle) {
-  const ExportScene scene = Convert(House());
+  const ExportScene scene = Convert(LookScene());
   const ExportMesh& walls = MeshOf(scene, "House / Walls");
   ASSERT_EQ(walls.cornerUVs.size(), 12u);
   // The first face runs a, b, c, d; the restricted tag offsets and stretches its face's.
@@ -165,7 +120,7 @@ TEST_F(SceneStructure, CornersTakeTheirUVWsAndAreSmoothedOnlyAcrossEdgesWithinTh
 }
 
 TEST_F(SceneStructure, CamerasAndLightsKeepTheirLensKindColourAndCone) {
-  const ExportScene scene = Convert(House());
+  const ExportScene scene = Convert(LookScene());
   ASSERT_EQ(scene.cameras.size(), 1u);
   EXPECT_EQ(scene.cameras[0].focalLength, 50);
   EXPECT_EQ(scene.cameras[0].filmWidth, 36);

@@ -21,6 +21,7 @@
 
 #include "export_writer.h"
 #include "host_scene.h"
+#include "look_scene.h"
 #include "readers.h"
 #include "scene_writer.h"
 #include "standin/host_control.h"
@@ -199,6 +200,59 @@ INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, ReferenceReaders, ::testing::ValuesIn
                          [](const auto& info) {
                            return std::string(kScenes[std::get<0>(info.param)].name).append("_").append(std::get<1>(info.param));
                          });
+
+// The look scene through the tool in each format with a tree: its objects
+// by name, the walls in two materials, one of them with the bitmap, UVs and
+// normals, and the camera and four lights where the format holds them.
+TEST_F(ReferenceReaders, TheLookSceneKeepsItsTreeMaterialsBitmapUVsNormalsCameraAndLights) {
+  const std::string input = (m_folder / "look.c4d").string();
+  for (const auto& [name, bytes] : {std::pair{"look.c4d", WriteScene(LookScene())}, std::pair{"roof.png", TinyPng()}}) {
+    std::ofstream((m_folder / name).string(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+  for (const std::string format : {"glb", "gltf", "dae", "obj"}) {
+    const std::string output = (m_folder / ("look." + format)).string();
+    int exitCode = 0;
+    ASSERT_EQ((Shell(C4DIMPORT_PATH " import '" + input + "' -o '" + output + "'", exitCode), exitCode), 0) << format;
+    if (format[0] == 'g') {
+      json report;
+      RunReader(C4D_NODE " " C4D_SCRIPTS "/gltf_validate.js " C4D_GLTF_VALIDATOR " '" + output + "'", report);
+      if (report.is_null()) return;
+      EXPECT_EQ(report["errors"], 0) << report["messages"];
+      EXPECT_EQ(report["warnings"], 0) << report["messages"];
+    }
+    Assimp::Importer importer;
+    const aiScene* back = importer.ReadFile(output, 0);
+    ASSERT_NE(back, nullptr) << importer.GetErrorString();
+    std::set<std::string> names;
+    std::set<unsigned> wallMaterials;
+    for (std::vector<const aiNode*> open = {back->mRootNode}; !open.empty();) {
+      const aiNode* node = open.back();
+      open.pop_back();
+      const std::string nodeName = node->mName.C_Str();
+      names.insert(nodeName.substr(nodeName.find_last_of('/') + 1));
+      for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+        const aiMesh* mesh = back->mMeshes[node->mMeshes[m]];
+        if (nodeName.find("Walls") == std::string::npos) continue;
+        wallMaterials.insert(mesh->mMaterialIndex);
+        EXPECT_TRUE(mesh->HasTextureCoords(0) && mesh->HasNormals()) << format;
+      }
+      open.insert(open.end(), node->mChildren, node->mChildren + node->mNumChildren);
+    }
+    for (const char* object : {"Walls", "Pane", "Shed", "Sign"}) EXPECT_TRUE(names.count(object)) << format << " " << object;
+    EXPECT_EQ(names.count("House"), format == "obj" ? 0u : 1u);  // OBJ's groups hold meshes only
+    EXPECT_FALSE(names.count("Ghost")) << format;
+    EXPECT_EQ(wallMaterials.size(), 2u) << format;
+    bool bitmap = false;
+    for (unsigned m = 0; m < back->mNumMaterials; ++m) {
+      aiString file;
+      bitmap |= back->mMaterials[m]->GetTexture(aiTextureType_DIFFUSE, 0, &file) == AI_SUCCESS && file.length > 0;
+    }
+    EXPECT_TRUE(bitmap) << format;
+    const bool holdsThem = format != "obj";
+    EXPECT_EQ(back->mNumCameras, holdsThem ? 1u : 0u) << format;
+    EXPECT_EQ(back->mNumLights, holdsThem ? 4u : 0u) << format;
+  }
+}
 
 // Every real scene file beside the clone, as glb and as gltf: the validator
 // finds nothing to complain of, and every object written stands on a node

@@ -1,7 +1,7 @@
 // Writes test scenes into a folder: the representative scenes of the damage
 // tests, a few files that open single doors of the reader (a bare header, an
 // empty document, every value kind, the newer variant's values), layers in
-// each state; with SAMPLE the bundled sample, with --large one mesh above the
+// each state, the look scene with its bitmap; with SAMPLE the bundled sample, with --large one mesh above the
 // large-object limit. The fuzz targets' seed corpus and the Python tests'
 // scenes come from here.
 //   make_scenes DIR [SAMPLE] [--large]
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "damage_scenes.h"
+#include "look_scene.h"
 #include "scene_writer.h"
 
 namespace {
@@ -54,7 +55,8 @@ std::vector<NamedScene> DoorOpeners() {
           {"empty document", C4DWriter().Header().StartChunk(110000, 0).EndChunk().Take()},
           {"every value", values.EndChunk().EndChunk().Take()},
           {"newer values", newer.EndChunk().EndChunk().Take()},
-          {"states", WriteScene(States())}};
+          {"states", WriteScene(States())},
+          {"look", WriteScene(LookScene())}};
 }
 
 }  // namespace
@@ -78,6 +80,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "make_scenes: cannot write %s\n", scene.name.c_str());
       return 1;
     }
+  }
+  // The look scene's bitmap beside it.
+  if (!C4DWriter().Bytes(TinyPng()).SaveTo((dir / "roof.png").string())) {
+    std::fprintf(stderr, "make_scenes: cannot write roof.png\n");
+    return 1;
   }
   std::printf("%s: %zu scenes\n", dir.string().c_str(), scenes.size());
   return 0;
