@@ -2,7 +2,7 @@
 # Installs what the project needs on a Debian machine, only what is missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev libassimp-dev libdxflib-dev lib3mf-dev libosd-dev libfreetype-dev
+          libcli11-dev nlohmann-json3-dev libassimp-dev libtinygltf-dev libdxflib-dev lib3mf-dev libosd-dev libfreetype-dev
           fonts-dejavu-core python3-ezdxf assimp-utils time ccache libmimalloc-dev libcgal-dev)
 # --with-fuzz: the hardening checks too: clang and its libFuzzer and sanitizer
 # runtimes for the fuzz targets, valgrind for the memcheck of the tool.

@@ -302,6 +302,7 @@ void NameCentimetres(const std::string& path, std::string& error) {
 void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
                         ExportReport& report) {
   const AssimpFormat how = AssimpFormatOf(format.name, scene.units);
+  if (how.yUpMetres && !scene.nodes.empty()) return WriteGltfTree(scene, path, format.name == "glb", report);
   SceneExtras extras;
   const std::unique_ptr<aiScene> out = BuildScene(scene, format, how, path, extras, report);
   Assimp::Exporter exporter;

@@ -12,6 +12,8 @@ namespace c4dexport {
 // glb, gltf, obj, ply, stl, dae through the asset library's exporters.
 void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const ExportFormat& format,
                         ExportReport& report);
+// glb (`binary`) and gltf of a scene with its tree (ExportScene::nodes), through tinygltf.
+void WriteGltfTree(const ExportScene& scene, const std::string& path, bool binary, ExportReport& report);
 // 3mf: meshes, base materials and a components object per layer, through
 // the 3MF library.
 void Write3mf(const ExportScene& scene, const std::string& path, ExportReport& report);

@@ -44,12 +44,6 @@ void PutLe32(std::string& bytes, size_t at, uint32_t v) {
 // glTF takes the vertical angle.
 double VerticalFov(double horizontalFov, double aspect) { return 2 * std::atan(std::tan(horizontalFov / 2) / aspect); }
 
-nlohmann::json PerspectiveCamera(const std::string& name, double horizontalFov, double aspect) {
-  return {{"name", name},
-          {"type", "perspective"},
-          {"perspective", {{"yfov", VerticalFov(horizontalFov, aspect)}, {"aspectRatio", aspect}, {"znear", 0.001}}}};
-}
-
 // Candela for a point or spot light, lux for a directional one: the scene
 // program's 100 % as a 1000 W lamp (683 lm/W spread over the sphere), and as
 // 3 lx of sunlight.
@@ -59,6 +53,12 @@ double Intensity(const ExportLight& light) {
 }
 
 }  // namespace
+
+nlohmann::json PerspectiveCamera(const std::string& name, double horizontalFov, double aspect) {
+  return {{"name", name},
+          {"type", "perspective"},
+          {"perspective", {{"yfov", VerticalFov(horizontalFov, aspect)}, {"aspectRatio", aspect}, {"znear", 0.001}}}};
+}
 
 void EditGltfJson(const std::string& path, bool binary, bool keepBinary, std::string& error,
                   const std::function<bool(std::string&)>& edit) {

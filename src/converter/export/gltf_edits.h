@@ -45,4 +45,8 @@ bool AddGltfNodeParts(const std::string& path, bool binary, const std::vector<Gl
 // angles), inside each other and at most a right angle.
 nlohmann::json GltfLight(const ExportLight& light);
 
+// A perspective camera of the horizontal angle (the whole angle, radians) and
+// aspect, without a far plane.
+nlohmann::json PerspectiveCamera(const std::string& name, double horizontalFov, double aspect);
+
 }  // namespace c4dexport
