@@ -10,7 +10,6 @@
 
 #include "export_model.h"
 #include "export_writer.h"
-#include "gltf_edits.h"
 
 namespace c4dexport {
 
@@ -62,13 +61,10 @@ class NodeTree {
   std::vector<aiNode*> m_tops;
 };
 
-// What the library's scene leaves to the writer: textures to embed, the glTF
-// nodes' extras, cameras and lights, notes for the report.
+// The cameras and lights the library's scene gets besides its nodes.
 struct SceneExtras {
   std::vector<aiCamera*> cameras;
   std::vector<aiLight*> lights;
-  std::vector<aiTexture*> textures;
-  std::map<const aiNode*, GltfNodeAddition> gltfNodes;
 };
 
 // The scene tree (ExportScene::nodes) as the library's nodes below the

@@ -1,11 +1,10 @@
-// The scene tree through the asset library: a node per object of the scene
-// below the file's node, with its placement turned into the format's axes
-// and unit; meshes split by material and by the corners' normals and UVs;
-// materials with their bitmaps; cameras and lights on nodes of their own.
+// The scene tree through the asset library for COLLADA and OBJ (glTF's goes
+// through gltf_tree_writer.cpp): a node per object of the scene below the
+// file's node, with its placement turned into the format's axes and unit;
+// meshes split by material and by the corners' normals and UVs; materials
+// with their bitmaps; cameras and lights on nodes of their own.
 #include <assimp/material.h>
 #include <assimp/scene.h>
-
-#include <cstring>
 
 #include "assimp_scene.h"
 #include "corner_vertices.h"
@@ -65,8 +64,6 @@ class TreeBuilder {
     for (const ExportNode& node : m_scene.nodes) {
       auto* out = new aiNode(node.name);
       out->mTransformation = ConvertedTransform(node.local, m_how);
-      // Every node is visited afterwards: the exporter renames a node whose name a mesh or material took.
-      if (m_how.yUpMetres) m_extras.gltfNodes[out].layer = node.layer;
       m_nodes.push_back(out);
     }
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
@@ -115,7 +112,7 @@ class TreeBuilder {
       if (!part.uvs.empty() || m_textured[m->mMaterialIndex]) {
         m->mNumUVComponents[0] = 2;
         m->mTextureCoords[0] = new aiVector3D[part.points.size()];
-        for (size_t i = 0; i < part.uvs.size(); ++i) {  // the library's v runs up (glTF's exporter turns it back)
+        for (size_t i = 0; i < part.uvs.size(); ++i) {  // the library's v runs up
           m->mTextureCoords[0][i] = aiVector3D(ai_real(part.uvs[i][0]), ai_real(1 - part.uvs[i][1]), 0);
         }
         for (size_t i = part.uvs.size(); i < part.points.size(); ++i) m->mTextureCoords[0][i] = aiVector3D(0, 1, 0);
@@ -164,10 +161,6 @@ class TreeBuilder {
   void AddCamera(const ExportSceneCamera& camera) {
     if (camera.node >= m_nodes.size()) return;
     aiNode* node = LookingNode(camera.node, camera.name + " camera");
-    if (m_how.yUpMetres) {
-      m_extras.gltfNodes[node].camera = &camera;
-      return;
-    }
     auto* out = new aiCamera;
     out->mName = node->mName;
     out->mHorizontalFOV = ai_real(camera.HorizontalFov() / 2);  // assimp keeps half the angle
@@ -180,10 +173,6 @@ class TreeBuilder {
     if (light.node >= m_nodes.size()) return;
     if (!light.note.empty()) m_report.notes.push_back("light \"" + light.name + "\": " + light.note);
     aiNode* node = LookingNode(light.node, light.name + " light");
-    if (m_how.yUpMetres) {
-      m_extras.gltfNodes[node].light = &light;
-      return;
-    }
     auto* out = new aiLight;
     out->mName = node->mName;
     out->mType = light.kind == ExportLight::Kind::Spot       ? aiLightSource_SPOT
@@ -200,12 +189,12 @@ class TreeBuilder {
     m_extras.lights.push_back(out);
   }
 
-  // The material with its bitmap where the format can take it: embedded in
-  // a .glb, referenced by a path relative to the file elsewhere (glTF only
-  // PNG and JPEG). With a bitmap the colour is white, as the scene program
-  // shows the bitmap instead of the colour.
+  // The material with its bitmap, referenced by a path relative to the file
+  // (COLLADA's exporter encodes it as a URI itself). With a bitmap the
+  // colour is white, as the scene program shows the bitmap instead of the colour.
   aiMaterial* Material(const ExportMaterial& material) {
-    const std::string reference = TextureReference(material);
+    const std::string reference =
+        material.texturePath.empty() ? "" : RelativeTexturePath(material.texturePath, m_path);
     m_textured.push_back(!reference.empty());
     if (reference.empty()) return NewMaterial(material);
     ExportMaterial white = material;
@@ -216,28 +205,6 @@ class TreeBuilder {
     const aiString path(reference);
     out->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
     return out;
-  }
-
-  std::string TextureReference(const ExportMaterial& material) {
-    if (material.texturePath.empty()) return "";
-    const std::string relative = RelativeTexturePath(material.texturePath, m_path);
-    if (!m_how.yUpMetres) return relative;  // COLLADA's exporter encodes it as a URI itself
-    const TextureFile file = ReadTexture(material.texturePath);
-    if (!file.read || file.kind == ImageKind::Other) {
-      m_report.notes.push_back("texture \"" + material.textureName + "\" of material \"" + material.name +
-                               "\" left out: " + (file.read ? "glTF takes PNG and JPEG only" : "it cannot be read"));
-      return "";
-    }
-    if (m_how.name == "gltf") return PercentEncoded(relative);
-    auto* texture = new aiTexture;
-    texture->mWidth = unsigned(file.bytes.size());
-    texture->mHeight = 0;  // compressed: the file's bytes
-    std::strncpy(texture->achFormatHint, file.kind == ImageKind::Png ? "png" : "jpg", HINTMAXTEXTURELEN - 1);
-    texture->pcData = new aiTexel[(file.bytes.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
-    std::memcpy(texture->pcData, file.bytes.data(), file.bytes.size());
-    texture->mFilename = aiString(material.textureName);
-    m_extras.textures.push_back(texture);
-    return "*" + std::to_string(m_extras.textures.size() - 1);
   }
 
   const ExportScene& m_scene;

@@ -15,6 +15,7 @@
 
 #include "assimp_scene.h"
 #include "format_writers.h"
+#include "gltf_edits.h"
 
 namespace c4dexport {
 
@@ -269,17 +270,7 @@ std::unique_ptr<aiScene> BuildScene(const ExportScene& scene, const ExportFormat
     HandOver(extras.cameras, out->mNumCameras, out->mCameras);
     HandOver(extras.lights, out->mNumLights, out->mLights);
   }
-  HandOver(extras.textures, out->mNumTextures, out->mTextures);
   return out;
-}
-
-// The nodes the glTF exporter writes, in its order: depth first, each
-// before its children.
-void NumberNodes(const aiNode* node, std::map<const aiNode*, GltfNodeAddition>& additions, size_t& next) {
-  const auto found = additions.find(node);
-  if (found != additions.end()) found->second.node = next, found->second.name = node->mName.C_Str();
-  ++next;
-  for (unsigned i = 0; i < node->mNumChildren; ++i) NumberNodes(node->mChildren[i], additions, next);
 }
 
 // The exporter names every unit a metre; centimetres get their own name.
@@ -314,15 +305,6 @@ void WriteThroughAssimp(const ExportScene& scene, const std::string& path, const
   if (how.yUpMetres && out->mNumMeshes == 0) DropEmptyBuffer(path, format.name == "glb", report.error);
   if (how.yUpMetres && scene.camera && report.error.empty()) {
     AddGltfCamera(path, format.name == "glb", *scene.camera, report.error);
-  }
-  if (how.yUpMetres && !extras.gltfNodes.empty() && report.error.empty()) {
-    size_t next = 0;
-    NumberNodes(out->mRootNode, extras.gltfNodes, next);
-    std::vector<GltfNodeAddition> additions;
-    for (const auto& [node, addition] : extras.gltfNodes) additions.push_back(addition);
-    if (!AddGltfNodeParts(path, format.name == "glb", additions, report.error)) {
-      report.notes.push_back("layers, cameras and lights were left out: the exporter's nodes were not as expected");
-    }
   }
   if (how.declaresUnit && scene.units == ExportScene::Units::Centimetres && report.error.empty()) {
     NameCentimetres(path, report.error);

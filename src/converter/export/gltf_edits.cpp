@@ -135,42 +135,4 @@ nlohmann::json GltfLight(const ExportLight& light) {
   return out;
 }
 
-bool AddGltfNodeParts(const std::string& path, bool binary, const std::vector<GltfNodeAddition>& additions,
-                      std::string& error) {
-  bool found = true;
-  EditGltfJson(path, binary, true, error, [&](std::string& text) {
-    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.contains("nodes")) return found = false;
-    nlohmann::json& nodes = json["nodes"];
-    nlohmann::json lights = nlohmann::json::array();
-    for (const GltfNodeAddition& addition : additions) {
-      // The exporter gives a node whose name another part of the file took the suffix "_node".
-      const std::string written = addition.node < nodes.size() ? nodes[addition.node].value("name", "") : "";
-      if (written != addition.name && written != addition.name + "_node") {
-        found = false;
-        continue;
-      }
-      nlohmann::json& node = nodes[addition.node];
-      node["name"] = addition.name;
-      if (!addition.layer.empty()) node["extras"]["layer"] = addition.layer;
-      if (addition.camera) {
-        const ExportSceneCamera& camera = *addition.camera;
-        node["camera"] = json["cameras"].size();
-        json["cameras"].push_back(PerspectiveCamera(camera.name, camera.HorizontalFov(), camera.aspect));
-      }
-      if (addition.light) {
-        node["extensions"]["KHR_lights_punctual"]["light"] = lights.size();
-        lights.push_back(GltfLight(*addition.light));
-      }
-    }
-    if (!lights.empty()) {
-      json["extensions"]["KHR_lights_punctual"]["lights"] = lights;
-      json["extensionsUsed"].push_back("KHR_lights_punctual");
-    }
-    text = json.dump();
-    return true;
-  });
-  return found;
-}
-
 }  // namespace c4dexport

@@ -1,6 +1,7 @@
-// What the glTF exporter of the asset library leaves out, written into its
-// file afterwards: the JSON of a .gltf, or of a .glb's JSON chunk, edited
-// in place (a .glb keeps its binary chunk).
+// What the glTF writers leave out or write otherwise, set right in their
+// file afterwards: the JSON of a .gltf, or of a .glb's JSON chunk, edited in
+// place (a .glb keeps its binary chunk); and the cameras and lights as glTF
+// describes them.
 #pragma once
 #include <functional>
 #include <string>
@@ -23,22 +24,6 @@ void DropEmptyBuffer(const std::string& path, bool binary, std::string& error);
 
 // The view's node, "View", gets its camera.
 void AddGltfCamera(const std::string& path, bool binary, const ExportCamera& view, std::string& error);
-
-// What a node of the document gets: found by its place among the nodes in
-// the order the exporter writes them (depth first, parents before
-// children), and checked by its name.
-struct GltfNodeAddition {
-  size_t node = 0;
-  std::string name;
-  std::string layer;           // extras.layer; "" none
-  const ExportSceneCamera* camera = nullptr;
-  const ExportLight* light = nullptr;
-};
-
-// Layers as node extras, the scene's cameras and its lights
-// (KHR_lights_punctual). False when a node was not where it was expected.
-bool AddGltfNodeParts(const std::string& path, bool binary, const std::vector<GltfNodeAddition>& additions,
-                      std::string& error);
 
 // A light as KHR_lights_punctual describes it: an area light is a point
 // light; the angles of a spot are halved (glTF takes the cone's half
