@@ -398,6 +398,20 @@ class MaterialTable {
  public:
   MaterialTable(ExportScene& scene, const std::string& scenePath) : m_scene(scene), m_scenePath(scenePath) {}
 
+  // The scene program's material for objects without one: light grey.
+  size_t Default() {
+    if (m_default < 0) {
+      c4dexport::ExportMaterial out;
+      out.fromScene = true;
+      out.name = UniqueName("Default");
+      out.colour = {0.8, 0.8, 0.8};
+      out.argb[1] = out.argb[2] = out.argb[3] = 204;
+      m_scene.materials.push_back(std::move(out));
+      m_default = int(m_scene.materials.size() - 1);
+    }
+    return size_t(m_default);
+  }
+
   // The export material of a texture tag's material; -1 when it names none.
   int Of(const C4DTextureTag& tag) {
     const auto* material = dynamic_cast<const C4DMaterial*>(tag.GetMaterial());
@@ -449,6 +463,7 @@ class MaterialTable {
   std::string m_scenePath;
   std::unordered_map<const C4DMaterial*, int> m_index;
   std::unordered_set<std::string> m_names;
+  int m_default = -1;
 };
 
 // What the texture tags, the UVW tag and the phong tag of a mesh's object
@@ -474,8 +489,14 @@ class MeshLook {
 
   // Per face, the tag that wins: the last one that applies to its polygon.
   void AssignMaterials() {
+    // Polygons no tag reaches show the scene program's default material,
+    // unless the object shows its own colour.
+    const uint32_t fallback = UsesOwnColour() ? uint32_t(m_mesh.material) : uint32_t(m_materials.Default());
     const std::vector<const C4DTextureTag*> tags = TextureTagsOf(m_source);
-    if (tags.empty()) return;
+    if (tags.empty()) {
+      m_mesh.material = fallback;
+      return;
+    }
     std::vector<const BaseSelect*> selections(tags.size(), nullptr);
     for (size_t t = 0; t < tags.size(); ++t) {
       const std::string restriction = tags[t]->Restriction();
@@ -486,7 +507,7 @@ class MeshLook {
       selections[t] = selection ? &selection->selection : &nothing;
     }
     m_faceTags.assign(m_mesh.polygons.size(), nullptr);
-    std::vector<uint32_t> faceMaterials(m_mesh.polygons.size(), uint32_t(m_mesh.material));
+    std::vector<uint32_t> faceMaterials(m_mesh.polygons.size(), fallback);
     for (size_t f = 0; f < m_mesh.polygons.size(); ++f) {
       const int32_t polygon = m_mapped ? m_origins[f].polygon : -1;
       for (size_t t = tags.size(); t-- > 0;) {
@@ -506,6 +527,14 @@ class MeshLook {
     } else {
       m_mesh.polygonMaterials = std::move(faceMaterials);
     }
+  }
+
+  bool UsesOwnColour() const {
+    for (const C4DBaseObject* o = m_source; o; o = o->GetParent()) {
+      if (o->useColor != 0) return true;
+      if (o == m_nodeObject) break;
+    }
+    return false;
   }
 
   void AddUVs() {

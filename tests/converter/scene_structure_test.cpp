@@ -50,7 +50,7 @@ TEST_F(SceneStructure, TheTreeKeepsNamesPivotsAndObjectSpaceMeshesAndLeavesHidde
   const ExportScene scene = Convert(LookScene());
   std::vector<std::string> paths;
   for (const auto& node : scene.nodes) paths.push_back(node.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"House", "House / Walls", "House / Pane", "Shed", "Sign", "Cam", "Key", "Fill",
+  EXPECT_EQ(paths, (std::vector<std::string>{"House", "House / Walls", "House / Pane", "Shed", "Sign", "Step", "Cam", "Key", "Fill",
                                              "Sun", "Panel"}));
   const auto& house = scene.nodes[0];
   const auto& walls = scene.nodes[1];
@@ -94,6 +94,9 @@ TEST_F(SceneStructure, RestrictedTagsWinOnTheirSelectionAndMaterialsKeepBrightne
   EXPECT_EQ(scene.materials[MeshOf(scene, "Shed").material].texturePath, "");
   ASSERT_FALSE(scene.notes.empty());
   EXPECT_NE(scene.notes.front().find("\"C:\\maps\\gone.png\" of material \"Slate\" not found"), std::string::npos);
+  // An object without a material shows the scene program's default one.
+  EXPECT_EQ(nameOf(MeshOf(scene, "Step").material), "Default");
+  EXPECT_NEAR(scene.materials[MeshOf(scene, "Step").material].Green(), 0.8, 1e-9);
   // A material that only glows is written in its luminance.
   EXPECT_EQ(scene.materials[MeshOf(scene, "Sign").material].Red(), 1);
   EXPECT_EQ(scene.notes[1], "material \"Glow\": its luminance is written as its colour");

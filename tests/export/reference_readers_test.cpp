@@ -73,11 +73,11 @@ SceneSpec Generated() {
 }
 
 const SceneCase kScenes[] = {
-    {"sample", {}, 5, 22, 42, 4, 33, 4, 4, 4, {}, {"Walls", "Roof", "Window", "Cube"}, {1, 0, 0, 0.5f}},
+    {"sample", {}, 5, 22, 42, 4, 33, 4, 5, 4, {}, {"Walls", "Roof", "Window", "Cube"}, {1, 0, 0, 0.5f}},
     {"nested_layers", NestedLayers(), 3, 3, 5, 0, 11, 0, 3, 3, {}, {"Tri", "Pane", "Quad"}, {0.2f, 0.4f, 1, 0.5f}},
     {"empty", {}, 0, 0, 0, 0, 0, 0, 0, 0, {"ply", "stl", "dae"}, {}, {}},
     {"only_polylines", OnlyPolylines(), 0, 0, 0, 6, 0, 7, 2, 0, {"ply", "stl"}, {}, {0, 0.5f, 0, 1}},
-    {"generated", Generated(), 2, 2, 4, 0, 8, 0, 1, 1, {}, {"Mirror"}, {0, 0, 0, 1}},
+    {"generated", Generated(), 2, 2, 4, 0, 8, 0, 1, 1, {}, {"Mirror"}, {0.8f, 0.8f, 0.8f, 1}},  // the default material
 };
 const char* const kFormats[] = {"glb", "gltf", "obj", "ply", "stl", "dae", "3mf", "dxf"};
 

@@ -45,8 +45,9 @@ SceneSpec LookScene() {
   ObjectSpec ghost = ObjectSpec::Polygon("Ghost", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).States(1, 2, 0);
   ObjectSpec shed = ObjectSpec::Polygon("Shed", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(14);
   ObjectSpec sign = ObjectSpec::Polygon("Sign", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(16);
+  ObjectSpec step = ObjectSpec::Polygon("Step", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}});  // no material
   s.objects = {ObjectSpec::Null("House").At({100, 0, 0}).RotatedZ(90).Child(Walls()).Child(pane).Child(ghost),
-               shed, sign,
+               shed, sign, step,
                ObjectSpec::Camera("Cam").Lens(50, 36).At({0, -500, 100}),
                ObjectSpec::Light("Key", {kSpot, {1, 0.9f, 0.8f}, 0.5f, 0.1f, 0.6f}),
                ObjectSpec::Light("Fill", {kOmni, {1, 1, 1}, 1, 0, 0.5f}),
