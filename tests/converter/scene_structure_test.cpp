@@ -97,6 +97,12 @@ TEST_F(SceneStructure, RestrictedTagsWinOnTheirSelectionAndMaterialsKeepBrightne
   // An object without a material shows the scene program's default one.
   EXPECT_EQ(nameOf(MeshOf(scene, "Step").material), "Default");
   EXPECT_NEAR(scene.materials[MeshOf(scene, "Step").material].Green(), 0.8, 1e-9);
+  // Put in the tex folder beside the scene, it is found by its name.
+  std::filesystem::create_directories(m_folder / "tex");
+  WriteFile(TinyPng(), "tex/gone.png");
+  const ExportScene found = Convert(LookScene());
+  const std::filesystem::path shed = found.materials[MeshOf(found, "Shed").material].texturePath;
+  EXPECT_EQ(shed.parent_path().filename(), "tex");
   // A material that only glows is written in its luminance.
   EXPECT_EQ(scene.materials[MeshOf(scene, "Sign").material].Red(), 1);
   EXPECT_EQ(scene.notes[1], "material \"Glow\": its luminance is written as its colour");
@@ -108,16 +114,17 @@ TEST_F(SceneStructure, CornersTakeTheirUVWsAndAreSmoothedOnlyAcrossEdgesWithinTh
   ASSERT_EQ(walls.cornerUVs.size(), 12u);
   // The first face runs a, b, c, d; the restricted tag offsets and stretches its face's.
   EXPECT_EQ(walls.cornerUVs[1], (std::array<double, 2>{1, 0}));
-  EXPECT_EQ(walls.cornerUVs[8], (std::array<double, 2>{-0.25, 0}));
+  EXPECT_EQ(walls.cornerUVs[8], (std::array<double, 2>{-0.25, -0.25}));
   ASSERT_EQ(walls.cornerNormals.size(), 12u);
   const auto& n = walls.cornerNormals;
   // Faces 0 and 1 meet at 20 degrees and share normals at points 1 and 2;
   // faces 1 and 2 meet at 70 degrees and keep their own.
-  EXPECT_NEAR(Dot(n[1], n[4]), 1, 1e-9);   // point 1 on faces 0 and 1
-  EXPECT_NEAR(Dot(n[2], n[7]), 1, 1e-9);   // point 2
+  EXPECT_NEAR(Dot(n[1], n[5]), 1, 1e-9);   // point 1 on faces 0 and 1
+  EXPECT_NEAR(Dot(n[2], n[4]), 1, 1e-9);   // point 2
   EXPECT_LT(Dot(n[0], n[1]), 1 - 1e-6);    // the first face's own corner differs
+  EXPECT_NEAR(Dot(n[0], n[6]), 100 / std::hypot(100, 36.25), 1e-6);  // the own corners of faces 0 and 1
   EXPECT_NEAR(Dot(n[8], n[9]), 1, 1e-9);   // the third face is flat
-  EXPECT_LT(Dot(n[5], n[8]), 0.5);          // point 4 on faces 1 and 2
+  EXPECT_LT(Dot(n[6], n[8]), 0.5);          // point 4 on faces 1 and 2
   EXPECT_NEAR(walls.smoothAngle, std::numbers::pi / 4, 1e-6);
   EXPECT_TRUE(MeshOf(scene, "House / Pane").cornerNormals.empty());  // no phong tag: faceted
 }

@@ -8,16 +8,18 @@ namespace {
 constexpr int32_t kOmni = 0, kSpot = 1, kInfinite = 3, kArea = 8;
 
 // Three flat quadrangles in a strip: the second bent about 20 degrees from
-// the first, the third about 70 degrees from the second.
+// the first, the third about 70 degrees from the second. The second starts
+// mid-way round the edge it shares with the first; the strip leans back 60
+// degrees so that its normals point partly along every host axis.
 ObjectSpec Walls() {
   const float drop = 36.25f;  // exact in floats, so that the quadrangles stay flat
   ObjectSpec walls = ObjectSpec::Polygon("Walls",
                                          {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}, {200, 0, -drop},
                                           {200, 100, -drop}, {200, 0, -drop - 100}, {200, 100, -drop - 100}},
-                                         {{0, 1, 2, 3}, {1, 4, 5, 2}, {4, 6, 7, 5}});
+                                         {{0, 1, 2, 3}, {2, 1, 4, 5}, {4, 6, 7, 5}});
   TagSpec roof = TagSpec::Texture(11);
   roof.restriction = "Top";
-  roof.offsetLength = {0.5f, 0, 2, 1};
+  roof.offsetLength = {0.5f, 0.25f, 2, 1};
   std::vector<Vector> uvw;
   for (int p = 0; p < 3; ++p) {
     for (const Vector& corner : {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{1, 1, 0}, Vector{0, 1, 0}}) uvw.push_back(corner);
@@ -27,6 +29,8 @@ ObjectSpec Walls() {
       .WithTag(TagSpec::PolygonSelection("Top", {{2, 2}}))
       .WithTexture(10)
       .WithTag(roof);
+  walls.axis.yAxis = Vector{0, 0.5f, -0.8660254f};
+  walls.axis.zAxis = Vector{0, 0.8660254f, 0.5f};
   return walls.At({0, 0, 50});
 }
 
@@ -46,7 +50,7 @@ SceneSpec LookScene() {
   ObjectSpec shed = ObjectSpec::Polygon("Shed", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(14);
   ObjectSpec sign = ObjectSpec::Polygon("Sign", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}}).WithTexture(16);
   ObjectSpec step = ObjectSpec::Polygon("Step", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2, 2}});  // no material
-  s.objects = {ObjectSpec::Null("House").At({100, 0, 0}).RotatedZ(90).Child(Walls()).Child(pane).Child(ghost),
+  s.objects = {ObjectSpec::Null("House").At({100, 0, 0}).RotatedZ(60).Child(Walls()).Child(pane).Child(ghost),
                shed, sign, step,
                ObjectSpec::Camera("Cam").Lens(50, 36).At({0, -500, 100}),
                ObjectSpec::Light("Key", {kSpot, {1, 0.9f, 0.8f}, 0.5f, 0.1f, 0.6f}),
