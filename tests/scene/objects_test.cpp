@@ -60,8 +60,9 @@ int32_t ReadChunk(Node& node, int32_t id, int32_t level, const std::function<voi
 
 // A node's shaders, one in a list chunk; the corners of UVW polygons, whole,
 // partial and outside the tag; segments, for which the tag list makes no
-// tag; selections and n-gons of polygon data, where loading does not route
-// them (anything but a chunk where a selection must stand is a format error).
+// tag (a tangent chunk leaves them be); selections and n-gons of polygon
+// data, where loading does not route them (anything but a chunk where a
+// selection must stand is a format error; a word after the n-gons is none).
 TEST(Payloads, AreReadFromTheirChunkAlone) {
   const auto shader = [](C4DWriter& w, const char* name) -> C4DWriter& {
     NodeSpec node;
@@ -83,12 +84,13 @@ TEST(Payloads, AreReadFromTheirChunkAlone) {
   }
   PrivateC4DSegmentTag tag;
   ReadChunk(tag, 5672, 0, [](C4DWriter& w) { w.Int32(2).Int32(4).Bool(true).Int32(3).Bool(false); });
+  ReadChunk(tag, 5617, 0, [](C4DWriter& w) { w.Int32(1).Int32(9).Bool(true); });
   for (int32_t i = 0; i < tag.segmentCount; ++i) text += " " + std::to_string(tag.segments[i].pointCount) + "ox"[tag.segments[i].closed];
   C4DPolygonObjectData data, damaged;
   const auto ranges = [](C4DWriter& w) { w.StartChunk(BaseSelect::kChunkId, 0).Int32(1).Int32(10).Int32(12).EndChunk(); };
   ReadChunk(data, 110117, 0, ranges);
   ReadChunk(data, 110132, 0, ranges);
-  ReadChunk(data, 110133, 1, [](C4DWriter& w) { w.Int32(2).Int32(3).UInt32(1).UInt32(2).UInt32(3).Int32(2).UInt32(4).UInt32(5); });
+  ReadChunk(data, 110133, 1, [](C4DWriter& w) { w.Int32(2).Int32(3).UInt32(1).UInt32(2).UInt32(3).Int32(2).UInt32(4).UInt32(5).Int32(0); });
   EXPECT_EQ(ReadChunk(damaged, 110117, 0, [](C4DWriter& w) { w.Int32(1); }), FILEERROR_FORMAT);
   text += " ";
   for (int32_t i = 9; i <= 13; ++i) text += "-sp*"[data.pointSelection.IsSelected(i) + 2 * data.phongBreaks.IsSelected(i)];
