@@ -15,6 +15,7 @@
 #include "c4d_object.h"
 #include "c4d_object_data.h"
 #include "c4d_tag.h"
+#include "not_converted.h"
 #include "output_objects.h"
 
 namespace c4dimport {
@@ -288,11 +289,15 @@ class StructureBuilder {
       const bool ownNode = m_carriers.count(object) || (IsCameraOrLight(*object) && !Hidden(*object));
       if (!ownNode && !HasNodeBelow(object)) continue;
       ExportNode node;
+      // Names and paths as long as reports hold them: a file may name an
+      // object with a million characters, and its children repeat it.
       std::string name = object->GetNameString();
       if (name.empty()) name = "Object";
-      if (const int taken = namesTaken[name]++; taken > 0) name += "." + std::to_string(taken);
+      if (name.size() > kMaxPathPart) name = name.substr(0, kMaxPathPart - 3) + "...";
+      if (const int taken = namesTaken[name]++; taken > 0) name.append(".").append(std::to_string(taken));
       node.name = name;
       node.path = parent < 0 ? name : m_scene.nodes[size_t(parent)].path + " / " + name;
+      if (node.path.size() > kMaxPath) node.path = "... " + node.path.substr(node.path.size() - (kMaxPath - 4));
       node.parent = parent;
       node.local = HostTransform(object->GetMl64());
       node.global = c4dexport::Multiply(parentGlobal, node.local);

@@ -81,11 +81,19 @@ class TreeBuilder {
       return m_nodes[size_t(node)];
     }
     if (node >= 0 && size_t(node) < m_scene.nodes.size()) {  // OBJ: group names hold no spaces
-      name = m_scene.nodes[size_t(node)].path;
-      for (size_t at; (at = name.find(" / ")) != std::string::npos;) name.replace(at, 3, "/");
-      name = PlainName(name);
+      const std::string& path = m_scene.nodes[size_t(node)].path;
+      std::string joined;
+      for (size_t from = 0;;) {
+        const size_t at = path.find(" / ", from);
+        joined.append(path, from, at == std::string::npos ? std::string::npos : at - from);
+        if (at == std::string::npos) break;
+        joined.push_back('/');
+        from = at + 3;
+      }
+      name = PlainName(joined);
     } else {
-      name = PlainName(m_scene.groups[group].name) + (m_how.meshNamedAfterLayer ? "" : "_" + std::to_string(number));
+      name = PlainName(m_scene.groups[group].name);
+      if (!m_how.meshNamedAfterLayer) name.append("_").append(std::to_string(number));
     }
     return m_tree.NodeOf(KeyOf(m_scene.groups[group]));
   }
