@@ -282,7 +282,8 @@ class StructureBuilder {
   bool Hidden(const C4DBaseObject& object) const { return !m_options.keepHidden && !HiddenReason(object).empty(); }
 
   // True when the object or one below it became a node.
-  bool AddNodes(const C4DBaseObject* object, int parent, const Transform& parentGlobal) {
+  // The parent's placement is a copy: the nodes' vector grows below.
+  bool AddNodes(const C4DBaseObject* object, int parent, const Transform parentGlobal) {
     bool any = false;
     std::map<std::string, int> namesTaken;
     for (; object; object = object->GetNext()) {
