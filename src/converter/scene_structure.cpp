@@ -270,8 +270,9 @@ class StructureBuilder {
     return objectNumber >= 1 && objectNumber <= sources.size() ? sources[objectNumber - 1] : nullptr;
   }
 
+  // Up to the first object already marked: every mark is made once.
   void MarkCarrier(const C4DBaseObject* source) {
-    for (const C4DBaseObject* o = source; o; o = o->GetParent()) m_carriers.insert(o);
+    for (const C4DBaseObject* o = source; o && m_carriers.insert(o).second;) o = o->GetParent();
   }
 
   bool IsCameraOrLight(const C4DBaseObject& object) const {
